@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on a fresh Debian 12 machine.
+# A no-op (apart from quick checks) when everything is already present.
+set -euo pipefail
+
+need=()
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+for p in cmake make g++ googletest mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
+         wine64 xvfb xauth imagemagick x11-utils fonts-liberation python3; do
+  have_pkg "$p" || need+=("$p")
+done
+
+if [ ${#need[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${need[@]}"
+fi

@@ -1,0 +1,20 @@
+// Start-up: the main window's load procedure, run once before any command can be chosen.
+#include "core/app.h"
+#include "core/startup.h"
+#include "ui/handlers.h"
+
+namespace lark {
+
+void Form_Load(App& app) {
+  FirstRun(app);
+  oeb(app);
+  app.Form1().SetPanel(2, "");
+  app.Form1().SetPanel(1, "");
+  GetInputPaths(app);
+  app.Form1().SetVisible(true);
+  loadup(app);
+  chkbox(app);
+  HandleCommandLine(app);
+}
+
+}  // namespace lark

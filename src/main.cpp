@@ -1,0 +1,41 @@
+// WinMain: builds the real platform and the main window, runs start-up, then waits for
+// the user until the window goes.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "core/app.h"
+#include "core/texts.h"
+#include "platform/win32/win32_platform.h"
+#include "ui/handlers.h"
+#include "ui/win32/main_window_view.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+  ::InitCommonControlsEx(&icc);
+  // The folder browser needs COM on this thread.
+  ::CoInitialize(nullptr);
+
+  lark::Win32Platform win32;
+  win32.user.SetTitle(lark::texts::kAppTitle);
+  lark::App app(win32.platform);
+  app.state.commandLine = commandLine ? commandLine : "";
+
+  lark::MainWindowView view(app);
+  if (!view.Create(instance)) return 1;
+  app.Form1().SetView(&view);
+  win32.user.SetOwner(reinterpret_cast<std::uintptr_t>(view.hwnd()));
+
+  lark::Form_Load(app);
+
+  MSG msg;
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    HWND main = view.hwnd();
+    if (main && ::IsDialogMessageA(main, &msg)) continue;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+  app.UnloadForm3();
+  ::CoUninitialize();
+  return static_cast<int>(msg.wParam);
+}

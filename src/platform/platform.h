@@ -1,0 +1,211 @@
+// What the logic may ask of Windows. The Win32 layer (platform/win32) passes each call
+// straight to the API function of the same name; the in-memory stand-in (platform/memory)
+// answers the same way for the native unit tests. Nothing here includes <windows.h>.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lark {
+
+// ---------------------------------------------------------------------------
+// Constants with the values Windows gives them, so that the logic can be written
+// with the numbers the Win32 API documents without pulling in <windows.h>.
+// ---------------------------------------------------------------------------
+using RegKey = std::uintptr_t;  // an HKEY
+constexpr RegKey kHkeyClassesRoot = 0x80000000u;
+constexpr RegKey kHkeyCurrentUser = 0x80000001u;
+constexpr RegKey kHkeyLocalMachine = 0x80000002u;
+constexpr RegKey kHkeyUsers = 0x80000003u;
+
+constexpr std::uint32_t kRegNone = 0;
+constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegExpandSz = 2;
+constexpr std::uint32_t kRegBinary = 3;
+constexpr std::uint32_t kRegDword = 4;
+constexpr std::uint32_t kRegMultiSz = 7;
+
+constexpr std::uint32_t kKeyQueryValue = 0x0001;
+constexpr std::uint32_t kKeySetValue = 0x0002;
+constexpr std::uint32_t kKeyRead = 0x20019;
+constexpr std::uint32_t kKeyWrite = 0x20006;
+constexpr std::uint32_t kKeyAllAccess = 0xF003F;
+
+constexpr long kErrorSuccess = 0;
+constexpr long kErrorFileNotFound = 2;
+constexpr long kErrorPathNotFound = 3;
+constexpr long kErrorAccessDenied = 5;
+constexpr long kErrorInvalidHandle = 6;
+constexpr long kErrorNotReady = 21;
+constexpr long kErrorInvalidParameter = 87;
+constexpr long kErrorInvalidName = 123;
+constexpr long kErrorAlreadyExists = 183;
+constexpr long kErrorMoreData = 234;
+constexpr long kErrorNoMoreItems = 259;
+constexpr long kErrorPrivilegeNotHeld = 1314;
+
+constexpr std::uint32_t kFileAttributeReadOnly = 0x01;
+constexpr std::uint32_t kFileAttributeHidden = 0x02;
+constexpr std::uint32_t kFileAttributeSystem = 0x04;
+constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+constexpr std::uint32_t kFileAttributeArchive = 0x20;
+constexpr std::uint32_t kFileAttributeNormal = 0x80;
+constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
+
+constexpr int kSwHide = 0;
+constexpr int kSwShowNormal = 1;
+constexpr int kSwShowMinimized = 2;
+
+constexpr std::uint32_t kDriveUnknown = 0;
+constexpr std::uint32_t kDriveNoRootDir = 1;
+constexpr std::uint32_t kDriveRemovable = 2;
+constexpr std::uint32_t kDriveFixed = 3;
+constexpr std::uint32_t kDriveRemote = 4;
+constexpr std::uint32_t kDriveCdRom = 5;
+constexpr std::uint32_t kDriveRamDisk = 6;
+
+constexpr unsigned kFoCopy = 2;
+constexpr unsigned kFofNoConfirmation = 0x10;
+constexpr unsigned kFofAllowUndo = 0x40;
+
+constexpr unsigned kBifReturnOnlyFsDirs = 0x0001;
+
+// ---------------------------------------------------------------------------
+// Registry (advapi32). Same contracts as the ANSI functions of the same names:
+// return codes are Win32 error codes, handles are opened and closed by the caller.
+// ---------------------------------------------------------------------------
+class IRegistry {
+ public:
+  virtual ~IRegistry() = default;
+  virtual long RegOpenKeyExA(RegKey root, const std::string& subKey, std::uint32_t access,
+                            RegKey* result) = 0;
+  // data == nullptr asks for the type and size only; *size is the buffer size in, the
+  // value's size out (ERROR_MORE_DATA when the buffer is too small).
+  virtual long RegQueryValueExA(RegKey key, const std::string& valueName, std::uint32_t* type,
+                               std::uint8_t* data, std::uint32_t* size) = 0;
+  virtual long RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t type,
+                             const std::uint8_t* data, std::uint32_t size) = 0;
+  virtual long RegCreateKeyExA(RegKey root, const std::string& subKey, std::uint32_t access,
+                              RegKey* result) = 0;
+  virtual long RegQueryInfoKeyA(RegKey key, std::uint32_t* subKeys,
+                               std::uint32_t* maxSubKeyLen) = 0;
+  virtual long RegEnumKeyExA(RegKey key, std::uint32_t index, std::string* name) = 0;
+  virtual long RegDeleteValueA(RegKey key, const std::string& valueName) = 0;
+  virtual long RegCloseKey(RegKey key) = 0;
+  // Saves the branch as a hive file. Needs the backup privilege (EnableBackupPrivilege).
+  virtual long RegSaveKeyA(RegKey key, const std::string& file) = 0;
+  // OpenProcessToken + LookupPrivilegeValueA + AdjustTokenPrivileges on the process token,
+  // with a one-entry TOKEN_PRIVILEGES record; true when the adjustment call succeeded.
+  virtual bool EnablePrivilege(const std::string& privilegeName) = 0;
+};
+
+// ---------------------------------------------------------------------------
+// File system (kernel32, imagehlp). Paths are ANSI text with "\" separators;
+// relative paths resolve against the current directory.
+// ---------------------------------------------------------------------------
+struct FindEntry {
+  std::string name;             // bare name, no folder part
+  std::uint32_t attributes = 0;  // FILE_ATTRIBUTE_* bits
+  std::uint64_t size = 0;
+};
+
+class IFileSystem {
+ public:
+  virtual ~IFileSystem() = default;
+  // FindFirstFileA/FindNextFileA over the whole search: every entry the pattern matches,
+  // in the file system's own order, "." and ".." included where Windows returns them,
+  // without any attribute filtering. Returns the Win32 error code of FindFirstFileA
+  // (ERROR_FILE_NOT_FOUND when nothing matched), 0 when at least one entry was found.
+  virtual long FindFiles(const std::string& pattern, std::vector<FindEntry>* entries) = 0;
+  virtual std::uint32_t GetFileAttributesA(const std::string& path) = 0;
+  virtual std::string GetCurrentDirectoryA() = 0;
+  virtual bool SetCurrentDirectoryA(const std::string& path) = 0;
+  virtual bool CreateDirectoryA(const std::string& path) = 0;
+  // imagehlp: creates every missing folder up to the path's last "\".
+  virtual bool MakeSureDirectoryPathExists(const std::string& path) = 0;
+  virtual std::uint32_t GetDriveTypeA(const std::string& root) = 0;
+  // Whole-file helpers for small files; large files go through the streaming calls.
+  virtual bool ReadFile(const std::string& path, std::string* contents) = 0;
+  virtual bool WriteFile(const std::string& path, const std::string& contents) = 0;
+  virtual bool DeleteFileA(const std::string& path) = 0;
+  // MoveFileExA with MOVEFILE_REPLACE_EXISTING: replaces target in one step.
+  virtual bool MoveFileReplacing(const std::string& from, const std::string& to) = 0;
+  virtual long LastError() = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Child processes (CreateProcessA / WaitForSingleObject).
+// ---------------------------------------------------------------------------
+using ProcessId = std::uint64_t;  // an opaque owner of a process handle; 0 = none
+
+class IProcesses {
+ public:
+  virtual ~IProcesses() = default;
+  // Starts commandLine with the given show style in the current directory. 0 on failure.
+  virtual ProcessId Start(const std::string& commandLine, int showStyle) = 0;
+  // True once the process has ended (waiting up to timeoutMs; 0 polls).
+  virtual bool Wait(ProcessId process, std::uint32_t timeoutMs) = 0;
+  // Releases the handle; the process itself runs on.
+  virtual void Release(ProcessId process) = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Shell (shell32, ole32) and environment (kernel32).
+// ---------------------------------------------------------------------------
+class IShell {
+ public:
+  virtual ~IShell() = default;
+  // SHFileOperationA with one FO_COPY source and destination, no owner window.
+  virtual int FileCopy(const std::string& from, const std::string& to, unsigned flags) = 0;
+  virtual std::intptr_t ShellExecuteA(std::uintptr_t ownerWindow, const std::string& verb,
+                                     const std::string& file, const std::string& parameters,
+                                     const std::string& directory, int showCommand) = 0;
+  // SHBrowseForFolderA + SHGetPathFromIDListA + CoTaskMemFree; nullopt when cancelled.
+  virtual std::optional<std::string> BrowseForFolder(std::uintptr_t ownerWindow,
+                                                     const std::string& title,
+                                                     unsigned flags) = 0;
+  virtual std::string ExpandEnvironmentStringsA(const std::string& text) = 0;
+};
+
+// ---------------------------------------------------------------------------
+// The user: message boxes, the input box, the file-open dialog, the mouse pointer,
+// the clipboard, and the end of the process.
+// ---------------------------------------------------------------------------
+struct OpenFileRequest {
+  std::string title;
+  std::string initialDir;
+  std::string fileName;
+  std::string filter;  // as the user sees it, "Description|pattern" pairs
+  unsigned flags = 0;  // OFN_* bits
+};
+
+enum class Pointer { Default, Hourglass };
+
+class IUser {
+ public:
+  virtual ~IUser() = default;
+  // A message box with an OK button and no icon.
+  virtual void MessageBoxA(const std::string& text, const std::string& title) = 0;
+  // A modal input box; nullopt when cancelled.
+  virtual std::optional<std::string> InputBox(const std::string& prompt,
+                                              const std::string& title) = 0;
+  // The common file-open dialog; nullopt when cancelled.
+  virtual std::optional<std::string> OpenFileDialog(const OpenFileRequest& request) = 0;
+  virtual void SetPointer(Pointer pointer) = 0;
+  virtual void EmptyClipboard() = 0;
+  // Ends the process at once; never returns.
+  [[noreturn]] virtual void EndProcess(int exitCode) = 0;
+};
+
+// Everything the logic reaches Windows through.
+struct Platform {
+  IRegistry& registry;
+  IFileSystem& files;
+  IProcesses& processes;
+  IShell& shell;
+  IUser& user;
+};
+
+}  // namespace lark

@@ -1,0 +1,298 @@
+// Thin pass-through to the ANSI Win32 API. No logic lives here: every decision the
+// program takes is made above this layer, where it can be tested natively too.
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+#include <commdlg.h>
+#include <imagehlp.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/win32/handles.h"
+
+namespace lark {
+
+namespace {
+HKEY ToHkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
+RegKey FromHkey(HKEY key) { return reinterpret_cast<RegKey>(key); }
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Registry
+// ---------------------------------------------------------------------------
+long Win32Registry::RegOpenKeyExA(RegKey root, const std::string& subKey, std::uint32_t access,
+                                 RegKey* result) {
+  HKEY key = nullptr;
+  LONG rc = ::RegOpenKeyExA(ToHkey(root), subKey.c_str(), 0, access, &key);
+  *result = rc == ERROR_SUCCESS ? FromHkey(key) : 0;
+  return rc;
+}
+
+long Win32Registry::RegQueryValueExA(RegKey key, const std::string& valueName,
+                                    std::uint32_t* type, std::uint8_t* data,
+                                    std::uint32_t* size) {
+  DWORD t = 0;
+  DWORD s = size ? *size : 0;
+  LONG rc = ::RegQueryValueExA(ToHkey(key), valueName.c_str(), nullptr, &t, data,
+                               size ? &s : nullptr);
+  if (type) *type = t;
+  if (size) *size = s;
+  return rc;
+}
+
+long Win32Registry::RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t type,
+                                  const std::uint8_t* data, std::uint32_t size) {
+  return ::RegSetValueExA(ToHkey(key), valueName.c_str(), 0, type, data, size);
+}
+
+long Win32Registry::RegCreateKeyExA(RegKey root, const std::string& subKey, std::uint32_t access,
+                                   RegKey* result) {
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  // An inheritable handle, as the settings store asks for.
+  SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+  std::string emptyClass;
+  LONG rc = ::RegCreateKeyExA(ToHkey(root), subKey.c_str(), 0, &emptyClass[0],
+                              REG_OPTION_NON_VOLATILE, access, &sa, &key, &disposition);
+  *result = rc == ERROR_SUCCESS ? FromHkey(key) : 0;
+  return rc;
+}
+
+long Win32Registry::RegQueryInfoKeyA(RegKey key, std::uint32_t* subKeys,
+                                    std::uint32_t* maxSubKeyLen) {
+  DWORD count = 0, maxLen = 0;
+  LONG rc = ::RegQueryInfoKeyA(ToHkey(key), nullptr, nullptr, nullptr, &count, &maxLen, nullptr,
+                               nullptr, nullptr, nullptr, nullptr, nullptr);
+  if (subKeys) *subKeys = count;
+  if (maxSubKeyLen) *maxSubKeyLen = maxLen;
+  return rc;
+}
+
+long Win32Registry::RegEnumKeyExA(RegKey key, std::uint32_t index, std::string* name) {
+  char buffer[256];  // key names are at most 255 characters
+  DWORD length = sizeof(buffer);
+  LONG rc = ::RegEnumKeyExA(ToHkey(key), index, buffer, &length, nullptr, nullptr, nullptr,
+                            nullptr);
+  name->assign(rc == ERROR_SUCCESS ? std::string(buffer, length) : std::string());
+  return rc;
+}
+
+long Win32Registry::RegDeleteValueA(RegKey key, const std::string& valueName) {
+  return ::RegDeleteValueA(ToHkey(key), valueName.c_str());
+}
+
+long Win32Registry::RegCloseKey(RegKey key) { return ::RegCloseKey(ToHkey(key)); }
+
+long Win32Registry::RegSaveKeyA(RegKey key, const std::string& file) {
+  return ::RegSaveKeyA(ToHkey(key), file.c_str(), nullptr);
+}
+
+bool Win32Registry::EnablePrivilege(const std::string& privilegeName) {
+  HANDLE raw = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw))
+    return false;
+  Handle token(raw);
+  TOKEN_PRIVILEGES tp{};
+  tp.PrivilegeCount = 1;
+  if (!::LookupPrivilegeValueA(nullptr, privilegeName.c_str(), &tp.Privileges[0].Luid))
+    return false;
+  tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  if (!::AdjustTokenPrivileges(token.get(), FALSE, &tp, 0, nullptr, nullptr)) return false;
+  // AdjustTokenPrivileges succeeds even when the privilege is not held.
+  return ::GetLastError() == ERROR_SUCCESS;
+}
+
+// ---------------------------------------------------------------------------
+// File system
+// ---------------------------------------------------------------------------
+long Win32FileSystem::FindFiles(const std::string& pattern, std::vector<FindEntry>* entries) {
+  entries->clear();
+  WIN32_FIND_DATAA data;
+  FindHandle find(::FindFirstFileA(pattern.c_str(), &data));
+  if (!find.valid()) return lastError_ = static_cast<long>(::GetLastError());
+  do {
+    FindEntry e;
+    e.name = data.cFileName;
+    e.attributes = data.dwFileAttributes;
+    e.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entries->push_back(std::move(e));
+  } while (::FindNextFileA(find.get(), &data));
+  return lastError_ = 0;
+}
+
+std::uint32_t Win32FileSystem::GetFileAttributesA(const std::string& path) {
+  DWORD a = ::GetFileAttributesA(path.c_str());
+  lastError_ = a == INVALID_FILE_ATTRIBUTES ? static_cast<long>(::GetLastError()) : 0;
+  return a;
+}
+
+std::string Win32FileSystem::GetCurrentDirectoryA() {
+  DWORD n = ::GetCurrentDirectoryA(0, nullptr);
+  std::string s(n, '\0');
+  DWORD got = ::GetCurrentDirectoryA(n, &s[0]);
+  s.resize(got < n ? got : 0);
+  return s;
+}
+
+bool Win32FileSystem::SetCurrentDirectoryA(const std::string& path) {
+  BOOL ok = ::SetCurrentDirectoryA(path.c_str());
+  lastError_ = ok ? 0 : static_cast<long>(::GetLastError());
+  return ok != 0;
+}
+
+bool Win32FileSystem::CreateDirectoryA(const std::string& path) {
+  BOOL ok = ::CreateDirectoryA(path.c_str(), nullptr);
+  lastError_ = ok ? 0 : static_cast<long>(::GetLastError());
+  return ok != 0;
+}
+
+bool Win32FileSystem::MakeSureDirectoryPathExists(const std::string& path) {
+  BOOL ok = ::MakeSureDirectoryPathExists(path.c_str());
+  lastError_ = ok ? 0 : static_cast<long>(::GetLastError());
+  return ok != 0;
+}
+
+std::uint32_t Win32FileSystem::GetDriveTypeA(const std::string& root) {
+  return ::GetDriveTypeA(root.empty() ? nullptr : root.c_str());
+}
+
+bool Win32FileSystem::ReadFile(const std::string& path, std::string* contents) {
+  FileHandle f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f.valid()) {
+    lastError_ = static_cast<long>(::GetLastError());
+    return false;
+  }
+  contents->clear();
+  char buffer[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(f.get(), buffer, sizeof(buffer), &got, nullptr)) {
+      lastError_ = static_cast<long>(::GetLastError());
+      return false;
+    }
+    if (got == 0) break;
+    contents->append(buffer, got);
+  }
+  lastError_ = 0;
+  return true;
+}
+
+bool Win32FileSystem::WriteFile(const std::string& path, const std::string& contents) {
+  FileHandle f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f.valid()) {
+    lastError_ = static_cast<long>(::GetLastError());
+    return false;
+  }
+  std::size_t done = 0;
+  while (done < contents.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(contents.size() - done, 1 << 20));
+    DWORD wrote = 0;
+    if (!::WriteFile(f.get(), contents.data() + done, chunk, &wrote, nullptr) || wrote == 0) {
+      lastError_ = static_cast<long>(::GetLastError());
+      return false;
+    }
+    done += wrote;
+  }
+  lastError_ = 0;
+  return true;
+}
+
+bool Win32FileSystem::DeleteFileA(const std::string& path) {
+  BOOL ok = ::DeleteFileA(path.c_str());
+  lastError_ = ok ? 0 : static_cast<long>(::GetLastError());
+  return ok != 0;
+}
+
+bool Win32FileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
+  BOOL ok = ::MoveFileExA(from.c_str(), to.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  lastError_ = ok ? 0 : static_cast<long>(::GetLastError());
+  return ok != 0;
+}
+
+// ---------------------------------------------------------------------------
+// Processes: the ids handed out are the process handles themselves.
+// ---------------------------------------------------------------------------
+Win32Processes::~Win32Processes() = default;
+
+ProcessId Win32Processes::Start(const std::string& commandLine, int showStyle) {
+  STARTUPINFOA si{};
+  si.cb = sizeof(si);
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = static_cast<WORD>(showStyle);
+  PROCESS_INFORMATION pi{};
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+    return 0;
+  ::CloseHandle(pi.hThread);
+  return reinterpret_cast<ProcessId>(pi.hProcess);
+}
+
+bool Win32Processes::Wait(ProcessId process, std::uint32_t timeoutMs) {
+  if (process == 0) return true;
+  return ::WaitForSingleObject(reinterpret_cast<HANDLE>(process), timeoutMs) == WAIT_OBJECT_0;
+}
+
+void Win32Processes::Release(ProcessId process) {
+  if (process != 0) ::CloseHandle(reinterpret_cast<HANDLE>(process));
+}
+
+// ---------------------------------------------------------------------------
+// Shell
+// ---------------------------------------------------------------------------
+int Win32Shell::FileCopy(const std::string& from, const std::string& to, unsigned flags) {
+  // Single paths, each terminated by two NULs.
+  std::string src = from + std::string(2, '\0');
+  std::string dst = to + std::string(2, '\0');
+  SHFILEOPSTRUCTA op{};
+  op.hwnd = nullptr;
+  op.wFunc = FO_COPY;
+  op.pFrom = src.c_str();
+  op.pTo = dst.c_str();
+  op.fFlags = static_cast<FILEOP_FLAGS>(flags);
+  return ::SHFileOperationA(&op);
+}
+
+std::intptr_t Win32Shell::ShellExecuteA(std::uintptr_t ownerWindow, const std::string& verb,
+                                       const std::string& file, const std::string& parameters,
+                                       const std::string& directory, int showCommand) {
+  HINSTANCE h = ::ShellExecuteA(reinterpret_cast<HWND>(ownerWindow), verb.c_str(), file.c_str(),
+                                parameters.empty() ? nullptr : parameters.c_str(),
+                                directory.empty() ? nullptr : directory.c_str(), showCommand);
+  return reinterpret_cast<std::intptr_t>(h);
+}
+
+std::optional<std::string> Win32Shell::BrowseForFolder(std::uintptr_t ownerWindow,
+                                                       const std::string& title,
+                                                       unsigned flags) {
+  BROWSEINFOA bi{};
+  bi.hwndOwner = reinterpret_cast<HWND>(ownerWindow);
+  bi.lpszTitle = title.c_str();
+  bi.ulFlags = flags;
+  LPITEMIDLIST pidl = ::SHBrowseForFolderA(&bi);
+  if (!pidl) return std::nullopt;
+  char path[MAX_PATH] = "";
+  BOOL ok = ::SHGetPathFromIDListA(pidl, path);
+  ::CoTaskMemFree(pidl);
+  if (!ok) return std::string();
+  return std::string(path);
+}
+
+std::string Win32Shell::ExpandEnvironmentStringsA(const std::string& text) {
+  DWORD n = ::ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+  if (n == 0) return text;
+  std::string out(n, '\0');
+  DWORD got = ::ExpandEnvironmentStringsA(text.c_str(), &out[0], n);
+  if (got == 0 || got > n) return text;
+  out.resize(std::strlen(out.c_str()));
+  return out;
+}
+
+}  // namespace lark

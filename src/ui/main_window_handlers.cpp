@@ -1,0 +1,51 @@
+// The main window's own commands: leaving the program, the Help menu, and the table
+// that binds each control and menu item to its handler.
+#include "core/app.h"
+#include "core/texts.h"
+#include "ui/handlers.h"
+#include "ui/ids.h"
+
+namespace lark {
+
+void Exit_Click(App& app) {
+  app.UnloadForm3();
+  // The program itself closes the main window, so Form_QueryUnload has nothing to do.
+  app.Form1().Unload();
+  app.p.user.EndProcess(app.state.exitCode);
+}
+
+void cmdExit_Click(App& app) { Exit_Click(app); }
+
+void Form_QueryUnload(App& app, short& /*cancel*/, short unloadMode) {
+  if (unloadMode != kUnloadFormControlMenu) return;
+  app.Form1().Unload();
+  app.p.user.EndProcess(app.state.exitCode);
+}
+
+void Notyet_Click(App&) {}
+
+void mnuURL_Click(App& app) {
+  app.Form1().SetPanel(2, "");
+  app.p.shell.ShellExecuteA(app.Form1().Handle(), "Open", texts::kHomePage, "", "",
+                           kSwShowNormal);
+}
+
+bool DispatchMainCommand(App& app, int id) {
+  switch (id) {
+    case ids::kCmdComplete: cmdComplete_Click(app); return true;
+    case ids::kCmdRestore: cmdRestore_Click(app); return true;
+    case ids::kChkOverwrite: chkOverwrite_Click(app); return true;
+    case ids::kCmdExit: cmdExit_Click(app); return true;
+    case ids::kMnuAddBookFile: addBookFile_Click(app); return true;
+    case ids::kMnuCrtbkfldr2: crtbkfldr2_Click(app); return true;
+    case ids::kMnuOpnbkfldr: opnbkfldr_Click(app); return true;
+    case ids::kMnuBrbkfldr: brbkfldr_Click(app); return true;
+    case ids::kMnuResWAB: resWAB_Click(app); return true;
+    case ids::kMnuExit: Exit_Click(app); return true;
+    case ids::kMnuNotyet: Notyet_Click(app); return true;
+    case ids::kMnuURL: mnuURL_Click(app); return true;
+    default: return false;
+  }
+}
+
+}  // namespace lark
