@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The whole test run: installs what is missing, builds the three builds, then runs the
+# native unit tests, the Windows tests under Wine and the GUI tests under Wine and Xvfb.
+# Prints each runner's summary and ends with one line "N passed, M failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+
+bash scripts/setup.sh || { echo "setup failed"; exit 2; }
+
+build() {
+  local preset=$1
+  echo "== build: $preset"
+  cmake --preset "$preset" >"build-$preset.log" 2>&1 &&
+    cmake --build --preset "$preset" -j"$(nproc)" >>"build-$preset.log" 2>&1
+  local rc=$?
+  if [ $rc -ne 0 ]; then tail -40 "build-$preset.log"; echo "build $preset failed"; fi
+  rm -f "build-$preset.log"
+  return $rc
+}
+mkdir -p build
+build native || exit 2
+build win64 || exit 2
+build win32-release || exit 2
+
+. scripts/wine-env.sh
+trap lark_stop EXIT
+lark_start_xvfb
+LARK_RECORD_URLS=1 lark_prepare_prefix
+
+total_pass=0
+total_fail=0
+failed_suites=()
+run_suite() {
+  local name=$1 limit=$2
+  shift 2
+  echo "== $name"
+  local log="build/$name.log"
+  timeout --kill-after=10 "$limit" "$@" --gtest_brief=1 >"$log" 2>&1
+  local rc=$?
+  grep -v -E '^Running main\(\)' "$log" | grep -E '^\[  (FAILED|PASSED) |^\[==========\]|Failure|error:|Expected|Which is|Value of|Actual|^  ' | head -200
+  local p f
+  p=$(grep -oE '^\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)
+  f=$(grep -oE '^\[  FAILED  \] [0-9]+ test' "$log" | grep -oE '[0-9]+' | tail -1)
+  p=${p:-0}
+  f=${f:-0}
+  if [ $rc -ne 0 ] && [ "$f" -eq 0 ]; then
+    echo "$name: runner exited with code $rc"
+    tail -20 "$log"
+    f=1
+  fi
+  total_pass=$((total_pass + p))
+  total_fail=$((total_fail + f))
+  [ "$f" -ne 0 ] && failed_suites+=("$name")
+  echo "$name: $p passed, $f failed"
+}
+
+run_suite native 600 build/native/tests/lark_native_tests
+run_suite windows 900 "$WINE" build/win64/tests/lark_win_tests.exe
+LARK_EXE=$("$WINE" winepath -w "$ROOT/build/win64/larkmoor.exe" 2>/dev/null | tr -d '\r')
+export LARK_EXE
+export LARK_SHOTS="$ROOT/build/screenshots"
+mkdir -p "$LARK_SHOTS"
+run_suite gui 900 "$WINE" build/win64/tests/lark_gui_tests.exe
+
+[ ${#failed_suites[@]} -gt 0 ] && echo "failed suites: ${failed_suites[*]}"
+echo "$total_pass passed, $total_fail failed"
+[ "$total_fail" -eq 0 ]
