@@ -1,0 +1,102 @@
+#!/usr/bin/env python3
+"""Writes a demo Outlook Express profile of our own making into a Wine prefix:
+three identities (one of them empty, with no mail-client key), message stores of
+varied sizes (one of a few tens of MB), mail accounts whose values hold backslashes,
+signatures, and an address book. Prints the .reg file to import with regedit.
+
+usage: demo_profile.py PREFIX_DRIVE_C WINDOWS_USER > profile.reg
+"""
+import os
+import random
+import sys
+
+IDENTITIES = [
+    ("{3F2504E0-4F89-11D3-9A0C-0305E82C3301}", "Main Identity", True),
+    ("{7C9E6679-7425-40DE-944B-E07FC1F90AE7}", "Work", True),
+    ("{9A8B7C6D-1234-4E5F-8A9B-0C1D2E3F4A5B}", "Guest", False),  # never used Outlook Express
+]
+STORES = {
+    "Main Identity": [("Inbox.dbx", 24 << 20), ("Sent Items.dbx", 3 << 20), ("Folders.dbx", 40 << 10),
+                      ("Deleted Items.dbx", 600 << 10), ("Pop3uidl.dbx", 8 << 10), ("Offline.dbx", 2 << 10)],
+    "Work": [("Inbox.dbx", 5 << 20), ("Outbox.dbx", 1 << 10), ("Folders.dbx", 30 << 10),
+             ("Projects.dbx", 9 << 20)],
+}
+DBX_MAGIC = bytes.fromhex("CFAD12FEC5FD746F66E3D11193E000C04FB3B75E")
+
+
+def hex_expand(text):
+    """A REG_EXPAND_SZ in a single-byte .reg file: its ANSI bytes with the NUL."""
+    data = (text + "\0").encode("cp1252")
+    return "hex(2):" + ",".join("%02x" % b for b in data)
+
+
+def reg_string(text):
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def write_store(folder, name, size, rng):
+    os.makedirs(folder, exist_ok=True)
+    path = os.path.join(folder, name)
+    if os.path.exists(path) and os.path.getsize(path) == size:
+        return
+    with open(path, "wb") as f:
+        f.write(DBX_MAGIC)
+        left = size - len(DBX_MAGIC)
+        block = rng.randbytes(1 << 16)
+        while left > 0:
+            n = min(left, len(block))
+            f.write(block[:n])
+            left -= n
+            block = block[1:] + block[:1]
+
+
+def main():
+    drive_c, user = sys.argv[1], sys.argv[2]
+    rng = random.Random(20261206)
+    profile = f"C:\\users\\{user}"
+    unix_profile = os.path.join(drive_c, "users", user)
+    out = ["REGEDIT4", ""]
+    out += ["[HKEY_CURRENT_USER\\Identities]",
+            '"Default User ID"=' + reg_string(IDENTITIES[0][0]),
+            '"Last User ID"=' + reg_string(IDENTITIES[0][0]),
+            '"Last Username"=' + reg_string(IDENTITIES[0][1]), ""]
+    for guid, name, has_mail in IDENTITIES:
+        key = f"HKEY_CURRENT_USER\\Identities\\{guid}"
+        out += [f"[{key}]", '"Username"=' + reg_string(name), '"User ID"=' + reg_string(guid), ""]
+        if not has_mail:
+            continue
+        store = f"%UserProfile%\\Local Settings\\Application Data\\Identities\\{guid}\\Microsoft\\Outlook Express"
+        oe = f"{key}\\Software\\Microsoft\\Outlook Express\\5.0"
+        out += [f"[{oe}]", '"Store Root"=' + hex_expand(store), '"Signature Flags"=dword:00000003', ""]
+        out += [f"[{oe}\\Signatures]", '"Default Signature"="00000000"', ""]
+        out += [f"[{oe}\\Signatures\\00000000]", '"name"=' + reg_string(name + " signature"),
+                '"text"=' + reg_string(f"-- {name} | files: \\\\fileserver\\share\\{name}\\"),
+                '"type"=dword:00000001', ""]
+        folder = os.path.join(unix_profile, "Local Settings", "Application Data", "Identities", guid,
+                              "Microsoft", "Outlook Express")
+        for fname, size in STORES[name]:
+            write_store(folder, fname, size, rng)
+    accounts = "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Account Manager"
+    out += [f"[{accounts}]", '"Default Mail Account"="00000001"', ""]
+    out += [f"[{accounts}\\Accounts]", ""]
+    out += [f"[{accounts}\\Accounts\\00000001]", '"Account Name"="Home mail"',
+            '"POP3 Server"="pop.example.org"', '"SMTP Server"="smtp.example.org"',
+            '"POP3 User Name"="main.identity"',
+            '"Signature Folder"=' + reg_string("\\\\fileserver\\mail\\signatures\\"),
+            '"Notes"=' + reg_string("C:\\new\\tmp\\readme.txt"), '"POP3 Port"=dword:0000006e', ""]
+    out += [f"[{accounts}\\Accounts\\00000002]", '"Account Name"="Work mail"',
+            '"IMAP Server"="imap.example.org"', '"IMAP Root Folder"=' + reg_string("INBOX\\Projects\\"),
+            '"IMAP Port"=dword:0000008f', ""]
+    wab_dir = os.path.join(unix_profile, "Application Data", "Microsoft", "Address Book")
+    os.makedirs(wab_dir, exist_ok=True)
+    with open(os.path.join(wab_dir, f"{user}.wab"), "wb") as f:
+        f.write(b"\x9c\xcb\xcb\x8d\x13\x75\xd2\x11\x91\x58\x00\xc0\x4f\x79\x56\xa4")
+        f.write(rng.randbytes(300 << 10))
+    wab = f"{profile}\\Application Data\\Microsoft\\Address Book\\{user}.wab"
+    out += ["[HKEY_CURRENT_USER\\Software\\Microsoft\\WAB\\WAB4\\Wab File Name]", "@=" + reg_string(wab), ""]
+    out += ["[HKEY_CURRENT_USER\\Software\\Microsoft\\WAB\\WAB4]", '"FirstRun"=hex:01,00,00,00', ""]
+    sys.stdout.write("\r\n".join(out) + "\r\n")
+
+
+if __name__ == "__main__":
+    main()
