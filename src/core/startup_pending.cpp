@@ -4,11 +4,6 @@
 
 namespace lark {
 
-void FirstRun(App&) {}
-void oeb(App&) {}
-void GetInputPaths(App&) {}
-void loadup(App&) {}
-void chkbox(App&) {}
 void HandleCommandLine(App&) {}
 
 }  // namespace lark

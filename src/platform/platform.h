@@ -87,8 +87,10 @@ class IRegistry {
                                std::uint8_t* data, std::uint32_t* size) = 0;
   virtual long RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t type,
                              const std::uint8_t* data, std::uint32_t size) = 0;
-  virtual long RegCreateKeyExA(RegKey root, const std::string& subKey, std::uint32_t access,
-                              RegKey* result) = 0;
+  // Creates the key and its missing parents (non-volatile, inheritable handle).
+  virtual long RegCreateKeyExA(RegKey root, const std::string& subKey,
+                               const std::string& className, std::uint32_t access,
+                               RegKey* result) = 0;
   virtual long RegQueryInfoKeyA(RegKey key, std::uint32_t* subKeys,
                                std::uint32_t* maxSubKeyLen) = 0;
   virtual long RegEnumKeyExA(RegKey key, std::uint32_t index, std::string* name) = 0;

@@ -7,7 +7,6 @@ namespace lark {
 
 void cmdComplete_Click(App&) {}
 void cmdRestore_Click(App&) {}
-void chkOverwrite_Click(App&) {}
 void addBookFile_Click(App&) {}
 void crtbkfldr2_Click(App&) {}
 void opnbkfldr_Click(App&) {}

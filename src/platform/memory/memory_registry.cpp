@@ -72,8 +72,9 @@ long MemoryRegistry::RegOpenKeyExA(RegKey root, const std::string& subKey, std::
   return kErrorSuccess;
 }
 
-long MemoryRegistry::RegCreateKeyExA(RegKey root, const std::string& subKey, std::uint32_t access,
-                                    RegKey* result) {
+long MemoryRegistry::RegCreateKeyExA(RegKey root, const std::string& subKey,
+                                     const std::string& className, std::uint32_t access,
+                                     RegKey* result) {
   *result = 0;
   std::uint32_t parentAccess = 0;
   Key* k = Resolve(root, &parentAccess);
@@ -87,6 +88,7 @@ long MemoryRegistry::RegCreateKeyExA(RegKey root, const std::string& subKey, std
       }
       slot = std::make_unique<Key>();
       slot->name = part;
+      slot->className = className;
     }
     k = slot.get();
   }

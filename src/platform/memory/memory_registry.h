@@ -26,6 +26,7 @@ class MemoryRegistry : public IRegistry {
     std::string name;
     std::map<std::string, std::unique_ptr<Key>> children;  // by lower-case name
     std::map<std::string, Value> values;                   // by lower-case name
+    std::string className;   // as given to RegCreateKeyExA
     bool denyWrite = false;  // refuses write access, as an ACL would
   };
 
@@ -37,8 +38,8 @@ class MemoryRegistry : public IRegistry {
                        std::uint8_t* data, std::uint32_t* size) override;
   long RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t type,
                      const std::uint8_t* data, std::uint32_t size) override;
-  long RegCreateKeyExA(RegKey root, const std::string& subKey, std::uint32_t access,
-                      RegKey* result) override;
+  long RegCreateKeyExA(RegKey root, const std::string& subKey, const std::string& className,
+                       std::uint32_t access, RegKey* result) override;
   long RegQueryInfoKeyA(RegKey key, std::uint32_t* subKeys, std::uint32_t* maxSubKeyLen) override;
   long RegEnumKeyExA(RegKey key, std::uint32_t index, std::string* name) override;
   long RegDeleteValueA(RegKey key, const std::string& valueName) override;

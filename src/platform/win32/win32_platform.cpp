@@ -48,14 +48,15 @@ long Win32Registry::RegSetValueExA(RegKey key, const std::string& valueName, std
   return ::RegSetValueExA(ToHkey(key), valueName.c_str(), 0, type, data, size);
 }
 
-long Win32Registry::RegCreateKeyExA(RegKey root, const std::string& subKey, std::uint32_t access,
-                                   RegKey* result) {
+long Win32Registry::RegCreateKeyExA(RegKey root, const std::string& subKey,
+                                    const std::string& className, std::uint32_t access,
+                                    RegKey* result) {
   HKEY key = nullptr;
   DWORD disposition = 0;
   // An inheritable handle, as the settings store asks for.
   SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
-  std::string emptyClass;
-  LONG rc = ::RegCreateKeyExA(ToHkey(root), subKey.c_str(), 0, &emptyClass[0],
+  std::string keyClass = className;
+  LONG rc = ::RegCreateKeyExA(ToHkey(root), subKey.c_str(), 0, &keyClass[0],
                               REG_OPTION_NON_VOLATILE, access, &sa, &key, &disposition);
   *result = rc == ERROR_SUCCESS ? FromHkey(key) : 0;
   return rc;

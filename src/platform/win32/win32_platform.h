@@ -15,8 +15,8 @@ class Win32Registry : public IRegistry {
                        std::uint8_t* data, std::uint32_t* size) override;
   long RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t type,
                      const std::uint8_t* data, std::uint32_t size) override;
-  long RegCreateKeyExA(RegKey root, const std::string& subKey, std::uint32_t access,
-                      RegKey* result) override;
+  long RegCreateKeyExA(RegKey root, const std::string& subKey, const std::string& className,
+                       std::uint32_t access, RegKey* result) override;
   long RegQueryInfoKeyA(RegKey key, std::uint32_t* subKeys, std::uint32_t* maxSubKeyLen) override;
   long RegEnumKeyExA(RegKey key, std::uint32_t index, std::string* name) override;
   long RegDeleteValueA(RegKey key, const std::string& valueName) override;

@@ -1,0 +1,126 @@
+#include "core/settings.h"
+
+#include "core/app.h"
+#include "core/registry_access.h"
+#include "core/startup.h"
+#include "core/texts.h"
+#include "fs/folders.h"
+#include "platform/reg_key.h"
+#include "ui/handlers.h"
+
+namespace lark {
+
+namespace {
+
+std::string ReadFolderValue(App& app) {
+  return RegistryGetKeyValue(app.p, kHkeyCurrentUser, kSettingsKey, kFolderValue).AsText();
+}
+
+void ShowNoneSelected(App& app) {
+  MainWindow& f = app.Form1();
+  f.SetLblbkuppthColour(kRed);
+  f.SetLblbkuppthText(texts::kNoneSelected);
+  f.SetLblbkuppthTooltip(ReadFolderValue(app));
+}
+
+}  // namespace
+
+long ProbeValue(IRegistry& registry, RegKey key, const std::string& name) {
+  std::uint8_t unused = 0;
+  std::uint32_t size = 0;
+  std::uint32_t type = 0;
+  return registry.RegQueryValueExA(key, name, &type, &unused, &size);
+}
+
+std::string StoredBackupFolder(App& app) { return ReadFolderValue(app); }
+
+void FirstRun(App& app) {
+  IRegistry& reg = app.p.registry;
+  RegKeyOwner existing(reg);
+  reg.RegOpenKeyExA(kHkeyCurrentUser, kSettingsKey, kKeyAllAccess, existing.Receive());
+  if (!existing.IsOpen()) {
+    MainWindow& f = app.Form1();
+    f.SetLblbkuppthColour(kRed);
+    f.SetLblbkuppthText(texts::kNoneSelected);
+    f.SetLblbkuppthTooltip(ReadFolderValue(app));
+    RegKeyOwner created(reg);
+    if (reg.RegCreateKeyExA(kHkeyCurrentUser, kSettingsKey, "", kKeyWrite, created.Receive()) !=
+        kErrorSuccess) {
+      app.p.user.MessageBoxA(texts::kCreateKeyFailed, texts::kAppTitle);
+      return;
+    }
+    SetKeyValue(app.p, kSettingsKey, kOverwriteValue, "0", kRegDword);
+    SetKeyValue(app.p, kSettingsKey, kFolderValue, texts::kNoneSelected, kRegSz);
+    app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
+    created.Close();
+    SetKeyValue(app.p, kSettingsKey, kFolderValue, texts::kNoneSelected, kRegSz);
+    ShowNoneSelected(app);
+    return;
+  }
+  MainWindow& f = app.Form1();
+  std::string v = ReadFolderValue(app);
+  f.SetLblbkuppthColour(kRed);
+  f.SetLblbkuppthText(v);
+  f.SetLblbkuppthTooltip(v);
+}
+
+void RefreshBackupFolderLine(App& app, bool withReminder, const std::string& settingsKeyName) {
+  IRegistry& reg = app.p.registry;
+  RegKeyOwner key(reg);
+  if (reg.RegOpenKeyExA(kHkeyCurrentUser, kSettingsKey, kKeyAllAccess, key.Receive()) !=
+      kErrorSuccess)
+    return;
+  MainWindow& f = app.Form1();
+  long probe = ProbeValue(reg, key.get(), kFolderValue);
+  if (probe == kErrorFileNotFound) {
+    std::string v = ReadFolderValue(app);
+    f.SetLblbkuppthColour(kRed);
+    f.SetLblbkuppthText(v);
+    f.SetLblbkuppthTooltip(v);
+  }
+  if (probe != kErrorMoreData) {
+    SetKeyValue(app.p, kSettingsKey, kFolderValue, texts::kNoneSelected, kRegSz);
+    ShowNoneSelected(app);
+    if (withReminder) app.p.user.MessageBoxA(texts::kSelectFolderReminder, texts::kAppTitle);
+  } else {
+    std::string v = ReadFolderValue(app);
+    if (v == texts::kNoneSelected) {
+      f.SetLblbkuppthColour(kRed);
+      f.SetLblbkuppthText(v);
+      f.SetLblbkuppthTooltip(v);
+      if (withReminder) app.p.user.MessageBoxA(texts::kSelectFolderReminder, texts::kAppTitle);
+    } else {
+      f.SetLblbkuppthText(v);
+      f.SetLblbkuppthTooltip(v);
+      app.Form3().SetTxtbkPth(v);
+    }
+  }
+  // A folder that has gone since the last run is forgotten; the line shows it until the
+  // next refresh.
+  if (!DirExists2(app, f.lblbkuppth().text))
+    SetKeyValue(app.p, settingsKeyName, kFolderValue, texts::kNoneSelected, kRegSz);
+}
+
+void oeb(App& app) { RefreshBackupFolderLine(app, true, "Software\\Tarnkeep"); }
+
+void chkbox(App& app) {
+  IRegistry& reg = app.p.registry;
+  RegKeyOwner key(reg);
+  reg.RegOpenKeyExA(kHkeyCurrentUser, kSettingsKey, kKeyAllAccess, key.Receive());
+  if (ProbeValue(reg, key.get(), kOverwriteValue) == kErrorFileNotFound) {
+    SetKeyValue(app.p, kSettingsKey, kOverwriteValue, "0", kRegDword);
+    app.Form1().SetChkOverwrite(0);
+    return;
+  }
+  long v = RegistryGetKeyValue(app.p, kHkeyCurrentUser, kSettingsKey, kOverwriteValue).AsLong();
+  if (v == 0) app.Form1().SetChkOverwrite(0);
+  if (v == 1) app.Form1().SetChkOverwrite(1);
+}
+
+void chkOverwrite_Click(App& app) {
+  int v = app.Form1().chkOverwrite();
+  if (v == 0) SetKeyValue(app.p, kSettingsKey, kOverwriteValue, "0", kRegDword);
+  if (v == 1) SetKeyValue(app.p, kSettingsKey, kOverwriteValue, "1", kRegDword);
+}
+
+}  // namespace lark

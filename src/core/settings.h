@@ -1,0 +1,28 @@
+// The remembered settings: the backup folder and the overwrite option, kept in
+// HKEY_CURRENT_USER\Software\TarnKeep.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace lark {
+
+class App;
+
+inline constexpr const char* kSettingsKey = "Software\\TarnKeep";
+inline constexpr const char* kFolderValue = "TarnKeep";
+inline constexpr const char* kOverwriteValue = "BackupOverWrite";
+
+// The backup-folder line of the main window, refreshed from the stored folder; with the
+// reminder when no folder is set. settingsKeyName is the spelling the final reset uses.
+void RefreshBackupFolderLine(App& app, bool withReminder, const std::string& settingsKeyName);
+
+// The stored backup folder, read afresh, or "None Selected".
+std::string StoredBackupFolder(App& app);
+
+// A RegQueryValueExA with a zero-size buffer: 2 when the value is missing, 234 when it
+// holds data, 0 when it holds none, another code when the key cannot be read.
+long ProbeValue(IRegistry& registry, RegKey key, const std::string& name);
+
+}  // namespace lark
