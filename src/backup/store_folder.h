@@ -1,0 +1,23 @@
+// Where an identity keeps its message store: the "Store Root" of its mail-client key.
+#pragma once
+
+#include <string>
+
+namespace lark {
+
+class App;
+
+struct StoreFolder {
+  enum class Kind {
+    Folder,  // a usable folder path in `path`
+    Empty,   // the identity never used the mail client (the placeholder discovery writes)
+    None,    // no value, an empty value, or one that cannot be read
+  };
+  Kind kind = Kind::None;
+  std::string path;  // expanded, without a trailing NUL
+};
+
+// Reads the identity's "Store Root" and expands every %name% reference in it.
+StoreFolder ReadStoreFolder(App& app, const std::string& identityKey);
+
+}  // namespace lark
