@@ -3,7 +3,9 @@
 // answers the same way for the native unit tests. Nothing here includes <windows.h>.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -137,6 +139,33 @@ class IFileSystem {
   virtual long LastError() = 0;
 };
 
+// Reading and writing large files a block at a time, so that memory does not grow with
+// the file (registry exports can be tens of megabytes).
+class IFileReader {
+ public:
+  virtual ~IFileReader() = default;
+  // Fills up to `capacity` bytes; *got = 0 at the end. False on a read error.
+  virtual bool Read(char* buffer, std::size_t capacity, std::size_t* got) = 0;
+};
+
+class IFileWriter {
+ public:
+  virtual ~IFileWriter() = default;  // closes; a writer not Commit()ted may leave a partial file
+  virtual bool Write(const char* data, std::size_t size) = 0;
+  // Flushes and closes; true when every byte reached the file.
+  virtual bool Commit() = 0;
+};
+
+class IFileStreams {
+ public:
+  virtual ~IFileStreams() = default;
+  // Opens for reading with others allowed to read only, as a writer still at work would
+  // refuse; nullptr on failure (LastError() of the file system tells why).
+  virtual std::unique_ptr<IFileReader> OpenRead(const std::string& path) = 0;
+  // Creates or truncates the file for writing; nullptr on failure.
+  virtual std::unique_ptr<IFileWriter> Create(const std::string& path) = 0;
+};
+
 // ---------------------------------------------------------------------------
 // Child processes (CreateProcessA / WaitForSingleObject).
 // ---------------------------------------------------------------------------
@@ -205,6 +234,7 @@ class IUser {
 struct Platform {
   IRegistry& registry;
   IFileSystem& files;
+  IFileStreams& streams;
   IProcesses& processes;
   IShell& shell;
   IUser& user;

@@ -1,8 +1,65 @@
 #include "platform/memory/memory_platform.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace lark {
+
+namespace {
+
+class MemoryReader : public IFileReader {
+ public:
+  explicit MemoryReader(std::string data) : data_(std::move(data)) {}
+  bool Read(char* buffer, std::size_t capacity, std::size_t* got) override {
+    *got = std::min(capacity, data_.size() - pos_);
+    data_.copy(buffer, *got, pos_);
+    pos_ += *got;
+    return true;
+  }
+
+ private:
+  std::string data_;
+  std::size_t pos_ = 0;
+};
+
+class MemoryWriter : public IFileWriter {
+ public:
+  MemoryWriter(MemoryFileSystem& files, std::string path, bool fail)
+      : files_(files), path_(std::move(path)), fail_(fail) {}
+  ~MemoryWriter() override {
+    if (!committed_) files_.WriteFile(path_, data_);
+  }
+  bool Write(const char* data, std::size_t size) override {
+    if (fail_) return false;
+    data_.append(data, size);
+    return true;
+  }
+  bool Commit() override {
+    committed_ = true;
+    return !fail_ && files_.WriteFile(path_, data_);
+  }
+
+ private:
+  MemoryFileSystem& files_;
+  std::string path_;
+  std::string data_;
+  bool fail_;
+  bool committed_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<IFileReader> MemoryFileStreams::OpenRead(const std::string& path) {
+  std::string contents;
+  if (lockedFiles.count(files_.Absolute(path)) || !files_.ReadFile(path, &contents)) return nullptr;
+  return std::make_unique<MemoryReader>(std::move(contents));
+}
+
+std::unique_ptr<IFileWriter> MemoryFileStreams::Create(const std::string& path) {
+  if (lockedFiles.count(files_.Absolute(path)) || !files_.WriteFile(path, std::string()))
+    return nullptr;
+  return std::make_unique<MemoryWriter>(files_, path, failWrites);
+}
 
 ProcessId MemoryProcesses::Start(const std::string& commandLine, int showStyle) {
   if (failStart) return 0;

@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,6 +18,20 @@ namespace lark {
 // Thrown by MemoryUser::EndProcess so that a test sees where the program would have ended.
 struct ProcessEnded {
   int exitCode;
+};
+
+// Streams over the in-memory files: a reader takes a snapshot, a writer stores on Commit
+// (and leaves what it wrote so far when dropped without one, like a real partial write).
+class MemoryFileStreams : public IFileStreams {
+ public:
+  explicit MemoryFileStreams(MemoryFileSystem& files) : files_(files) {}
+  std::unique_ptr<IFileReader> OpenRead(const std::string& path) override;
+  std::unique_ptr<IFileWriter> Create(const std::string& path) override;
+  std::set<std::string> lockedFiles;  // absolute paths that refuse to open, as if held open
+  bool failWrites = false;             // every Write fails, as on a full disk
+
+ private:
+  MemoryFileSystem& files_;
 };
 
 class MemoryProcesses : public IProcesses {
@@ -99,13 +114,21 @@ class MemoryUser : public IUser {
 
 class MemoryPlatform {
  public:
-  MemoryPlatform() { processes.files = &files; }
+  MemoryPlatform() {
+    processes.files = &files;
+    // As on Windows, a hive is never saved over an existing file.
+    registry.writeHive = [this](const std::string& file) -> long {
+      if (files.GetFileAttributesA(file) != kInvalidFileAttributes) return kErrorAlreadyExists;
+      return files.WriteFile(file, "regf hive") ? kErrorSuccess : kErrorAccessDenied;
+    };
+  }
   MemoryRegistry registry;
   MemoryFileSystem files;
+  MemoryFileStreams streams{files};
   MemoryProcesses processes;
   MemoryShell shell{files};
   MemoryUser user;
-  Platform platform{registry, files, processes, shell, user};
+  Platform platform{registry, files, streams, processes, shell, user};
 };
 
 }  // namespace lark

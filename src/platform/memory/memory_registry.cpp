@@ -183,7 +183,7 @@ long MemoryRegistry::RegSaveKeyA(RegKey key, const std::string& file) {
   if (!Resolve(key, &access)) return kErrorInvalidHandle;
   if (!backupPrivilegeEnabled) return kErrorPrivilegeNotHeld;
   savedHives.push_back(file);
-  return kErrorSuccess;
+  return writeHive ? writeHive(file) : kErrorSuccess;
 }
 
 bool MemoryRegistry::EnablePrivilege(const std::string& privilegeName) {

@@ -5,6 +5,7 @@
 // byte after the data is NUL).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>

@@ -8,6 +8,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -294,6 +295,66 @@ std::string Win32Shell::ExpandEnvironmentStringsA(const std::string& text) {
   if (got == 0 || got > n) return text;
   out.resize(std::strlen(out.c_str()));
   return out;
+}
+
+}  // namespace lark
+
+namespace lark {
+
+namespace {
+
+class Win32Reader : public IFileReader {
+ public:
+  explicit Win32Reader(HANDLE h) : file_(h) {}
+  bool Read(char* buffer, std::size_t capacity, std::size_t* got) override {
+    DWORD n = 0;
+    DWORD want = static_cast<DWORD>(std::min<std::size_t>(capacity, 1u << 30));
+    if (!::ReadFile(file_.get(), buffer, want, &n, nullptr)) return false;
+    *got = n;
+    return true;
+  }
+
+ private:
+  FileHandle file_;
+};
+
+class Win32Writer : public IFileWriter {
+ public:
+  explicit Win32Writer(HANDLE h) : file_(h) {}
+  bool Write(const char* data, std::size_t size) override {
+    while (size > 0) {
+      DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 24));
+      DWORD wrote = 0;
+      if (!::WriteFile(file_.get(), data, chunk, &wrote, nullptr) || wrote == 0) return false;
+      data += wrote;
+      size -= wrote;
+    }
+    return true;
+  }
+  bool Commit() override {
+    bool ok = ::FlushFileBuffers(file_.get()) != 0;
+    HANDLE h = file_.release();
+    return ::CloseHandle(h) != 0 && ok;
+  }
+
+ private:
+  FileHandle file_;
+};
+
+}  // namespace
+
+std::unique_ptr<IFileReader> Win32FileStreams::OpenRead(const std::string& path) {
+  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<Win32Reader>(h);
+}
+
+std::unique_ptr<IFileWriter> Win32FileStreams::Create(const std::string& path) {
+  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<Win32Writer>(h);
 }
 
 }  // namespace lark

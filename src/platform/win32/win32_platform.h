@@ -44,6 +44,12 @@ class Win32FileSystem : public IFileSystem {
   long lastError_ = 0;
 };
 
+class Win32FileStreams : public IFileStreams {
+ public:
+  std::unique_ptr<IFileReader> OpenRead(const std::string& path) override;
+  std::unique_ptr<IFileWriter> Create(const std::string& path) override;
+};
+
 class Win32Processes : public IProcesses {
  public:
   ~Win32Processes() override;
@@ -85,10 +91,11 @@ class Win32Platform {
  public:
   Win32Registry registry;
   Win32FileSystem files;
+  Win32FileStreams streams;
   Win32Processes processes;
   Win32Shell shell;
   Win32User user;
-  Platform platform{registry, files, processes, shell, user};
+  Platform platform{registry, files, streams, processes, shell, user};
 };
 
 }  // namespace lark

@@ -1,0 +1,35 @@
+#include "backup/save_key.h"
+
+#include "core/app.h"
+#include "platform/reg_key.h"
+
+namespace lark {
+
+bool EnablePrivilege(App& app, const std::string& seName) {
+  return app.p.registry.EnablePrivilege(seName);
+}
+
+bool SaveKey(App& app, const std::string& sKeyName, const std::string& sFileName,
+             RegKey lPredefinedKey) {
+  if (!EnablePrivilege(app, "SeBackupPrivilege")) return false;
+  IRegistry& reg = app.p.registry;
+  IFileSystem& fs = app.p.files;
+  RegKeyOwner key(reg);
+  if (reg.RegOpenKeyExA(lPredefinedKey, sKeyName, kKeyAllAccess, key.Receive()) != kErrorSuccess)
+    return false;
+  // Windows refuses to save over an existing file, so the hive goes to a fresh name first.
+  const std::string temp = sFileName + ".lark-new";
+  fs.DeleteFileA(temp);
+  if (reg.RegSaveKeyA(key.get(), temp) != kErrorSuccess) {
+    fs.DeleteFileA(temp);
+    return false;
+  }
+  key.Close();
+  if (!fs.MoveFileReplacing(temp, sFileName)) {
+    fs.DeleteFileA(temp);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace lark
