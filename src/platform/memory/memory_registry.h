@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -63,6 +64,8 @@ class MemoryRegistry : public IRegistry {
   bool backupPrivilegeHeld = true;
   bool backupPrivilegeEnabled = false;
   std::vector<std::string> savedHives;  // files RegSaveKeyA was asked to write
+  // Writes the hive file; set by MemoryPlatform. Returns a Win32 error code.
+  std::function<long(const std::string& file)> writeHive;
 
  private:
   struct Handle {
