@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/export_units.h"
 #include "platform/platform.h"
 #include "ui/chooser_window.h"
 #include "ui/main_window.h"
@@ -43,6 +44,9 @@ class App {
   ChooserWindow& Form3();
   bool Form3Loaded() const { return form3_ != nullptr; }
   void UnloadForm3();
+
+  // The registry exports the current complete backup started, awaited before their rewrite.
+  std::vector<StartedExport> exports;
 
   // Set by the Win32 front so that a loaded chooser gets a real window.
   std::function<std::unique_ptr<IChooserView>(App&, ChooserWindow&)> makeChooserView;

@@ -4,6 +4,5 @@
 
 namespace lark {
 
-void HandleCommandLine(App&) {}
 
 }  // namespace lark

@@ -42,10 +42,39 @@ inline std::string MenuUrlCaption() { return std::string(kMenuUrlPrefix) + kHome
 inline constexpr const char* kNoneSelected = "None Selected";
 inline constexpr const char* kFirstRunReminder =
     "Please select a backup folder or create one from the Tools menu.";
+// The same reminder as the accounts export has always worded it: a blank, no full stop.
+inline constexpr const char* kFirstRunReminderIam =
+    "Please select a backup folder or create one from the Tools menu ";
 inline constexpr const char* kSelectFolderReminder =
     "Please Select A Backup Folder Before Proceeding Further";
 inline constexpr const char* kCreateKeyFailed =
     "Error opening or creating registry key -- aborting.";
+
+// ---- complete backup ----
+inline constexpr const char* kAdressBookBackupComplete = "Adress Book Backup Complete";
+inline constexpr const char* kBackupComplete = "Backup Complete";
+inline constexpr const char* kIdentitiesBackedUp = " Identities Backed Up";
+inline constexpr const char* kAddressBookCopyComplete = " Address Book Copy Complete";
+inline constexpr const char* kRunOutlookExpressOnce =
+    "You will need to run Outlook Express at least one time.";
+inline constexpr const char* kBackupProblemsIntro =
+    "The backup finished, but some of it could not be written:";
+inline std::string ExportNotFinished(const std::string& file) {
+  return "- " + file + ": the registry editor did not finish in time; the file was left as it was.";
+}
+inline std::string ExportNotRewritten(const std::string& file) {
+  return "- " + file + ": could not be rewritten; it was kept as the registry editor wrote it.";
+}
+inline std::string IdentityFolderNotCreated(const std::string& name) {
+  return "- the identity folder \"" + name + "\" could not be created or opened.";
+}
+inline std::string BackupFolderUnavailable(const std::string& folder) {
+  return "- the backup folder \"" + folder + "\" could not be opened.";
+}
+inline std::string BadFolderArgument(const std::string& folder) {
+  return "The backup folder \"" + folder + "\" given on the command line could not be created "
+         "or opened. Nothing was backed up.";
+}
 
 // ---- registry value access ----
 inline constexpr const char* kRegistryGetKeyValueTitle = "RegistryGetKeyValue";

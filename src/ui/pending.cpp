@@ -5,9 +5,7 @@
 
 namespace lark {
 
-void cmdComplete_Click(App&) {}
 void cmdRestore_Click(App&) {}
-void addBookFile_Click(App&) {}
 void crtbkfldr2_Click(App&) {}
 void opnbkfldr_Click(App&) {}
 void brbkfldr_Click(App&) {}

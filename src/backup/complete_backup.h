@@ -1,0 +1,27 @@
+// The complete backup: registry exports, their rewrite, the address book, and every
+// identity's message store and signatures.
+#pragma once
+
+#include <string>
+
+namespace lark {
+
+class App;
+
+// How a complete backup ended; also the exit code of an unattended run.
+enum class BackupOutcome {
+  Complete = 0,              // ran to its end, everything written
+  NoBackupFolder = 1,        // no backup folder is set
+  BadFolderArgument = 2,     // the "/b:" folder could not be created or entered
+  IdentitiesUnreadable = 3,  // HKEY_CURRENT_USER\Identities could not be opened
+  CompleteWithProblems = 4,  // ran to its end, but some parts could not be written
+};
+
+// The per-identity work, after the exports and the address book.
+BackupOutcome bkupcomplete(App& app);
+
+// The editor's wait before an export is rewritten; an export still being written after
+// this long is left as it is rather than rewritten under its writer.
+inline constexpr unsigned kExportWaitMs = 5 * 60 * 1000;
+
+}  // namespace lark

@@ -1,0 +1,80 @@
+// The command line: "/b:" folder, "/a" unattended backup, "/h" hidden, "/o" overwrite,
+// "/w" address-book backup. Each switch is a plain substring, case ignored.
+#include <cctype>
+
+#include "backup/complete_backup.h"
+#include "backup/export_units.h"
+#include "core/app.h"
+#include "core/registry_access.h"
+#include "core/settings.h"
+#include "core/startup.h"
+#include "core/texts.h"
+#include "fs/folders.h"
+#include "ui/handlers.h"
+
+namespace lark {
+
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// Applies "/b:": the rest of the line is the folder. False when it cannot be made and
+// entered, in which case the setting keeps what it held before.
+bool ApplyFolderSwitch(App& app, const std::string& folder) {
+  const std::string previous = StoredBackupFolder(app);
+  IFileSystem& fs = app.p.files;
+  bool ok = !folder.empty();
+  if (ok && folder.size() >= 2 && folder[1] == ':') ok = fs.SetCurrentDirectoryA(folder.substr(0, 2));
+  if (ok) {
+    SetKeyValue(app.p, kSettingsKey, kFolderValue, folder, kRegSz);
+    bool exists = false;
+    try {
+      exists = PathExists(app, folder, true);
+    } catch (const std::exception&) {
+      exists = false;
+    }
+    if (!exists) fs.CreateDirectoryA(folder);
+    ok = fs.SetCurrentDirectoryA(folder);
+  }
+  if (!ok && !previous.empty()) SetKeyValue(app.p, kSettingsKey, kFolderValue, previous, kRegSz);
+  return ok;
+}
+
+}  // namespace
+
+void HandleCommandLine(App& app) {
+  const std::string c = app.state.commandLine;
+  const std::string lower = Lower(c);
+  app.state.unattended = false;
+  const bool backup = lower.find("/a") != std::string::npos;
+
+  std::size_t b = lower.find("/b:");
+  if (b != std::string::npos) {
+    const std::string folder = c.substr(b + 3);
+    if (!ApplyFolderSwitch(app, folder)) {
+      if (backup) {
+        // Nobody may be there to read a message: the exit code tells the scheduler.
+        app.state.exitCode = static_cast<int>(BackupOutcome::BadFolderArgument);
+        Exit_Click(app);
+      }
+      app.p.user.MessageBoxA(texts::BadFolderArgument(folder), texts::kAppTitle);
+      return;
+    }
+  }
+  if (backup) {
+    app.Form1().SetVisible(lower.find("/h") == std::string::npos);
+    app.state.unattended = true;
+    cmdComplete_Click(app);
+  }
+  if (lower.find("/o") != std::string::npos) {
+    SetKeyValue(app.p, kSettingsKey, kOverwriteValue, "1", kRegDword);
+    app.Form1().SetChkOverwrite(1);
+  }
+  if (lower.find("/w") != std::string::npos) addBookFile_Click(app);
+  if (app.state.unattended) Exit_Click(app);
+}
+
+}  // namespace lark
