@@ -1,28 +1,36 @@
 // Path and folder helpers: existence tests, file listing, path splitting, folder creation.
-// (Declarations agreed with the callers in settings, discovery, backup and restore;
-// the file-system services fill in the definitions.)
 #pragma once
 
 #include <string>
 #include <vector>
+
+#include "fs/dir_search.h"
 
 namespace lark {
 
 class App;
 
 // True when DName names an existing folder (a trailing "\" is optional; "" is the root of
-// the current drive). Never fails: any error of the search gives false.
+// the current drive), whatever the folder holds and whatever its attributes. Never fails:
+// a missing drive, a drive without its medium or a malformed path give false.
 bool DirExists(App& app, std::string DName);
 bool DirExists2(App& app, std::string DName);
 
-// True when the search for Pathname finds a file (or, with IsFolder, also a folder).
+// True when the search for Pathname (taken as it is, wildcards allowed) finds a file of any
+// attributes, or with IsFolder also a folder; with IsFolder, a folder named with a trailing
+// "\" and a drive root count as well. Throws SearchError when the search fails for any
+// reason other than "nothing there" (a missing drive, a drive without its medium).
 bool PathExists(App& app, const std::string& Pathname, bool IsFolder = false);
 
-// Names of the plain files matching Mask, in file-system order; also left in
-// app.state.foundFiles. Nothing matched: one empty entry.
+// Names of the files matching Mask that are neither hidden, system nor folders, in the
+// file system's order; also left in app.state.foundFiles. Nothing matched: one empty entry.
+// Throws SearchError as PathExists does, with foundFiles left at its one empty entry.
 std::vector<std::string> FileList(App& app, const std::string& Mask);
 
+// The folder part of a path with its trailing "\" ("C:\Data\book.wab" -> "C:\Data\"),
+// after blanks at both ends are trimmed; "" when there is no "\".
 std::string DirectoryFromFile(const std::string& FullPath);
+// The text after the last "\"; "" when there is none or the path ends in "\".
 std::string NameFromFullPath(const std::string& FullPath);
 
 // Creates every missing folder of the path; true when all of them exist afterwards.

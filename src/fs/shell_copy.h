@@ -9,7 +9,8 @@ class App;
 
 // Copies src to dest (a folder, or the full path of the target file) with the shell's file
 // operation. NoConfirm: replace existing files without asking. True exactly when the shell
-// reports success.
+// reports success. A path holding a NUL character would reach the shell as a list of
+// paths, so it copies nothing and gives false.
 bool ShellFileCopy(App& app, const std::string& src, const std::string& dest,
                    bool NoConfirm = false);
 

@@ -1,0 +1,86 @@
+// Existence tests, the file listing, path splitting and folder creation.
+#include "fs/folders.h"
+
+#include "core/app.h"
+
+namespace lark {
+
+namespace {
+
+bool IsExistingFolder(IFileSystem& files, const std::string& path) {
+  std::uint32_t a = files.GetFileAttributesA(path);
+  return a != kInvalidFileAttributes && (a & kFileAttributeDirectory) != 0;
+}
+
+bool EndsWithSeparator(const std::string& path) {
+  return !path.empty() && (path.back() == '\\' || path.back() == '/');
+}
+
+}  // namespace
+
+bool DirExists(App& app, std::string DName) {
+  if (DName.empty() || DName.back() != '\\') DName += '\\';
+  try {
+    // Any folder but a drive root yields its own "." entry here.
+    if (!SearchDirectory(app.p, DName + "*.*", kFileAttributeDirectory).empty()) return true;
+  } catch (const SearchError&) {
+    return false;
+  }
+  // An empty drive root, or a hidden folder whose parent is hidden too, lets no entry
+  // through the filter, yet it is a folder that exists.
+  return IsExistingFolder(app.p.files, DName);
+}
+
+bool DirExists2(App& app, std::string DName) { return DirExists(app, std::move(DName)); }
+
+bool PathExists(App& app, const std::string& Pathname, bool IsFolder) {
+  std::uint32_t mask =
+      kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem | kFileAttributeArchive;
+  if (IsFolder) mask |= kFileAttributeDirectory;
+  if (!SearchDirectory(app.p, Pathname, mask).empty()) return true;
+  // A search cannot find "C:\Backup\" or "C:\" by those names, though both are folders;
+  // "/b:C:\Backup\" would otherwise try to make a folder that is already there.
+  bool namesFolderOnly =
+      EndsWithSeparator(Pathname) || (Pathname.size() == 2 && Pathname[1] == ':');
+  return IsFolder && namesFolderOnly && IsExistingFolder(app.p.files, Pathname);
+}
+
+std::vector<std::string> FileList(App& app, const std::string& Mask) {
+  std::vector<std::string>& found = app.state.foundFiles;
+  found.assign(1, std::string());
+  for (std::string& name : SearchDirectory(app.p, Mask, 0)) {
+    if (found[0].empty())
+      found[0] = std::move(name);
+    else
+      found.push_back(std::move(name));
+  }
+  return found;
+}
+
+std::string DirectoryFromFile(const std::string& FullPath) {
+  std::size_t first = FullPath.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  std::size_t last = FullPath.find_last_not_of(' ');
+  std::string trimmed = FullPath.substr(first, last - first + 1);
+  std::size_t slash = trimmed.find_last_of('\\');
+  if (slash == std::string::npos) return std::string();
+  return trimmed.substr(0, slash + 1);
+}
+
+std::string NameFromFullPath(const std::string& FullPath) {
+  std::size_t slash = FullPath.find_last_of('\\');
+  if (slash == std::string::npos) return std::string();
+  return FullPath.substr(slash + 1);
+}
+
+bool MakeFolder(App& app, std::string pathToCreate) { return CreatePath(app, pathToCreate); }
+
+bool CreatePath(App& app, const std::string& NewPath) {
+  std::string path = NewPath;
+  if (path.empty() || path.back() != '\\') path += '\\';
+  if (!app.p.files.MakeSureDirectoryPathExists(path)) return false;
+  // The call also succeeds when a file stands where the last folder should be.
+  return IsExistingFolder(app.p.files, path);
+}
+
+}  // namespace lark
