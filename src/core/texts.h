@@ -82,4 +82,29 @@ inline std::string ErrorMessage(long number, const std::string& description) {
   return "Error: " + std::to_string(number) + ". " + description;
 }
 
+// ---- complete restore ----
+inline constexpr const char* kAllIdentitiesImportComplete = "All Identities Import Complete";
+inline constexpr const char* kIamImportComplete = "Internet Accounts Manager Import Complete";
+inline constexpr const char* kAddressBookImportComplete = "Address Book Import Complete";
+inline constexpr const char* kEntryRestoreComplete = " Restore Complete";  // after a file name
+inline constexpr const char* kRestoreComplete = "Restore Complete";
+inline constexpr const char* kAddressBookOffered = "AddressBook.WAB";
+inline constexpr const char* kAddressBookFilter = "Address Book (*.WAB) | *.WAB";
+inline constexpr const char* kRestoreProblemsIntro =
+    "The restore finished, but some of it could not be put back:";
+inline std::string RestoreFolderUnavailable(const std::string& folder) {
+  return "- the backup folder \"" + folder + "\" could not be opened; no message store was "
+         "restored.";
+}
+inline std::string RestoreIdentityFolderUnreadable(const std::string& name) {
+  return "- the identity folder \"" + name + "\" could not be opened or read.";
+}
+inline std::string RestoreNoStoreFolder(const std::string& identity) {
+  return "- the identity \"" + identity + "\" has no usable message store folder recorded; its "
+         "files were not put back.";
+}
+inline std::string RestoreStoreNotCreated(const std::string& store) {
+  return "- the message store folder \"" + store + "\" could not be created.";
+}
+
 }  // namespace lark::texts

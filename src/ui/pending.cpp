@@ -5,11 +5,9 @@
 
 namespace lark {
 
-void cmdRestore_Click(App&) {}
 void crtbkfldr2_Click(App&) {}
 void opnbkfldr_Click(App&) {}
 void brbkfldr_Click(App&) {}
-void resWAB_Click(App&) {}
 void Form3_Load(App&) {}
 
 }  // namespace lark

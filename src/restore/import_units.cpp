@@ -1,0 +1,66 @@
+#include "restore/import_units.h"
+
+#include <cctype>
+
+#include "backup/export_units.h"
+#include "core/app.h"
+#include "core/settings.h"
+#include "core/startup.h"
+#include "core/texts.h"
+#include "fs/regedit_run.h"
+
+namespace lark {
+
+std::string ImportCommand(const std::string& file) { return "regedit /s /c \"" + file; }
+
+bool IsFullPath(const std::string& path) {
+  if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+      path[2] == '\\')
+    return true;
+  return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
+}
+
+std::string EnterBackupFolder(App& app) {
+  const std::string folder = StoredBackupFolder(app);
+  // A relative setting ("None Selected" is one) would resolve against wherever the last
+  // command left the current directory, and the restore would read someone else's files.
+  if (folder == texts::kNoneSelected || !IsFullPath(folder)) return std::string();
+  if (!EnterFolder(app, folder)) return std::string();
+  return folder;
+}
+
+namespace {
+
+// Where each unit clears status panel 2, as users of earlier versions saw it.
+enum class ClearPanel2 { First, BeforeEditor, AfterEditor };
+
+bool RunImportUnit(App& app, const char* file, const char* doneText, ClearPanel2 clear) {
+  MainWindow& f = app.Form1();
+  if (clear == ClearPanel2::First) f.SetPanel(2, "");
+  if (EnterBackupFolder(app).empty()) return false;
+  if (clear == ClearPanel2::BeforeEditor) f.SetPanel(2, "");
+  // The editor's exit code is 0 whatever happened, so there is nothing more to learn from it
+  // than that it has ended; one still running after the wait is not reported as complete.
+  if (!regedit::RunAndWait(app.p, ImportCommand(file))) return false;
+  if (clear == ClearPanel2::AfterEditor) f.SetPanel(2, "");
+  f.SetPanel(1, doneText);
+  return true;
+}
+
+}  // namespace
+
+void resbkupAllIdent(App& app) {
+  if (RunImportUnit(app, kAllIdentitiesFile, texts::kAllIdentitiesImportComplete,
+                    ClearPanel2::First))
+    GetInputPaths(app);
+}
+
+void resbkupIAM(App& app) {
+  RunImportUnit(app, kIamFile, texts::kIamImportComplete, ClearPanel2::BeforeEditor);
+}
+
+void resbkupAddBook(App& app) {
+  RunImportUnit(app, kAddressBookFile, texts::kAddressBookImportComplete, ClearPanel2::AfterEditor);
+}
+
+}  // namespace lark

@@ -1,0 +1,27 @@
+// The three registry imports of a complete restore, each by the registry editor, awaited.
+#pragma once
+
+#include <string>
+
+namespace lark {
+
+class App;
+
+// The editor's silent import of a file of the current directory. The file name stays
+// unclosed: it runs to the end of the line, as editors of every version have been given it.
+std::string ImportCommand(const std::string& file);
+
+// Each imports its file from the backup folder and leaves that folder current. A unit that
+// cannot enter the folder or start the editor ends silently; the restore goes on.
+void resbkupAllIdent(App& app);  // also rebuilds the identity table from what it imported
+void resbkupIAM(App& app);
+void resbkupAddBook(App& app);
+
+// Makes the stored backup folder the current drive and directory and returns it; "" when
+// no folder is set, the setting is not a full path, or the folder cannot be entered.
+std::string EnterBackupFolder(App& app);
+
+// "X:\..." or "\\server\share...": a path that does not depend on the current directory.
+bool IsFullPath(const std::string& path);
+
+}  // namespace lark
