@@ -14,6 +14,7 @@
 #include "discovery/edition.h"
 #include "discovery/identities.h"
 #include "fs/folders.h"
+#include "fs/regedit_run.h"
 #include "fs/safe_name.h"
 #include "fs/shell_copy.h"
 #include "platform/reg_key.h"
@@ -56,7 +57,7 @@ void SaveSignatures(App& app, const std::string& identityKey) {
   if (v == "XP") SaveKey(app, branch, "SignaturesWinXP.reg", kHkeyCurrentUser);
   if (v == "NT" || v == "SE") {
     std::string command = ExportCommand(v, "Signatures.reg", "HKEY_CURRENT_USER\\" + branch);
-    ProcessOwner editor(app.p.processes, app.p.processes.Start(command, kSwShowMinimized));
+    regedit::Start(app.p, command);  // not awaited: nothing reads this file back
   }
 }
 
@@ -82,8 +83,7 @@ void FinishExport(App& app, const char* file, std::vector<std::string>& problems
         app.p.files.GetFileAttributesA(e.path) == kInvalidFileAttributes &&
         IdentitiesBranchExists(app)) {
       std::string retry = ExportCommand(app.state.winVer, e.file, std::string(kIdentitiesBranch) + "\\");
-      ProcessOwner editor(app.p.processes, app.p.processes.Start(retry, kSwShowMinimized));
-      if (!editor.Wait(kExportWaitMs)) {
+      if (!regedit::RunAndWait(app.p, retry, kExportWaitMs)) {
         problems.push_back(texts::ExportNotFinished(e.file));
         return;
       }

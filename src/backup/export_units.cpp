@@ -3,6 +3,7 @@
 #include "core/app.h"
 #include "core/settings.h"
 #include "core/texts.h"
+#include "fs/regedit_run.h"
 
 namespace lark {
 
@@ -35,11 +36,11 @@ void RunExportUnit(App& app, const char* file, const char* branch, const char* r
   if (!EnterFolder(app, folder)) return;
   const std::string command = ExportCommand(app.state.winVer, file, branch);
   if (command.empty()) return;
-  ProcessId id = app.p.processes.Start(command, kSwShowMinimized);
-  if (id == 0) return;
+  ProcessOwner editor = regedit::Start(app.p, command);
+  if (!editor.Started()) return;
   std::string dir = app.p.files.GetCurrentDirectoryA();
   if (!dir.empty() && dir.back() != '\\') dir += '\\';
-  app.exports.push_back({file, dir + file, branch, ProcessOwner(app.p.processes, id)});
+  app.exports.push_back({file, dir + file, branch, std::move(editor)});
 }
 
 }  // namespace

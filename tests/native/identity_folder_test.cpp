@@ -24,7 +24,7 @@ TEST(SafeFolderName, HostileOrInvalidNamesStayInsideTheBackupFolder) {
       {"..\\..\\x", ".._.._x"},   {"../../x", ".._.._x"},    {"..", "__"},
       {".", "_"},                 {"", "_"},                 {"C:\\Windows", "C__Windows"},
       {"a:b*c?d\"e<f>g|h", "a_b_c_d_e_f_g_h"},               {"Work.", "Work_"},
-      {"Work . ", "Work __"},     {"tab\there", "tab_here"}, {"CON", "CON_"},
+      {"Work . ", "Work___"},     {"tab\there", "tab_here"}, {"CON", "CON_"},
       {"con.txt", "con_.txt"},    {"LPT1", "LPT1_"},         {"\\\\server\\share", "__server_share"},
   };
   for (const auto& c : cases) {
