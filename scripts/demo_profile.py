@@ -4,8 +4,11 @@ three identities (one of them empty, with no mail-client key), message stores of
 varied sizes (one of a few tens of MB), mail accounts whose values hold backslashes,
 signatures, and an address book. Prints the .reg file to import with regedit.
 
-usage: demo_profile.py PREFIX_DRIVE_C WINDOWS_USER > profile.reg
+usage: demo_profile.py PREFIX_DRIVE_C WINDOWS_USER MANIFEST > profile.reg
+The manifest (JSON) tells the demo where each identity's store and the address book are,
+so that it can check the backup against them.
 """
+import json
 import os
 import random
 import sys
@@ -51,7 +54,8 @@ def write_store(folder, name, size, rng):
 
 
 def main():
-    drive_c, user = sys.argv[1], sys.argv[2]
+    drive_c, user, manifest_path = sys.argv[1], sys.argv[2], sys.argv[3]
+    manifest = {"stores": {}, "wab": ""}
     rng = random.Random(20261206)
     profile = f"C:\\users\\{user}"
     unix_profile = os.path.join(drive_c, "users", user)
@@ -76,6 +80,7 @@ def main():
                               "Microsoft", "Outlook Express")
         for fname, size in STORES[name]:
             write_store(folder, fname, size, rng)
+        manifest["stores"][name] = folder
     accounts = "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Account Manager"
     out += [f"[{accounts}]", '"Default Mail Account"="00000001"', ""]
     out += [f"[{accounts}\\Accounts]", ""]
@@ -93,6 +98,9 @@ def main():
         f.write(b"\x9c\xcb\xcb\x8d\x13\x75\xd2\x11\x91\x58\x00\xc0\x4f\x79\x56\xa4")
         f.write(rng.randbytes(300 << 10))
     wab = f"{profile}\\Application Data\\Microsoft\\Address Book\\{user}.wab"
+    manifest["wab"] = os.path.join(wab_dir, f"{user}.wab")
+    with open(manifest_path, "w") as f:
+        json.dump(manifest, f, indent=1)
     out += ["[HKEY_CURRENT_USER\\Software\\Microsoft\\WAB\\WAB4\\Wab File Name]", "@=" + reg_string(wab), ""]
     out += ["[HKEY_CURRENT_USER\\Software\\Microsoft\\WAB\\WAB4]", '"FirstRun"=hex:01,00,00,00', ""]
     sys.stdout.write("\r\n".join(out) + "\r\n")
