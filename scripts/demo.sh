@@ -66,9 +66,9 @@ START=$(date +%s.%N)
 set +e
 # Wine's registry editor misreads the identities branch on the first try and says so; the
 # program then asks again (see the README), so that one line is only noise here.
-timeout 600 "$WINE" build/win64/larkmoor.exe /a /h "/b:$BACKUP" \
-  2> >(grep -v "Unable to open the registry key 'HKEY_CURRENT_USER.Identities\"'" >&2)
-CODE=$?
+timeout 600 "$WINE" build/win64/larkmoor.exe /a /h "/b:$BACKUP" 2>&1 |
+  grep -v "Unable to open the registry key 'HKEY_CURRENT_USER.Identities\"'"
+CODE=${PIPESTATUS[0]}
 set -e
 "$WINESERVER" -w >/dev/null 2>&1 || true  # signature exports run on after the program
 END=$(date +%s.%N)
