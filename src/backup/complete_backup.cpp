@@ -150,13 +150,18 @@ static BackupOutcome RunBkupcomplete(App& app, std::vector<std::string>& problem
       }
     }
 
+    // A copy the shell could not make (a store held open by the mail client, a full disk)
+    // is named in the report at the end; the other files and identities go on.
     for (const std::string& dbx : DbxFilesOf(app, store.path)) {
-      ShellFileCopy(app, store.path + "\\" + dbx, identityFolder + "\\" + dbx, app.state.silentCopy);
+      if (!ShellFileCopy(app, store.path + "\\" + dbx, identityFolder + "\\" + dbx,
+                         app.state.silentCopy))
+        problems.push_back(texts::FileNotCopied(store.path + "\\" + dbx));
       f.SetPanel(1, dbx + " Backup Complete");
     }
     const std::string wab =
         RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
-    if (!wab.empty()) ShellFileCopy(app, wab, identityFolder, app.state.silentCopy);
+    if (!wab.empty() && !ShellFileCopy(app, wab, identityFolder, app.state.silentCopy))
+      problems.push_back(texts::FileNotCopied(wab));
     f.SetPanel(1, texts::kAdressBookBackupComplete);
     SaveSignatures(app, key);
   }

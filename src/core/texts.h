@@ -59,6 +59,9 @@ inline constexpr const char* kRunOutlookExpressOnce =
     "You will need to run Outlook Express at least one time.";
 inline constexpr const char* kBackupProblemsIntro =
     "The backup finished, but some of it could not be written:";
+inline std::string FileNotCopied(const std::string& path) {
+  return "- " + path + " was not copied.";
+}
 inline std::string ExportNotFinished(const std::string& file) {
   return "- " + file + ": the registry editor did not finish in time; the file was left as it was.";
 }
