@@ -222,7 +222,33 @@ bool Win32FileSystem::MoveFileReplacing(const std::string& from, const std::stri
 // ---------------------------------------------------------------------------
 Win32Processes::~Win32Processes() = default;
 
+namespace {
+
+// The program a command line names, when it is a bare name such as "regedit": looked up in
+// the Windows folders only. CreateProcessA would look in the current directory first, which
+// is the backup folder, so a stray regedit.exe there would run in place of the real one.
+std::string SystemProgram(const std::string& commandLine) {
+  std::size_t end = commandLine.find(' ');
+  std::string name = commandLine.substr(0, end);
+  if (name.empty() || name.find_first_of("\\/:\"") != std::string::npos) return std::string();
+  if (name.size() < 4 || _stricmp(name.c_str() + name.size() - 4, ".exe") != 0) name += ".exe";
+  char windows[MAX_PATH] = "";
+  char system[MAX_PATH] = "";
+  UINT w = ::GetWindowsDirectoryA(windows, MAX_PATH);
+  UINT y = ::GetSystemDirectoryA(system, MAX_PATH);
+  for (const char* folder : {w && w < MAX_PATH ? windows : "", y && y < MAX_PATH ? system : ""}) {
+    if (!*folder) continue;
+    std::string candidate = std::string(folder) + "\\" + name;
+    DWORD a = ::GetFileAttributesA(candidate.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) return candidate;
+  }
+  return std::string();
+}
+
+}  // namespace
+
 ProcessId Win32Processes::Start(const std::string& commandLine, int showStyle) {
+  const std::string program = SystemProgram(commandLine);
   STARTUPINFOA si{};
   si.cb = sizeof(si);
   si.dwFlags = STARTF_USESHOWWINDOW;
@@ -230,8 +256,8 @@ ProcessId Win32Processes::Start(const std::string& commandLine, int showStyle) {
   PROCESS_INFORMATION pi{};
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
-  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
+  if (!::CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr,
+                        nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return 0;
   ::CloseHandle(pi.hThread);
   return reinterpret_cast<ProcessId>(pi.hProcess);
