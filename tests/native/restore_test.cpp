@@ -270,26 +270,6 @@ TEST_F(Restore, HostileNamesAndUnknownStoresNeverReachOutside) {
                                texts::RestoreNoStoreFolder("Relative"));
 }
 
-TEST_F(Restore, UncheckedOverwriteLetsTheShellAskBeforeEachReplacement) {
-  Identity("{A}", "Main", "C:\\Store");
-  m.files.AddFile("D:\\Bk\\Main\\Inbox.dbx", "new inbox");
-  m.files.AddFile("D:\\Bk\\Main\\Sent.dbx", "new sent");
-  m.files.AddFile("C:\\Store\\Inbox.dbx", "old inbox");
-  m.files.AddFile("C:\\Store\\Sent.dbx", "old sent");
-  m.registry.SetDword(kSettings, "BackupOverWrite", 0);
-  Start();
-  std::vector<std::string> asked;
-  m.shell.confirmReplace = [&](const std::string& target) {
-    asked.push_back(target);
-    return target.find("Inbox") != std::string::npos;
-  };
-  resComplete(app);
-  EXPECT_EQ(asked.size(), 2u);
-  EXPECT_EQ(m.files.Contents("C:\\Store\\Inbox.dbx"), "new inbox");
-  EXPECT_EQ(m.files.Contents("C:\\Store\\Sent.dbx"), "old sent");
-  EXPECT_FALSE(app.state.silentCopy);
-}
-
 TEST_F(Restore, NoBackupFolderShowsTheDialogThenTheReminder) {
   m.registry.SetString(kSettings, "TarnKeep", "None Selected");
   m.registry.SetString(kWabKey, "", "C:\\Profile\\Book\\me.wab");
