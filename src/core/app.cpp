@@ -13,7 +13,9 @@ App::~App() = default;
 
 ChooserWindow& App::Form3() {
   if (!form3_) {
-    form3_ = std::make_unique<ChooserWindow>();
+    form3_ = std::make_unique<ChooserWindow>(p.files);
+    form3_->SetChangeHandlers([](void* self) { Drive1_Change(*static_cast<App*>(self)); },
+                              [](void* self) { Dir1_Change(*static_cast<App*>(self)); }, this);
     if (makeChooserView) {
       form3View_ = makeChooserView(*this, *form3_);
       form3_->SetView(form3View_.get());

@@ -79,6 +79,53 @@ inline std::string BadFolderArgument(const std::string& folder) {
          "or opened. Nothing was backed up.";
 }
 
+// ---- folder chooser ----
+inline constexpr const char* kChooserCaption = "Select or Create a Backup Folder";
+inline constexpr const char* kChooserLabel7 = "Select Drive";
+inline constexpr const char* kLblSelFolder = "Folder List";
+inline constexpr const char* kLblFilesNFolder = "Files in folder:";
+inline constexpr const char* kDrive1Tip = "Select a drive.";
+inline constexpr const char* kDir1Tip =
+    "Navigate to location to create folder or select a previously created folder as backup "
+    "folder.";
+inline constexpr const char* kFile1Tip = "Shows files in current folder.";
+inline constexpr const char* kCmdMkFolder = "Create New Backup Folder";
+inline constexpr const char* kCmdMkFolderTip = "Click to create a new folder.";
+inline constexpr const char* kCmdSetPath = "Set Selected  Folder As Backup";
+inline constexpr const char* kCmdSetPathTip =
+    "Click here to make the current folder selected as backup folder.";
+inline constexpr const char* kLblbkPth = "Backup Folder";
+inline constexpr const char* kTxtbkPthTip = "Path and name of folder.";
+inline constexpr const char* kChooserLabel1 = "1) Select Drive ";
+inline constexpr const char* kChooserLabel2 = "2a) Double Click Folder In Folder List To Select It.";
+inline constexpr const char* kChooserLabel6 = "OR";
+inline constexpr const char* kChooserLabel3 =
+    "2b) Press Create Folder and type in path and name of folder to create";
+inline constexpr const char* kChooserLabel4 =
+    "3) Press Set Folder to make this the backup folder. Path and Folder name will appear in "
+    "Backup Folder line.";
+inline constexpr const char* kChooserLabel5 = "4) Press Close when finished";
+inline constexpr const char* kCmdClse = "Close";
+inline constexpr const char* kCmdClseTip = "Close this window.";
+inline constexpr const char* kEnterFolderName = "Enter folder name";
+inline constexpr const char* kRemovableDrive = "Removable Drive";
+inline constexpr const char* kFixedDrive = "Fixed Drive";
+inline constexpr const char* kRemoteDrive = "Remote Drive";
+inline constexpr const char* kCdRom = "CD-ROM";
+inline constexpr const char* kRamDisk = "RAM Disk";
+inline constexpr const char* kDriveDoesntExist = "Drive Doesn't Exist";
+inline std::string DriveCannotBeRead(const std::string& drive) {
+  return "The drive " + drive + " cannot be read. Insert a disk or choose another drive.";
+}
+inline std::string FolderCannotBeOpened(const std::string& folder) {
+  return "The folder " + folder + " cannot be opened.";
+}
+
+// ---- backup folder commands ----
+inline constexpr const char* kBrowseTitle = "Select a directory";
+inline constexpr const char* kBackupFolderNotSet = "Backup Folder Has Not Been Set";
+inline constexpr const char* kExploreVerb = "Explore";
+
 // ---- registry value access ----
 inline constexpr const char* kRegistryGetKeyValueTitle = "RegistryGetKeyValue";
 inline std::string ErrorMessage(long number, const std::string& description) {

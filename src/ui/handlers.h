@@ -24,6 +24,15 @@ void mnuURL_Click(App& app);
 
 // Folder chooser.
 void Form3_Load(App& app);
+void Form3_QueryUnload(App& app, short& cancel, short unloadMode);
+void Drive1_Change(App& app);
+void Dir1_Change(App& app);
+void cmdMkFolder_Click(App& app);
+void cmdSetPath_Click(App& app);
+void cmdClse_Click(App& app);
+
+// Runs the handler bound to a chooser button id; false if none is.
+bool DispatchChooserCommand(App& app, int id);
 
 // Runs the handler bound to a main-window control or menu command id; false if none is.
 bool DispatchMainCommand(App& app, int id);

@@ -25,4 +25,23 @@ constexpr int kMnuExit = 2006;
 constexpr int kMnuNotyet = 2101;
 constexpr int kMnuURL = 2102;
 
+// Folder chooser controls.
+constexpr int kChooserLabel7 = 3001;
+constexpr int kLblSelFolder = 3002;
+constexpr int kLblFilesNFolder = 3003;
+constexpr int kDrive1 = 3004;
+constexpr int kDir1 = 3005;
+constexpr int kFile1 = 3006;
+constexpr int kCmdMkFolder = 3007;
+constexpr int kCmdSetPath = 3008;
+constexpr int kLblbkPth = 3009;
+constexpr int kTxtbkPth = 3010;
+constexpr int kChooserLabel1 = 3011;
+constexpr int kChooserLabel2 = 3012;
+constexpr int kChooserLabel6 = 3013;
+constexpr int kChooserLabel3 = 3014;
+constexpr int kChooserLabel4 = 3015;
+constexpr int kChooserLabel5 = 3016;
+constexpr int kCmdClse = 3017;
+
 }  // namespace lark::ids

@@ -5,9 +5,5 @@
 
 namespace lark {
 
-void crtbkfldr2_Click(App&) {}
-void opnbkfldr_Click(App&) {}
-void brbkfldr_Click(App&) {}
-void Form3_Load(App&) {}
 
 }  // namespace lark

@@ -91,9 +91,11 @@ std::intptr_t MemoryShell::ShellExecuteA(std::uintptr_t ownerWindow, const std::
   return 42;  // above 32: success
 }
 
-std::optional<std::string> MemoryShell::BrowseForFolder(std::uintptr_t, const std::string& title,
-                                                        unsigned) {
+std::optional<std::string> MemoryShell::BrowseForFolder(std::uintptr_t ownerWindow,
+                                                        const std::string& title, unsigned flags) {
   browseTitles.push_back(title);
+  browseOwners.push_back(ownerWindow);
+  browseFlags.push_back(flags);
   if (browseAnswers.empty()) return std::nullopt;
   auto answer = browseAnswers.front();
   browseAnswers.pop_front();
@@ -132,8 +134,10 @@ void MemoryUser::MessageBoxA(const std::string& text, const std::string& title) 
   if (onMessage) onMessage(text);
 }
 
-std::optional<std::string> MemoryUser::InputBox(const std::string& prompt, const std::string&) {
+std::optional<std::string> MemoryUser::InputBox(const std::string& prompt,
+                                                const std::string& title) {
   inputPrompts.push_back(prompt);
+  inputTitles.push_back(title);
   if (inputAnswers.empty()) return std::nullopt;
   auto answer = inputAnswers.front();
   inputAnswers.pop_front();

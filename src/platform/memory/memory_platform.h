@@ -71,6 +71,8 @@ class MemoryShell : public IShell {
   std::vector<Copy> copies;
   std::deque<std::optional<std::string>> browseAnswers;  // next answers of the folder browser
   std::vector<std::string> browseTitles;
+  std::vector<std::uintptr_t> browseOwners;
+  std::vector<unsigned> browseFlags;
   std::map<std::string, std::string> environment;  // upper-case names
   // Called when the copy would replace a file without FOF_NOCONFIRMATION: true = "Yes".
   std::function<bool(const std::string& target)> confirmReplace = [](const std::string&) {
@@ -97,6 +99,7 @@ class MemoryUser : public IUser {
   std::vector<Message> messages;
   std::deque<std::optional<std::string>> inputAnswers;
   std::vector<std::string> inputPrompts;
+  std::vector<std::string> inputTitles;
   std::deque<std::optional<std::string>> openFileAnswers;
   std::vector<OpenFileRequest> openFileRequests;
   std::vector<Pointer> pointers;
