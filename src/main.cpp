@@ -8,6 +8,7 @@
 #include "core/texts.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/handlers.h"
+#include "ui/win32/chooser_view.h"
 #include "ui/win32/main_window_view.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
@@ -15,6 +16,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   ::InitCommonControlsEx(&icc);
   // The folder browser needs COM on this thread.
   ::CoInitialize(nullptr);
+  // A drive without a medium answers "not ready" instead of stopping on a system dialog.
+  ::SetErrorMode(SEM_FAILCRITICALERRORS);
 
   lark::Win32Platform win32;
   win32.user.SetTitle(lark::texts::kAppTitle);
@@ -26,12 +29,23 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   app.Form1().SetView(&view);
   win32.user.SetOwner(reinterpret_cast<std::uintptr_t>(view.hwnd()));
 
+  // The chooser gets its window when something first refers to it.
+  app.makeChooserView = [&](lark::App& a, lark::ChooserWindow& model)
+      -> std::unique_ptr<lark::IChooserView> {
+    auto chooser = std::make_unique<lark::ChooserView>(
+        a, model, [&win32](std::uintptr_t owner) { win32.user.SetOwner(owner); });
+    if (!chooser->Create(instance)) return nullptr;
+    return chooser;
+  };
+
   lark::Form_Load(app);
 
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
     HWND main = view.hwnd();
     if (main && ::IsDialogMessageA(main, &msg)) continue;
+    HWND chooser = app.Form3Loaded() ? reinterpret_cast<HWND>(app.Form3().Handle()) : nullptr;
+    if (chooser && ::IsDialogMessageA(chooser, &msg)) continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }
