@@ -266,25 +266,5 @@ TEST_F(Chooser, SetStoresThePathBoxOnceAndShowsItOnTheMainWindow) {
   EXPECT_EQ(m.registry.OpenHandles(), 0u);
 }
 
-TEST_F(Chooser, CloseAndEveryCloseRequestHideItAndBringTheMainWindowBack) {
-  ChooserWindow& f = app.Form3();
-  app.Form1().SetVisible(false);
-  f.SetVisible(true);
-  cmdClse_Click(app);
-  EXPECT_TRUE(app.Form1().Visible());
-  EXPECT_FALSE(f.Visible());
-
-  for (short mode : {kUnloadFormControlMenu, kUnloadAppTaskManager, kUnloadAppWindows}) {
-    app.Form1().SetVisible(false);
-    f.SetVisible(true);
-    short cancel = 0;
-    Form3_QueryUnload(app, cancel, mode);
-    EXPECT_NE(cancel, 0) << mode;
-    EXPECT_TRUE(app.Form1().Visible()) << mode;
-    EXPECT_FALSE(f.Visible()) << mode;
-    EXPECT_TRUE(app.Form3Loaded());
-  }
-}
-
 }  // namespace
 }  // namespace lark

@@ -94,16 +94,6 @@ TEST_F(FolderCommands, CancellingOrANonFolderItemChangesNothing) {
   EXPECT_EQ(app.Form1().Panel(2), "");
 }
 
-TEST_F(FolderCommands, WithoutTheSettingsKeyTheBrowserLinesShowWhatTheSettingsHold) {
-  m.registry.DeleteKey(kKey);
-  m.shell.browseAnswers = {std::string("C:\\Old")};
-  brbkfldr_Click(app);
-  EXPECT_EQ(app.state.browseResult, "C:\\Old");
-  EXPECT_EQ(m.registry.Find(kKey), nullptr) << "the key is never created here";
-  EXPECT_EQ(app.Form1().lblbkuppth().text, "");
-  EXPECT_EQ(app.Form3().txtbkPth(), "");
-}
-
 TEST_F(FolderCommands, OpenBackupFolderExploresWhatIsStored) {
   struct Case {
     const char* name;
