@@ -41,7 +41,9 @@ TEST_F(MainWindowGui, ShowsEveryControlWhereItBelongs) {
     HWND h = Control(main, c.id);
     ASSERT_NE(h, nullptr) << c.text;
     EXPECT_TRUE(::IsWindowVisible(h)) << c.text;
-    if (c.id != ids::kLblbkuppth) EXPECT_EQ(Text(h), c.text);
+    if (c.id != ids::kLblbkuppth) {
+      EXPECT_EQ(Text(h), c.text);
+    }
     RECT r = ChildRect(main, h);
     EXPECT_EQ(r.left, TwipsToPixels(c.left, dpi)) << c.text;
     EXPECT_EQ(r.top, TwipsToPixels(c.top, dpi)) << c.text;

@@ -24,13 +24,6 @@ constexpr int kDroppedDriveListPixels = 200;
 constexpr int kFontHundredthsOfPoint = 800;
 constexpr UINT_PTR kFolderListSubclass = 1;
 
-int Dpi() {
-  HDC dc = ::GetDC(nullptr);
-  int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-  ::ReleaseDC(nullptr, dc);
-  return dpi > 0 ? dpi : 96;
-}
-
 HICON FolderIcon(bool open) {
   SHFILEINFOA info{};
   UINT flags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES | (open ? SHGFI_OPENICON : 0);
@@ -65,7 +58,7 @@ ChooserView::~ChooserView() {
 bool ChooserView::Create(HINSTANCE instance) {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = WndProc;
+  wc.lpfnWndProc = ViewWindowProc<ChooserView>;
   wc.hInstance = instance;
   wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(kIconId));
   wc.hIconSm =
@@ -75,7 +68,7 @@ bool ChooserView::Create(HINSTANCE instance) {
   wc.lpszClassName = kClassName;
   if (!::RegisterClassExA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
-  int dpi = Dpi();
+  int dpi = ScreenDpi();
   RECT r{0, 0, TwipsToPixels(kChooserClientWidthTwips, dpi),
          TwipsToPixels(kChooserClientHeightTwips, dpi)};
   ::AdjustWindowRectEx(&r, kStyle, FALSE, WS_EX_CONTROLPARENT);
@@ -95,7 +88,7 @@ bool ChooserView::Create(HINSTANCE instance) {
 
 void ChooserView::CreateControls() {
   HINSTANCE inst = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
-  int dpi = Dpi();
+  int dpi = ScreenDpi();
   LOGFONTA lf{};
   lf.lfHeight =
       -static_cast<LONG>((static_cast<long long>(kFontHundredthsOfPoint) * dpi + 3600) / 7200);
@@ -167,22 +160,12 @@ void ChooserView::CreateControls() {
     if (c.kind == ChooserControlKind::FolderList)
       ::SetWindowSubclass(h, FolderListProc, kFolderListSubclass,
                           reinterpret_cast<DWORD_PTR>(this));
-    if (c.tooltip) AddTool(h, c.tooltip);
+    if (c.tooltip) AddTool(tooltip_, hwnd_, h, c.tooltip);
   }
 
   for (ChooserPart part :
        {ChooserPart::Drive1, ChooserPart::Dir1, ChooserPart::File1, ChooserPart::TxtbkPth})
     Refresh(part);
-}
-
-void ChooserView::AddTool(HWND control, const char* text) {
-  TOOLINFOA ti{};
-  ti.cbSize = TTTOOLINFOA_V1_SIZE;
-  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  ti.hwnd = hwnd_;
-  ti.uId = reinterpret_cast<UINT_PTR>(control);
-  ti.lpszText = const_cast<char*>(text);
-  ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 void ChooserView::Refresh(ChooserPart part) {
@@ -350,19 +333,6 @@ LRESULT CALLBACK ChooserView::FolderListProc(HWND h, UINT msg, WPARAM wp, LPARAM
   }
   if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(h, FolderListProc, kFolderListSubclass);
   return ::DefSubclassProc(h, msg, wp, lp);
-}
-
-LRESULT CALLBACK ChooserView::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  ChooserView* self = nullptr;
-  if (msg == WM_NCCREATE) {
-    self = static_cast<ChooserView*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<ChooserView*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  }
-  if (!self) return ::DefWindowProcA(hwnd, msg, wp, lp);
-  return self->OnMessage(hwnd, msg, wp, lp);
 }
 
 LRESULT ChooserView::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "ui/win32/window_support.h"
+
 #include <cstdint>
 #include <functional>
 
@@ -30,12 +32,12 @@ class ChooserView : public IChooserView {
   std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
 
  private:
-  static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
+  template <class View>
+  friend LRESULT CALLBACK ViewWindowProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK FolderListProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   void OnCommand(int id, int code, HWND control);
   void CreateControls();
-  void AddTool(HWND control, const char* text);
   void DrawFolderItem(const DRAWITEMSTRUCT& dis);
   void DriveChosen();
   void RequestClose();

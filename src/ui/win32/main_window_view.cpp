@@ -14,13 +14,6 @@ constexpr char kClassName[] = "LarkmoorMainWindow";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr int kIconId = 1;
 
-int Dpi() {
-  HDC dc = ::GetDC(nullptr);
-  int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-  ::ReleaseDC(nullptr, dc);
-  return dpi > 0 ? dpi : 96;
-}
-
 HFONT MakeArial(int hundredthsOfPoint, bool bold, int dpi) {
   LOGFONTA lf{};
   lf.lfHeight = -static_cast<LONG>((static_cast<long long>(hundredthsOfPoint) * dpi + 3600) / 7200);
@@ -46,7 +39,7 @@ bool MainWindowView::Create(HINSTANCE instance) {
   icon_ = ::LoadIconA(instance, MAKEINTRESOURCEA(kIconId));
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = WndProc;
+  wc.lpfnWndProc = ViewWindowProc<MainWindowView>;
   wc.hInstance = instance;
   wc.hIcon = icon_;
   wc.hIconSm = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(kIconId), IMAGE_ICON,
@@ -56,7 +49,7 @@ bool MainWindowView::Create(HINSTANCE instance) {
   wc.lpszClassName = kClassName;
   if (!::RegisterClassExA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
-  int dpi = Dpi();
+  int dpi = ScreenDpi();
   RECT r{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
   HMENU menu = BuildMenu();
   ::AdjustWindowRectEx(&r, kStyle, TRUE, 0);
@@ -97,7 +90,7 @@ HMENU MainWindowView::BuildMenu() {
 
 void MainWindowView::CreateControls() {
   HINSTANCE inst = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
-  int dpi = Dpi();
+  int dpi = ScreenDpi();
   font_ = MakeArial(kFontTenthsOfPoint * 10, false, dpi);
   bigFont_ = MakeArial(kBigFontHundredthsOfPoint, true, dpi);
 
@@ -128,10 +121,10 @@ void MainWindowView::CreateControls() {
                                TwipsToPixels(c.height, dpi), hwnd_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), inst, nullptr);
     ::SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(c.bigBoldFont ? bigFont_ : font_), 0);
-    if (c.tooltip) AddTool(h, c.tooltip);
+    if (c.tooltip) AddTool(tooltip_, hwnd_, h, c.tooltip);
   }
   // The backup-folder line always has a tool; its text follows the stored folder.
-  AddTool(::GetDlgItem(hwnd_, ids::kLblbkuppth), "");
+  AddTool(tooltip_, hwnd_, ::GetDlgItem(hwnd_, ids::kLblbkuppth), "");
 
   statusBar_ = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
                                  hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kSb1)),
@@ -149,16 +142,6 @@ void MainWindowView::CreateControls() {
   for (MainPart part : {MainPart::Label2, MainPart::Lblbkuppth, MainPart::ChkOverwrite,
                         MainPart::Panel1, MainPart::Panel2})
     Refresh(part);
-}
-
-void MainWindowView::AddTool(HWND control, const char* text) {
-  TOOLINFOA ti{};
-  ti.cbSize = TTTOOLINFOA_V1_SIZE;
-  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  ti.hwnd = hwnd_;
-  ti.uId = reinterpret_cast<UINT_PTR>(control);
-  ti.lpszText = const_cast<char*>(text);
-  ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 void MainWindowView::UpdateTool(HWND control, const std::string& text) {
@@ -209,19 +192,6 @@ void MainWindowView::Refresh(MainPart part) {
 
 void MainWindowView::Unload() {
   if (hwnd_) ::DestroyWindow(hwnd_);
-}
-
-LRESULT CALLBACK MainWindowView::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  MainWindowView* self = nullptr;
-  if (msg == WM_NCCREATE) {
-    self = static_cast<MainWindowView*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<MainWindowView*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  }
-  if (!self) return ::DefWindowProcA(hwnd, msg, wp, lp);
-  return self->OnMessage(hwnd, msg, wp, lp);
 }
 
 LRESULT MainWindowView::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

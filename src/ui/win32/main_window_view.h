@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "ui/win32/window_support.h"
+
 #include <memory>
 
 #include "core/app.h"
@@ -23,10 +25,10 @@ class MainWindowView : public IMainWindowView {
   std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
 
  private:
-  static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
+  template <class View>
+  friend LRESULT CALLBACK ViewWindowProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   void CreateControls();
-  void AddTool(HWND control, const char* text);
   void UpdateTool(HWND control, const std::string& text);
   HMENU BuildMenu();
 
