@@ -61,9 +61,12 @@ void SaveSignatures(App& app, const std::string& identityKey) {
   }
 }
 
-bool IdentitiesBranchExists(App& app) {
+// The branch of an export command ("HKEY_CURRENT_USER\..."), opened to see that it is there.
+bool BranchExists(App& app, const std::string& branch) {
+  std::string path = branch.substr(branch.find('\\') + 1);
+  while (!path.empty() && path.back() == '\\') path.pop_back();
   RegKeyOwner key(app.p.registry);
-  return app.p.registry.RegOpenKeyExA(kHkeyCurrentUser, "Identities", kKeyRead, key.Receive()) ==
+  return app.p.registry.RegOpenKeyExA(kHkeyCurrentUser, path, kKeyRead, key.Receive()) ==
          kErrorSuccess;
 }
 
@@ -81,12 +84,18 @@ void FinishExport(App& app, const char* file, std::vector<std::string>& problems
     // the backslash doubled gives such an editor the intended branch.
     if (e.branch == kIdentitiesBranch &&
         app.p.files.GetFileAttributesA(e.path) == kInvalidFileAttributes &&
-        IdentitiesBranchExists(app)) {
+        BranchExists(app, e.branch)) {
       std::string retry = ExportCommand(app.state.winVer, e.file, std::string(kIdentitiesBranch) + "\\");
       if (!regedit::RunAndWait(app.p, retry, kExportWaitMs)) {
         problems.push_back(texts::ExportNotFinished(e.file));
         return;
       }
+    }
+    // A branch that is not there gives no file; one that is there must have given one
+    // (a folder nothing can be written to, a path too long for Windows).
+    if (app.p.files.GetFileAttributesA(e.path) == kInvalidFileAttributes) {
+      if (BranchExists(app, e.branch)) problems.push_back(texts::ExportNotWritten(e.file));
+      return;
     }
     if (fixfile(app, e.path) == FixResult::Failed) problems.push_back(texts::ExportNotRewritten(e.file));
     return;
@@ -117,6 +126,9 @@ static BackupOutcome RunBkupcomplete(App& app, std::vector<std::string>& problem
   f.SetPanel(1, "");
   long count = 0;
   const std::size_t n = UsableIdentities(app.state);
+  const std::vector<std::string> folders =
+      IdentityFolderNames({app.state.identName.begin(), app.state.identName.begin() + n},
+                          {app.state.identKey.begin(), app.state.identKey.begin() + n});
   for (std::size_t i = 0; i < n; ++i) {
     if (!EnterFolder(app, folder)) {
       problems.push_back(texts::BackupFolderUnavailable(folder));
@@ -124,9 +136,19 @@ static BackupOutcome RunBkupcomplete(App& app, std::vector<std::string>& problem
     }
     const std::string& key = app.state.identKey[i];
     StoreFolder store = ReadStoreFolder(app, key);
-    if (store.kind != StoreFolder::Kind::Folder) continue;
+    if (store.kind == StoreFolder::Kind::Empty) continue;
+    // A store that cannot be found would leave the identity's folder without its messages
+    // and the backup looking complete; the user learns which identity it is. Its address
+    // book and signatures are still saved when it has a store recorded.
+    if (store.kind == StoreFolder::Kind::None) {
+      problems.push_back(texts::NoStoreFolderRecorded(app.state.identName[i]));
+      continue;
+    }
+    const bool storeFound = IsFullPath(store.path) && DirExists(app, store.path);
+    if (!storeFound)
+      problems.push_back(texts::StoreFolderNotFound(app.state.identName[i], store.path));
 
-    const std::string name = SafeFolderName(app.state.identName[i]);
+    const std::string& name = folders[i];
     if (!DirExists(app, name) && !app.p.files.CreateDirectoryA(name)) {
       problems.push_back(texts::IdentityFolderNotCreated(name));
       continue;
@@ -135,8 +157,14 @@ static BackupOutcome RunBkupcomplete(App& app, std::vector<std::string>& problem
       problems.push_back(texts::IdentityFolderNotCreated(name));
       continue;
     }
-    ++count;
+    // A folder whose path is longer than Windows lets a program read back has no usable
+    // path here, and a copy to "" + "\" + name would land in the root of the drive.
     const std::string identityFolder = app.p.files.GetCurrentDirectoryA();
+    if (!IsFullPath(identityFolder)) {
+      problems.push_back(texts::IdentityFolderNotCreated(name));
+      continue;
+    }
+    ++count;
 
     {
       RegKeyOwner identities(app.p.registry);
@@ -152,7 +180,8 @@ static BackupOutcome RunBkupcomplete(App& app, std::vector<std::string>& problem
 
     // A copy the shell could not make (a store held open by the mail client, a full disk)
     // is named in the report at the end; the other files and identities go on.
-    for (const std::string& dbx : DbxFilesOf(app, store.path)) {
+    for (const std::string& dbx :
+         storeFound ? DbxFilesOf(app, store.path) : std::vector<std::string>()) {
       if (!ShellFileCopy(app, store.path + "\\" + dbx, identityFolder + "\\" + dbx,
                          app.state.silentCopy))
         problems.push_back(texts::FileNotCopied(store.path + "\\" + dbx));
@@ -161,12 +190,14 @@ static BackupOutcome RunBkupcomplete(App& app, std::vector<std::string>& problem
     const std::string wab =
         RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
     if (!wab.empty() && !ShellFileCopy(app, wab, identityFolder, app.state.silentCopy))
-      problems.push_back(texts::FileNotCopied(wab));
+      problems.push_back(texts::FileNotCopiedInto(wab, name));
     f.SetPanel(1, texts::kAdressBookBackupComplete);
     SaveSignatures(app, key);
   }
   pointer.Restore();
-  if (!EnterFolder(app, folder)) problems.push_back(texts::BackupFolderUnavailable(folder));
+  const std::string unavailable = texts::BackupFolderUnavailable(folder);
+  if (!EnterFolder(app, folder) && (problems.empty() || problems.back() != unavailable))
+    problems.push_back(unavailable);
   f.SetPanel(1, texts::kBackupComplete);
   f.SetPanel(2, std::to_string(count) + texts::kIdentitiesBackedUp);
   return BackupOutcome::Complete;
@@ -183,6 +214,18 @@ BackupOutcome bkupcomplete(App& app) {
 
 void cmdComplete_Click(App& app) {
   app.exports.clear();
+  // A backup folder that is set but cannot be entered (deleted since start-up, on a drive
+  // or server that has gone) stops the backup before anything is written: the shell's copy
+  // of the address book would make the folder anew, and the backup would go on into it
+  // without its registry exports.
+  const std::string folder = StoredBackupFolder(app);
+  if (folder != texts::kNoneSelected && (!IsFullPath(folder) || !EnterFolder(app, folder))) {
+    if (app.state.unattended)
+      app.state.exitCode = static_cast<int>(BackupOutcome::BadFolderArgument);
+    else
+      app.p.user.MessageBoxA(texts::BackupFolderNotOpened(folder), texts::kAppTitle);
+    return;
+  }
   bkupallIdentities(app);
   bkupIAM(app);
   bkupAddBook(app);
@@ -191,7 +234,7 @@ void cmdComplete_Click(App& app) {
   FinishExport(app, kAddressBookFile, problems);
   FinishExport(app, kIamFile, problems);
   app.exports.clear();
-  addBookFile_Click(app);
+  if (!BackupAddressBookFile(app)) problems.push_back(texts::FileNotCopied(app.state.wabFile));
   BackupOutcome outcome = RunBkupcomplete(app, problems);
   ReportProblems(app, problems);
   if (outcome == BackupOutcome::Complete && !problems.empty())

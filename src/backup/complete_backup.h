@@ -12,13 +12,16 @@ class App;
 enum class BackupOutcome {
   Complete = 0,              // ran to its end, everything written
   NoBackupFolder = 1,        // no backup folder is set
-  BadFolderArgument = 2,     // the "/b:" folder could not be created or entered
+  BadFolderArgument = 2,     // the backup folder ("/b:" or stored) could not be made or entered
   IdentitiesUnreadable = 3,  // HKEY_CURRENT_USER\Identities could not be opened
   CompleteWithProblems = 4,  // ran to its end, but some parts could not be written
 };
 
 // The per-identity work, after the exports and the address book.
 BackupOutcome bkupcomplete(App& app);
+
+// "Backup Address Book" (addBookFile_Click); false when the shell could not copy the file.
+bool BackupAddressBookFile(App& app);
 
 // The editor's wait before an export is rewritten; an export still being written after
 // this long is left as it is rather than rewritten under its writer.

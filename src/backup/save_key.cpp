@@ -1,6 +1,7 @@
 #include "backup/save_key.h"
 
 #include "core/app.h"
+#include "fs/folders.h"
 #include "platform/reg_key.h"
 
 namespace lark {
@@ -18,7 +19,7 @@ bool SaveKey(App& app, const std::string& sKeyName, const std::string& sFileName
   if (reg.RegOpenKeyExA(lPredefinedKey, sKeyName, kKeyAllAccess, key.Receive()) != kErrorSuccess)
     return false;
   // Windows refuses to save over an existing file, so the hive goes to a fresh name first.
-  const std::string temp = sFileName + ".lark-new";
+  const std::string temp = ScratchNameFor(sFileName);
   fs.DeleteFileA(temp);
   if (reg.RegSaveKeyA(key.get(), temp) != kErrorSuccess) {
     fs.DeleteFileA(temp);

@@ -22,7 +22,9 @@ StoreFolder ReadStoreFolder(App& app, const std::string& identityKey) {
     buffer.assign(size, 0);
     rc = reg.RegQueryValueExA(key.get(), "Store Root", &type, buffer.data(), &size);
   }
-  if (rc != kErrorSuccess) return result;
+  // The mail client writes a text; a number, a list or raw bytes here is damage, not a
+  // folder, and would be read as a folder of whatever characters its bytes happen to be.
+  if (rc != kErrorSuccess || (type != kRegSz && type != kRegExpandSz)) return result;
   std::string text(buffer.begin(), buffer.begin() + std::min<std::size_t>(size, buffer.size()));
   // The terminating NUL goes only when there is one: discovery writes the placeholder
   // without it, and that must still be recognised.

@@ -11,7 +11,7 @@ struct StoreFolder {
   enum class Kind {
     Folder,  // a usable folder path in `path`
     Empty,   // the identity never used the mail client (the placeholder discovery writes)
-    None,    // no value, an empty value, or one that cannot be read
+    None,    // no value, an empty value, one that is not text, or one that cannot be read
   };
   Kind kind = Kind::None;
   std::string path;  // expanded, without a trailing NUL

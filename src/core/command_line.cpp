@@ -21,6 +21,18 @@ std::string Lower(std::string s) {
   return s;
 }
 
+// The folder of "/b:" as a user or a scheduled task writes it. Windows allows no quote in
+// a path and drops blanks at its end, so the quotes that a folder with blanks naturally
+// gets ("/b:"D:\Mail Backup"", or the whole switch quoted) and blanks around them are
+// dropped; nothing else is changed.
+std::string FolderArgument(std::string folder) {
+  auto junk = [](char c) { return c == '"' || c == ' ' || c == '\t'; };
+  while (!folder.empty() && junk(folder.back())) folder.pop_back();
+  std::size_t first = 0;
+  while (first < folder.size() && junk(folder[first])) ++first;
+  return folder.substr(first);
+}
+
 // Applies "/b:": the rest of the line is the folder. False when it cannot be made and
 // entered, in which case the setting keeps what it held before.
 bool ApplyFolderSwitch(App& app, const std::string& folder) {
@@ -38,6 +50,9 @@ bool ApplyFolderSwitch(App& app, const std::string& folder) {
     }
     if (!exists) fs.CreateDirectoryA(folder);
     ok = fs.SetCurrentDirectoryA(folder);
+    // A relative folder is kept as the full path it named now; later runs start elsewhere.
+    if (ok && !IsFullPath(folder))
+      SetKeyValue(app.p, kSettingsKey, kFolderValue, fs.GetCurrentDirectoryA(), kRegSz);
   }
   if (!ok && !previous.empty()) SetKeyValue(app.p, kSettingsKey, kFolderValue, previous, kRegSz);
   return ok;
@@ -53,7 +68,7 @@ void HandleCommandLine(App& app) {
 
   std::size_t b = lower.find("/b:");
   if (b != std::string::npos) {
-    const std::string folder = c.substr(b + 3);
+    const std::string folder = FolderArgument(c.substr(b + 3));
     if (!ApplyFolderSwitch(app, folder)) {
       if (backup) {
         // Nobody may be there to read a message: the exit code tells the scheduler.

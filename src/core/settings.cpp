@@ -96,8 +96,11 @@ void RefreshBackupFolderLine(App& app, bool withReminder, const std::string& set
     }
   }
   // A folder that has gone since the last run is forgotten; the line shows it until the
-  // next refresh.
-  if (!DirExists2(app, f.lblbkuppth().text))
+  // next refresh. So is a value that names no folder of its own (empty, relative, a number
+  // or a list read as text): it would make the root of the current drive, or a folder of
+  // wherever the program was started, the backup folder.
+  const std::string& shown = f.lblbkuppth().text;
+  if (!IsFullPath(shown) || !DirExists2(app, shown))
     SetKeyValue(app.p, settingsKeyName, kFolderValue, texts::kNoneSelected, kRegSz);
 }
 

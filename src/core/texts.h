@@ -62,6 +62,9 @@ inline constexpr const char* kBackupProblemsIntro =
 inline std::string FileNotCopied(const std::string& path) {
   return "- " + path + " was not copied.";
 }
+inline std::string FileNotCopiedInto(const std::string& path, const std::string& folder) {
+  return "- " + path + " was not copied into the folder \"" + folder + "\".";
+}
 inline std::string ExportNotFinished(const std::string& file) {
   return "- " + file + ": the registry editor did not finish in time; the file was left as it was.";
 }
@@ -73,6 +76,20 @@ inline std::string IdentityFolderNotCreated(const std::string& name) {
 }
 inline std::string BackupFolderUnavailable(const std::string& folder) {
   return "- the backup folder \"" + folder + "\" could not be opened.";
+}
+inline std::string ExportNotWritten(const std::string& file) {
+  return "- " + file + ": the registry editor wrote no file.";
+}
+inline std::string NoStoreFolderRecorded(const std::string& identity) {
+  return "- the identity \"" + identity +
+         "\" has no usable message store folder recorded; its messages were not backed up.";
+}
+inline std::string StoreFolderNotFound(const std::string& identity, const std::string& store) {
+  return "- the message store folder \"" + store + "\" of the identity \"" + identity +
+         "\" was not found; its messages were not backed up.";
+}
+inline std::string BackupFolderNotOpened(const std::string& folder) {
+  return "The backup folder \"" + folder + "\" could not be opened. Nothing was backed up.";
 }
 inline std::string BadFolderArgument(const std::string& folder) {
   return "The backup folder \"" + folder + "\" given on the command line could not be created "
@@ -152,6 +169,9 @@ inline std::string RestoreIdentityFolderUnreadable(const std::string& name) {
 inline std::string RestoreNoStoreFolder(const std::string& identity) {
   return "- the identity \"" + identity + "\" has no usable message store folder recorded; its "
          "files were not put back.";
+}
+inline std::string RestoreFileNotCopied(const std::string& target) {
+  return "- " + target + " was not put back.";
 }
 inline std::string RestoreStoreNotCreated(const std::string& store) {
   return "- the message store folder \"" + store + "\" could not be created.";

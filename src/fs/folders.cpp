@@ -1,6 +1,8 @@
 // Existence tests, the file listing, path splitting and folder creation.
 #include "fs/folders.h"
 
+#include <cctype>
+
 #include "core/app.h"
 
 namespace lark {
@@ -71,6 +73,19 @@ std::string NameFromFullPath(const std::string& FullPath) {
   std::size_t slash = FullPath.find_last_of('\\');
   if (slash == std::string::npos) return std::string();
   return FullPath.substr(slash + 1);
+}
+
+bool IsFullPath(const std::string& path) {
+  if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+      path[2] == '\\')
+    return true;
+  return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
+}
+
+std::string ScratchNameFor(const std::string& path) {
+  std::string scratch = path;
+  if (!scratch.empty()) scratch.back() = scratch.back() == '~' ? '#' : '~';
+  return scratch;
 }
 
 bool MakeFolder(App& app, std::string pathToCreate) { return CreatePath(app, pathToCreate); }

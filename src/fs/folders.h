@@ -33,6 +33,15 @@ std::string DirectoryFromFile(const std::string& FullPath);
 // The text after the last "\"; "" when there is none or the path ends in "\".
 std::string NameFromFullPath(const std::string& FullPath);
 
+// "X:\..." or "\\server\share...": a path that does not depend on the current directory.
+bool IsFullPath(const std::string& path);
+
+// A scratch file beside the file `path` names, for writing a new version that then
+// replaces it: no longer than `path`, so that it fits wherever the file itself fits, even
+// in a folder near the limit of a Windows path. Its last character is "~" ("#" when the
+// name already ends in "~").
+std::string ScratchNameFor(const std::string& path);
+
 // Creates every missing folder of the path; true when all of them exist afterwards.
 bool MakeFolder(App& app, std::string pathToCreate);
 bool CreatePath(App& app, const std::string& NewPath);

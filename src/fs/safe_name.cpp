@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <cstring>
+#include <map>
+#include <set>
 
 namespace lark {
 
@@ -25,7 +27,47 @@ bool IsDeviceName(const std::string& name) {
   return false;
 }
 
+// Folder names as Windows compares them: ASCII letters, and the accented letters of the
+// Western code page, without regard to case. Folding a pair Windows would keep apart only
+// gives both identities a longer folder name.
+std::string FoldCase(std::string name) {
+  for (char& c : name) {
+    auto u = static_cast<unsigned char>(c);
+    if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7))
+      c = static_cast<char>(u - 0x20);
+  }
+  return name;
+}
+
 }  // namespace
+
+std::vector<std::string> IdentityFolderNames(const std::vector<std::string>& names,
+                                             const std::vector<std::string>& keys) {
+  const std::size_t n = names.size();
+  std::vector<std::string> folders(n);
+  std::map<std::string, int> uses;
+  for (std::size_t i = 0; i < n; ++i) {
+    folders[i] = SafeFolderName(names[i]);
+    ++uses[FoldCase(folders[i])];
+  }
+  std::set<std::string> taken;
+  for (const std::string& f : folders)
+    if (uses[FoldCase(f)] == 1) taken.insert(FoldCase(f));
+  for (std::size_t i = 0; i < n; ++i) {
+    if (uses[FoldCase(folders[i])] == 1) continue;
+    const std::string key = i < keys.size() ? keys[i] : std::string();
+    std::string candidate;
+    for (int k = 1; candidate.empty() || taken.count(FoldCase(candidate)); ++k) {
+      // The number, when one is needed, goes first: a long key may be cut at the end.
+      std::string suffix = (k > 1 ? " (" + std::to_string(k) + ")" : "") + " " + key;
+      std::string base = folders[i].substr(0, suffix.size() < 255 ? 255 - suffix.size() : 0);
+      candidate = SafeFolderName(base + suffix);
+    }
+    taken.insert(FoldCase(candidate));
+    folders[i] = candidate;
+  }
+  return folders;
+}
 
 std::string SafeFolderName(const std::string& displayName) {
   std::string name = displayName;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace lark {
 
@@ -11,5 +12,14 @@ namespace lark {
 // is mended so that the result is always one plain folder name inside its parent: the
 // identity's files can never land anywhere but its own folder.
 std::string SafeFolderName(const std::string& displayName);
+
+// The folder of each identity in the backup folder, for the names and keys of the identity
+// table in table order: its SafeFolderName, unless another identity's name gives the same
+// folder (folder names are equal whatever their letter case; blank, empty and unread names
+// all give "_"). Then each of those identities' folders carries a blank and its key after
+// the name, so that no identity's files can replace another's. Backup and restore both
+// find an identity's folder by this rule.
+std::vector<std::string> IdentityFolderNames(const std::vector<std::string>& names,
+                                             const std::vector<std::string>& keys);
 
 }  // namespace lark

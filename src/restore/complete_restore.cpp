@@ -43,11 +43,18 @@ void RestoreIdentity(App& app, const std::string& folderName, const std::string&
   }
   if (f.chkOverwrite() == 1) app.state.silentCopy = true;
   if (f.chkOverwrite() == 0) app.state.silentCopy = false;
+  // Named by its full path: some shells resolve a bare name wrongly in a folder whose name
+  // starts with "..", as a mended display name such as "..\x" gives.
+  std::string here = app.p.files.GetCurrentDirectoryA();
+  if (!here.empty() && here.back() != '\\') here += '\\';
   for (const std::string& entry : entries) {
     if (entry == kNotRestoredFile) continue;
     // An empty folder lists one empty name; copying it would hand the shell the store
-    // folder itself as a destination, so only its status text remains.
-    if (!entry.empty()) ShellFileCopy(app, entry, store + "\\" + entry, app.state.silentCopy);
+    // folder itself as a destination, so only its status text remains. A copy the shell
+    // could not make (a store file held open by the mail client) is named at the end.
+    if (!entry.empty() &&
+        !ShellFileCopy(app, here + entry, store + "\\" + entry, app.state.silentCopy))
+      problems.push_back(texts::RestoreFileNotCopied(store + "\\" + entry));
     f.SetPanel(1, entry + texts::kEntryRestoreComplete);
   }
 }
@@ -66,10 +73,16 @@ void resComplete(App& app) {
     return;
   }
   const std::size_t n = UsableIdentities(app.state);
+  const std::vector<std::string> folders =
+      IdentityFolderNames({app.state.identName.begin(), app.state.identName.begin() + n},
+                          {app.state.identKey.begin(), app.state.identKey.begin() + n});
   for (std::size_t i = 0; i < n; ++i) {
     // The same name the backup gave the folder, so a display name such as "..\x" cannot
-    // reach outside the backup folder.
-    const std::string name = SafeFolderName(app.state.identName[i]);
+    // reach outside the backup folder. Identities of one name shared a single folder in
+    // backups made before each got its own; such a folder is still found.
+    std::string name = folders[i];
+    const std::string shared = SafeFolderName(app.state.identName[i]);
+    if (name != shared && !DirExists(app, name)) name = shared;
     if (!DirExists(app, name)) continue;
     const StoreFolder store = ReadStoreFolder(app, app.state.identKey[i]);
     // An identity that never used the mail client has no store to put files into.

@@ -13,13 +13,6 @@ namespace lark {
 
 std::string ImportCommand(const std::string& file) { return "regedit /s /c \"" + file; }
 
-bool IsFullPath(const std::string& path) {
-  if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
-      path[2] == '\\')
-    return true;
-  return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
-}
-
 std::string EnterBackupFolder(App& app) {
   const std::string folder = StoredBackupFolder(app);
   // A relative setting ("None Selected" is one) would resolve against wherever the last

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "fs/folders.h"  // IsFullPath
+
 namespace lark {
 
 class App;
@@ -20,8 +22,5 @@ void resbkupAddBook(App& app);
 // Makes the stored backup folder the current drive and directory and returns it; "" when
 // no folder is set, the setting is not a full path, or the folder cannot be entered.
 std::string EnterBackupFolder(App& app);
-
-// "X:\..." or "\\server\share...": a path that does not depend on the current directory.
-bool IsFullPath(const std::string& path);
 
 }  // namespace lark
