@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/app.h"
+#include "fs/folders.h"
 
 namespace lark {
 
@@ -120,7 +121,7 @@ FixResult fixfile(App& app, const std::string& FileName) {
   if (!in) return FixResult::Failed;
 
   // The new text goes to a file beside the old one, which it replaces only when complete.
-  const std::string temp = FileName + ".lark-new";
+  const std::string temp = ScratchNameFor(FileName);
   bool written = false;
   bool changed = false;
   {
