@@ -1,0 +1,538 @@
+// The complete backup fed hostile and broken input under Wine: identity names, "Store Root"
+// values, stores that cannot be read, backup folders that cannot be reached, odd settings
+// and registries, and an export held open by another process. Each case must end in order:
+// what can be saved is saved, what cannot is named, and nothing is written elsewhere.
+#include <chrono>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "backup/complete_backup.h"
+#include "dialog_answerer.h"
+#include "restore/complete_restore.h"
+#include "robustness_support.h"
+
+namespace lark::robust {
+namespace {
+
+class BackupRobustness : public RobustTest {
+ protected:
+  const std::string stores = kRoot + "\\stores";
+  const std::string backup = kRoot + "\\bk";
+  const std::string book = kRoot + "\\book\\me.wab";
+
+  std::string Store(const std::string& id) { return stores + "\\" + id; }
+  // An identity whose store holds one Inbox.dbx that names it.
+  void Seeded(const std::string& id, const std::string& name) {
+    WriteAll(Store(id) + "\\Inbox.dbx", "inbox of " + id);
+    Identity(id, name, Store(id));
+  }
+};
+
+// Display names that are not valid folder names, or that give the same folder as another
+// identity's, each get a folder of their own inside the backup folder; a restore finds
+// them again by the same rule.
+TEST_F(BackupRobustness, HostileDisplayNamesEachGetTheirOwnFolderAndComeBack) {
+  struct Case {
+    const char* id;
+    std::optional<std::string> name;  // nullopt: no "Username" value at all
+    std::string folder;               // the folder it gets in the backup folder
+  } cases[] = {
+      {"{A}", "..\\..\\Windows", ".._.._Windows"},
+      {"{B}", "a/b", "a_b"},
+      {"{C}", "C:\\x", "C__x"},
+      {"{D}", "CON", "CON_"},
+      {"{E}", "NUL", "NUL_"},
+      {"{F}", "name.", "name_"},
+      {"{G}", " ", "_ {G}"},  // a blank name, an empty one and none at all give the
+      {"{H}", "", "_ {H}"},   // same folder name, so each also carries its key
+      {"{I}", std::nullopt, "_ {I}"},
+      {"{J}", std::string(300, 'L'), std::string(255, 'L')},  // past the path limit
+      {"{K}", "J\xFCrgen M\xFCller \xE9t\xE9", "J\xFCrgen M\xFCller \xE9t\xE9"},
+      {"{L}", "Twin", "Twin {L}"},  // folder names are the same whatever the case
+      {"{M}", "TWIN", "TWIN {M}"},
+  };
+  for (const Case& c : cases) {
+    Seeded(c.id, c.name.value_or("unused"));
+    if (!c.name) {
+      HKEY k;
+      ::RegOpenKeyExA(HKEY_CURRENT_USER, (std::string("Identities\\") + c.id).c_str(), 0,
+                      KEY_SET_VALUE, &k);
+      ::RegDeleteValueA(k, "Username");
+      ::RegCloseKey(k);
+    }
+  }
+  Settings(backup);
+  AddressBook(book);
+  ::CreateDirectoryA(backup.c_str(), nullptr);
+  const auto storesBefore = Files(stores);
+
+  App app(p);
+  // The longest name's folder reaches past what a Windows path may hold: Windows refuses
+  // to make it, Wine makes it but cannot give its path back. Either way it is named in the
+  // report, nothing of it lands anywhere else, and it is the only thing named.
+  EXPECT_EQ(Backup(app), 4);
+  const std::string longest = std::string(255, 'L');
+  std::set<std::string> expected = {"AllIdentities.reg", "AddressBook.reg", "me.wab"};
+  for (const Case& c : cases) {
+    if (c.folder == longest) {
+      if (Entries(backup).count(longest)) expected.insert(longest);
+      EXPECT_EQ(ReadAllLong(backup + "\\" + longest + "\\Inbox.dbx"), "<missing>");
+      continue;
+    }
+    expected.insert(c.folder);
+    EXPECT_EQ(ReadAll(backup + "\\" + c.folder + "\\Inbox.dbx"), std::string("inbox of ") + c.id)
+        << c.folder;
+  }
+  EXPECT_EQ(Entries(backup), expected);
+  EXPECT_EQ(Messages(), "[" + std::string(texts::kBackupProblemsIntro) + "\r\n" +
+                            texts::IdentityFolderNotCreated(longest) + "]\n");
+  EXPECT_EQ(Files(stores), storesBefore);
+  EXPECT_EQ(app.Form1().Panel(2), "12 Identities Backed Up");
+
+  // Damage every store, then restore: each identity gets its own files back.
+  for (const Case& c : cases) WriteAll(Store(c.id) + "\\Inbox.dbx", "damaged");
+  user.messages.clear();
+  user.openFileAnswers.push_back(std::nullopt);  // no address book this time
+  app.state.unattended = false;
+  cmdRestore_Click(app);
+  EXPECT_EQ(app.Form1().Panel(1), "Restore Complete");
+  EXPECT_TRUE(user.messages.empty()) << Messages();
+  for (const Case& c : cases) {
+    if (c.folder == longest) continue;  // whatever Wine kept of it, it is not checked here
+    EXPECT_EQ(ReadAll(Store(c.id) + "\\Inbox.dbx"), std::string("inbox of ") + c.id) << c.id;
+  }
+  ExpectCwdUntouched();
+}
+
+// What a "Store Root" can hold, and what the backup makes of it: a folder it backs up, the
+// empty-identity placeholder it passes over, a folder that is not there (named, while the
+// identity's address book and signatures are saved), or a value that names no folder
+// (named, and nothing saved for it).
+TEST_F(BackupRobustness, StoreRootValuesAreBackedUpOrNamedInTheReport) {
+  enum Outcome { kBackedUp, kPassedOver, kNoFolderRecorded, kFolderNotFound };
+  const std::string longVar = "LARK_" + std::string(280, 'V');
+  ::SetEnvironmentVariableA(longVar.c_str(), (stores + "\\long").c_str());
+  ::SetEnvironmentVariableA("LARKSUB", "pre");
+  WriteAll(stores + "\\long\\Inbox.dbx", "long");
+  WriteAll(stores + "\\pre\\Inbox.dbx", "prefixed");
+  WriteAll(stores + "\\a file", "not a folder");
+  struct Case {
+    const char* name;
+    DWORD type;  // 0: no value
+    std::string data;
+    Outcome outcome;
+    std::string shownPath;  // the folder the report names
+  } cases[] = {
+      {"missing", 0, "", kNoFolderRecorded, ""},
+      {"empty", REG_EXPAND_SZ, std::string(1, '\0'), kNoFolderRecorded, ""},
+      {"dword", REG_DWORD, std::string("\x05\0\0\0", 4), kNoFolderRecorded, ""},
+      {"binary", REG_BINARY, stores + "\\pre", kNoFolderRecorded, ""},
+      {"multi", REG_MULTI_SZ, stores + "\\pre" + std::string(2, '\0'), kNoFolderRecorded, ""},
+      {"long", REG_EXPAND_SZ, "%" + longVar + "%" + std::string(1, '\0'), kBackedUp, ""},
+      {"percent", REG_EXPAND_SZ, std::string("%\0", 2), kFolderNotFound, "%"},
+      {"undefined", REG_EXPAND_SZ, std::string("%LARK_NOT_DEFINED%\\x\0", 21), kFolderNotFound,
+       "%LARK_NOT_DEFINED%\\x"},
+      {"prefixed", REG_EXPAND_SZ, stores + "\\%LARKSUB%" + std::string(1, '\0'), kBackedUp, ""},
+      {"nowhere", REG_SZ, stores + "\\nowhere" + std::string(1, '\0'), kFolderNotFound,
+       stores + "\\nowhere"},
+      {"file", REG_SZ, stores + "\\a file" + std::string(1, '\0'), kFolderNotFound,
+       stores + "\\a file"},
+      {"placeholder", REG_EXPAND_SZ, kEmptyIdentityMarker, kPassedOver, ""},
+  };
+  int i = 0;
+  for (const Case& c : cases) {
+    std::string id = "{" + std::to_string(10 + i++) + "}";
+    Identity(id, c.name);
+    SetText(MailKey(id), "Other", "so that the key exists");
+    if (c.type) SetValue(HKEY_CURRENT_USER, MailKey(id), "Store Root", c.type, c.data);
+  }
+  Settings(backup);
+  AddressBook(book);
+  ::CreateDirectoryA(backup.c_str(), nullptr);
+  const auto storesBefore = Files(stores);
+
+  App app(p);
+  EXPECT_EQ(Backup(app), 4);
+  const std::string report = Report();
+  int backedUp = 0;
+  for (const Case& c : cases) {
+    bool folder = Exists(backup + "\\" + c.name);
+    switch (c.outcome) {
+      case kBackedUp:
+        ++backedUp;
+        EXPECT_EQ(ReadAll(backup + "\\" + c.name + "\\Inbox.dbx"), c.name);
+        break;
+      case kPassedOver:
+        EXPECT_FALSE(folder) << c.name;
+        EXPECT_EQ(report.find(c.name), std::string::npos) << c.name;
+        break;
+      case kNoFolderRecorded:
+        EXPECT_FALSE(folder) << c.name;
+        EXPECT_NE(report.find(texts::NoStoreFolderRecorded(c.name)), std::string::npos) << c.name;
+        break;
+      case kFolderNotFound:
+        ++backedUp;
+        EXPECT_TRUE(Exists(backup + "\\" + c.name + "\\me.wab")) << c.name;
+        EXPECT_FALSE(Exists(backup + "\\" + c.name + "\\Inbox.dbx")) << c.name;
+        EXPECT_NE(report.find(texts::StoreFolderNotFound(c.name, c.shownPath)), std::string::npos)
+            << c.name << "\n"
+            << report;
+        break;
+    }
+  }
+  EXPECT_EQ(app.Form1().Panel(2), std::to_string(backedUp) + " Identities Backed Up");
+  EXPECT_EQ(Files(stores), storesBefore);
+  ExpectCwdUntouched();
+}
+
+// A store file held open by another process, an empty one, a read-only one and one whose
+// name has blanks and characters above 127: the others are saved, the held one is named,
+// and once it is free a second run saves it too.
+TEST_F(BackupRobustness, StoreFilesThatAreHeldEmptyReadOnlyOrOddlyNamed) {
+  const std::string odd = "Ma\xEFl f\xFCr B\xF6x \xA7 1.dbx";
+  std::string inbox(300000, '\0');
+  for (std::size_t i = 0; i < inbox.size(); ++i) inbox[i] = static_cast<char>(i * 7919 >> 3);
+  WriteAll(Store("{A}") + "\\Inbox.dbx", inbox);
+  WriteAll(Store("{A}") + "\\Empty.dbx", "");
+  WriteAll(Store("{A}") + "\\ReadOnly.dbx", "read only", FILE_ATTRIBUTE_READONLY);
+  WriteAll(Store("{A}") + "\\" + odd, "odd name");
+  WriteAll(Store("{A}") + "\\Locked.dbx", "locked");
+  Identity("{A}", "Main", Store("{A}"));
+  Seeded("{B}", "Work");
+  Settings(backup);
+  AddressBook(book);
+  ::CreateDirectoryA(backup.c_str(), nullptr);
+  const auto storesBefore = Files(stores);
+  {
+    HeldByAnotherProcess holder(Store("{A}") + "\\Locked.dbx");
+    ASSERT_TRUE(holder.held());
+    App app(p);
+    EXPECT_EQ(Backup(app), 4);
+    EXPECT_EQ(Report(), std::string(texts::kBackupProblemsIntro) + "\r\n" +
+                            texts::FileNotCopied(Store("{A}") + "\\Locked.dbx"));
+  }
+  EXPECT_EQ(ReadAll(backup + "\\Main\\Inbox.dbx"), inbox);
+  EXPECT_EQ(ReadAll(backup + "\\Main\\Empty.dbx"), "");
+  EXPECT_EQ(ReadAll(backup + "\\Main\\ReadOnly.dbx"), "read only");
+  EXPECT_EQ(ReadAll(backup + "\\Main\\" + odd), "odd name");
+  EXPECT_EQ(ReadAll(backup + "\\Work\\Inbox.dbx"), "inbox of {B}");
+  EXPECT_EQ(Files(stores), storesBefore);
+
+  // The second run replaces the read-only copy without a question and saves the freed file.
+  user.messages.clear();
+  const int answered = shellDialogs->Answered();
+  App app(p);
+  EXPECT_EQ(Backup(app), 0) << Messages();
+  EXPECT_EQ(shellDialogs->Answered(), answered);
+  EXPECT_EQ(ReadAll(backup + "\\Main\\Locked.dbx"), "locked");
+  EXPECT_EQ(Files(stores), storesBefore);
+}
+
+TEST_F(BackupRobustness, ThousandsOfFilesInOneStore) {
+  const int n = 2000;
+  for (int i = 0; i < n; ++i)
+    WriteAll(Store("{A}") + "\\Folder " + std::to_string(i) + ".dbx", std::to_string(i));
+  Identity("{A}", "Main", Store("{A}"));
+  Settings(backup);
+  AddressBook(book);
+  ::CreateDirectoryA(backup.c_str(), nullptr);
+  App app(p);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Backup(app), 0) << Messages();
+  auto seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
+          .count();
+  std::size_t copied = 0;
+  for (const std::string& name : Entries(backup + "\\Main"))
+    copied += name.size() > 4 && name.substr(name.size() - 4) == ".dbx";
+  EXPECT_EQ(copied, static_cast<std::size_t>(n));
+  EXPECT_EQ(ReadAll(backup + "\\Main\\Folder 1234.dbx"), "1234");
+  EXPECT_LT(seconds, 120);
+}
+
+// Backup folders that are missing, unreachable, read-only, oddly named or near the limit of
+// a Windows path.
+TEST_F(BackupRobustness, BackupFoldersThatCannotBeReachedOrAreAwkward) {
+  // \\localhost\larkrob is a share served from a folder of the Wine prefix.
+  char prefix[MAX_PATH] = "";
+  if (!::GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH)) {
+    ::GetEnvironmentVariableA("HOME", prefix, MAX_PATH - 8);
+    std::strcat(prefix, "/.wine");
+  }
+  std::string share = std::string("Z:") + prefix;
+  for (char& c : share)
+    if (c == '/') c = '\\';
+  share += "\\dosdevices\\unc";
+  ::CreateDirectoryA(share.c_str(), nullptr);
+  ::CreateDirectoryA((share + "\\localhost").c_str(), nullptr);
+  share += "\\localhost\\larkrob";
+  RemoveTree(share);
+  ::CreateDirectoryA(share.c_str(), nullptr);
+
+  struct Case {
+    const char* what;
+    std::string folder;
+    bool create;
+    DWORD attributes;
+    int exitCode;
+    std::vector<std::string> report;  // lines the closing report must hold
+  } cases[] = {
+      {"missing", kRoot + "\\gone", false, 0, 2, {}},
+      {"drive that does not exist", "Q:\\Mail Backup", false, 0, 2, {}},
+      {"server that does not answer", "\\\\nohost\\share\\bk", false, 0, 2, {}},
+      // Windows ignores the attribute on a folder (and Wine does not keep it): no hindrance.
+      {"read-only", kRoot + "\\read only", true, FILE_ATTRIBUTE_READONLY, 0, {}},
+      {"blanks", kRoot + "\\My Mail  Backup", true, 0, 0, {}},
+      {"network share", "\\\\localhost\\larkrob\\bk", true, 0, 0, {}},
+      {"at the path limit",
+       kRoot + "\\" + std::string(234 - kRoot.size() - 1, 'p'),
+       true,
+       0,
+       0,
+       {}},
+      {"past the path limit",
+       kRoot + "\\" + std::string(250 - kRoot.size() - 1, 'q'),
+       true,
+       0,
+       4,
+       {texts::ExportNotWritten("AllIdentities.reg"), texts::ExportNotWritten("AddressBook.reg")}},
+      {"a medium nothing can be written to",
+       "Z:\\proc\\1",
+       false,
+       0,
+       4,
+       {texts::ExportNotWritten("AllIdentities.reg"), texts::IdentityFolderNotCreated("Main"),
+        texts::FileNotCopied(kRoot + "\\book\\me.wab")}},
+  };
+  Identity("{A}", "Main", Store("{A}"));
+  WriteAll(Store("{A}") + "\\Inbox.dbx", "inbox");
+  SetText(MailKey("{A}") + "\\Signatures\\00000000", "text", "-- A");
+  SetText("Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001", "Account Name",
+          "mail");
+  AddressBook(book);
+  const auto storesBefore = Files(stores);
+  const auto registryBefore = Registry();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.create) {
+      ::CreateDirectoryA(c.folder.c_str(), nullptr);
+      if (c.attributes) ::SetFileAttributesA(c.folder.c_str(), c.attributes);
+    }
+    Settings(c.folder);
+    user.messages.clear();
+    App app(p);
+    int code = Backup(app);
+    EXPECT_EQ(code, c.exitCode) << Messages();
+    if (c.exitCode == 2) {
+      // Nothing is written, and nobody may be there to read a message: the code says it.
+      EXPECT_FALSE(Exists(c.folder));
+      EXPECT_TRUE(user.messages.empty()) << Messages();
+      // A user who starts the backup from the window is told.
+      App window(p);
+      GetInputPaths(window);
+      cmdComplete_Click(window);
+      EXPECT_EQ(Messages(), "[" + texts::BackupFolderNotOpened(c.folder) + "]\n");
+      EXPECT_FALSE(Exists(c.folder));
+    }
+    if (c.exitCode == 0) {
+      EXPECT_TRUE(user.messages.empty()) << Messages();
+      for (const char* f : {"AllIdentities.reg", "IAM.reg", "AddressBook.reg", "me.wab",
+                            "Main\\Inbox.dbx", "Main\\me.wab", "Main\\SignaturesWinXP.reg"})
+        EXPECT_TRUE(Exists(c.folder + "\\" + f)) << f;
+    }
+    for (const std::string& line : c.report)
+      EXPECT_NE(Report().find(line), std::string::npos) << line << "\n" << Messages();
+    EXPECT_EQ(Files(stores), storesBefore);
+    EXPECT_EQ(Registry(), registryBefore);
+  }
+  RemoveTree(share);
+  ExpectCwdUntouched();
+}
+
+// An identity key the user may read but not change makes discovery stop with its message;
+// the identities whose names it never read must still not share one folder.
+TEST_F(BackupRobustness, IdentityKeyThatCannotBeOpenedStopsDiscoveryButMergesNothing) {
+  Seeded("{A}", "Ann");
+  Seeded("{M}", "Mid");
+  Seeded("{Z}", "Zed");
+  // Whatever happens below, the key gets its permissions back so that it can be deleted.
+  struct Unlock {
+    ~Unlock() {
+      HKEY k;
+      if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Identities\\{M}", 0, WRITE_DAC, &k) != 0) return;
+      SECURITY_DESCRIPTOR open;
+      ::InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION);
+      ::SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE);
+      ::RegSetKeySecurity(k, DACL_SECURITY_INFORMATION, &open);
+      ::RegCloseKey(k);
+    }
+  } unlock;
+  HKEY k;
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, "Identities\\{M}", 0, KEY_ALL_ACCESS, &k), 0);
+  // Everyone may read it, change its permissions and delete it; nothing else.
+  SECURITY_DESCRIPTOR sd;
+  ::InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+  char aclBuffer[256];
+  ACL* acl = reinterpret_cast<ACL*>(aclBuffer);
+  ::InitializeAcl(acl, sizeof(aclBuffer), ACL_REVISION);
+  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+  PSID everyone = nullptr;
+  ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+  ::AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ | WRITE_DAC | DELETE, everyone);
+  ::SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
+  ASSERT_EQ(::RegSetKeySecurity(k, DACL_SECURITY_INFORMATION, &sd), 0);
+  ::RegCloseKey(k);
+  ::FreeSid(everyone);
+  Settings(backup);
+  AddressBook(book);
+  ::CreateDirectoryA(backup.c_str(), nullptr);
+
+  App app(p);
+  int code = Backup(app);
+  ASSERT_GE(user.messages.size(), 1u);
+  EXPECT_EQ(user.messages[0].text, "Registry read error 5 Identities\\Username");
+  EXPECT_EQ(code, 0) << Messages();
+  // Every identity's files are in the backup, in a folder of its own.
+  std::set<std::string> inboxes;
+  for (const std::string& folder : Entries(backup))
+    if (Exists(backup + "\\" + folder + "\\Inbox.dbx"))
+      inboxes.insert(ReadAll(backup + "\\" + folder + "\\Inbox.dbx"));
+  EXPECT_EQ(inboxes, (std::set<std::string>{"inbox of {A}", "inbox of {M}", "inbox of {Z}"}));
+}
+
+TEST_F(BackupRobustness, FiveHundredIdentities) {
+  for (int i = 0; i < 500; ++i) {
+    char id[64];
+    std::snprintf(id, sizeof(id), "{%08d-0000-0000-0000-000000000000}", i);
+    if (i % 200 == 7)
+      Seeded(id, "User " + std::to_string(i));
+    else
+      Identity(id, "User " + std::to_string(i));
+  }
+  Settings(backup);
+  AddressBook(book);
+  ::CreateDirectoryA(backup.c_str(), nullptr);
+  App app(p);
+  EXPECT_EQ(Backup(app), 0) << Messages();
+  EXPECT_EQ(app.Form1().Label2().text, "500");
+  EXPECT_EQ(app.Form1().Panel(2), "3 Identities Backed Up");
+  EXPECT_EQ(ReadAll(backup + "\\User 407\\Inbox.dbx"),
+            "inbox of {00000407-0000-0000-0000-000000000000}");
+  // The identities export holds every one of them (UTF-16 text).
+  std::string all = ReadAll(backup + "\\AllIdentities.reg");
+  std::string last;
+  for (char c : std::string("User 499")) last += std::string(1, c) + '\0';
+  EXPECT_NE(all.find(last), std::string::npos);
+}
+
+// Settings of the wrong type: start-up forgets a backup folder it cannot use, so the backup
+// asks for one instead of writing wherever the value happens to point.
+TEST_F(BackupRobustness, SettingsOfTheWrongType) {
+  Seeded("{A}", "Main");
+  AddressBook(book);
+  ::CreateDirectoryA((cwd + "\\bk").c_str(), nullptr);
+  cwdBefore = Entries(cwd);
+  struct Case {
+    const char* what;
+    DWORD type;
+    std::string data;
+  } folders[] = {
+      {"a number", REG_DWORD, std::string("\x05\0\0\0", 4)},
+      {"a list", REG_MULTI_SZ, backup + std::string(2, '\0')},
+      {"an empty text", REG_SZ, std::string(1, '\0')},
+      {"a relative folder", REG_SZ, std::string("bk", 3)},
+  };
+  for (const Case& c : folders) {
+    SCOPED_TRACE(c.what);
+    test::DeleteTree(HKEY_CURRENT_USER, "Software\\TarnKeep");
+    SetValue(HKEY_CURRENT_USER, "Software\\TarnKeep", "TarnKeep", c.type, c.data);
+    SetDword("Software\\TarnKeep", "BackupOverWrite", 1);
+    user.messages.clear();
+    App app(p);
+    FirstRun(app);
+    oeb(app);
+    GetInputPaths(app);
+    loadup(app);
+    chkbox(app);
+    EXPECT_EQ(test::ReadRaw(HKEY_CURRENT_USER, "Software\\TarnKeep", "TarnKeep").data,
+              std::string("None Selected", 14));
+    user.messages.clear();
+    cmdComplete_Click(app);
+    EXPECT_EQ(user.messages.size(), 5u) << Messages();
+    ExpectCwdUntouched();
+  }
+
+  // The option as text: the number it spells decides.
+  struct Option {
+    const char* text;
+    int checked;
+  } options[] = {{"1", 1}, {"0", 0}, {"yes", 0}};
+  for (const Option& o : options) {
+    App app(p);
+    app.Form1().SetChkOverwrite(1 - o.checked);  // stores the option as a number
+    SetText("Software\\TarnKeep", "BackupOverWrite", o.text);
+    chkbox(app);
+    EXPECT_EQ(app.Form1().chkOverwrite(), o.checked) << o.text;
+  }
+}
+
+// Records what the registry editor runs have finished, so that a test can act between
+// the end of an export and its rewrite.
+class WatchedProcesses : public IProcesses {
+ public:
+  explicit WatchedProcesses(IProcesses& real) : real_(real) {}
+  std::function<void()> onEnded;
+  ProcessId Start(const std::string& commandLine, int showStyle) override {
+    return real_.Start(commandLine, showStyle);
+  }
+  bool Wait(ProcessId process, std::uint32_t timeoutMs) override {
+    bool ended = real_.Wait(process, timeoutMs);
+    if (ended && onEnded) onEnded();
+    return ended;
+  }
+  void Release(ProcessId process) override { real_.Release(process); }
+
+ private:
+  IProcesses& real_;
+};
+
+// An export that another process opens as soon as the registry editor has written it: the
+// rewrite leaves it as the editor wrote it, says so, and leaves no half-made file behind.
+TEST_F(BackupRobustness, ExportHeldOpenWhenTheRewriteStarts) {
+  Seeded("{A}", "Main");
+  SetText("Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001", "Account Name",
+          "mail");
+  AddressBook(book);
+  Settings(backup);
+  ::CreateDirectoryA(backup.c_str(), nullptr);
+  const std::string file = backup + "\\AllIdentities.reg";
+  for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+    SCOPED_TRACE(share);
+    ::DeleteFileA(file.c_str());
+    user.messages.clear();
+    WatchedProcesses watched(w.processes);
+    Platform held{w.registry, w.files, w.streams, watched, w.shell, user};
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    watched.onEnded = [&] {
+      if (holder == INVALID_HANDLE_VALUE && Exists(file))
+        holder =
+            ::CreateFileA(file.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    App app(held);
+    int code = Backup(app);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    ::CloseHandle(holder);
+    EXPECT_EQ(code, 4);
+    EXPECT_EQ(Report(), std::string(texts::kBackupProblemsIntro) + "\r\n" +
+                            texts::ExportNotRewritten("AllIdentities.reg"));
+    std::string content = ReadAll(file);
+    EXPECT_EQ(content.substr(0, 2), "\xFF\xFE");  // as the editor wrote it
+    EXPECT_EQ(Entries(backup), (std::set<std::string>{"AllIdentities.reg", "IAM.reg",
+                                                      "AddressBook.reg", "me.wab", "Main"}));
+    EXPECT_EQ(ReadAll(backup + "\\Main\\Inbox.dbx"), "inbox of {A}");
+  }
+}
+
+}  // namespace
+}  // namespace lark::robust
