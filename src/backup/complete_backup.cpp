@@ -104,6 +104,8 @@ void FinishExport(App& app, const char* file, std::vector<std::string>& problems
 
 void ReportProblems(App& app, const std::vector<std::string>& problems) {
   if (problems.empty()) return;
+  // A hidden unattended run has nobody to press OK: its exit code tells the scheduler.
+  if (app.state.unattended && !app.Form1().Visible()) return;
   std::string text = texts::kBackupProblemsIntro;
   for (const std::string& p : problems) text += "\r\n" + p;
   app.p.user.MessageBoxA(text, texts::kAppTitle);

@@ -304,6 +304,18 @@ TEST_F(Backup, BadFolderArgumentStopsAnUnattendedRunWithItsCode) {
   EXPECT_EQ(m.registry.Get(kSettings, "TarnKeep")->data.size(), 6u);  // still D:\Bk
 }
 
+TEST_F(Backup, HiddenUnattendedRunReportsProblemsByExitCodeOnly) {
+  m.streams.lockedFiles.clear();
+  m.processes.neverEnds = true;  // the exports never finish: reported as problems
+  try {
+    Start("/a /h");
+    FAIL();
+  } catch (const ProcessEnded& e) {
+    EXPECT_EQ(e.exitCode, static_cast<int>(BackupOutcome::CompleteWithProblems));
+  }
+  EXPECT_TRUE(m.user.messages.empty());
+}
+
 TEST_F(Backup, NoFolderSetEndsAnUnattendedRunWithItsCode) {
   m.registry.SetString(kSettings, "TarnKeep", "None Selected");
   try {
