@@ -1,0 +1,195 @@
+// The restore and the start-up, timed under Wine (or Windows).
+//   lark_bench restore WABFILE      the whole complete restore (cmdRestore_Click): the three
+//                                   registry imports, the address book (the file dialog is
+//                                   answered with WABFILE) and every identity's store files
+//   lark_bench restore-copies       only its last step, resComplete: the store files copied
+//                                   back from the backup folder into each identity's store
+//   lark_bench startup EXE RUNS     starts EXE RUNS times; each time, the seconds from the
+//                                   start until its main window is visible and the program
+//                                   waits for input; then closes it
+//   lark_bench hold                 keeps a hidden window until ended, and with it Wine's
+//                                   desktop process, which otherwise starts anew with every
+//                                   program that opens a window and ends after it
+//   lark_bench copy DEST FILE...    copies each file into the folder DEST with CopyFileA,
+//                                   the fastest copy this Windows offers a program, as a
+//                                   yardstick for the shell's copies
+// Each prints one line per measurement: a name and seconds. Message boxes the restore would
+// have shown go to standard error, and make the exit code 1.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "core/app.h"
+#include "core/startup.h"
+#include "platform/memory/memory_platform.h"
+#include "platform/win32/win32_platform.h"
+#include "restore/complete_restore.h"
+#include "ui/handlers.h"
+
+namespace {
+
+constexpr const char* kMainCaption = "Outlook Express Larkmoor Backup";
+
+double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    ::QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  ::QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The program's own parts, but a user who answers every question at once.
+struct Program {
+  lark::Win32Platform w;
+  lark::MemoryUser user;
+  lark::Platform p{w.registry, w.files, w.streams, w.processes, w.shell, user};
+  lark::App app{p};
+
+  Program() {
+    lark::GetInputPaths(app);
+    // Files already in place are replaced without a question: the box ticked for the
+    // stores, and for the address book the shell's question answered as a user would.
+    app.Form1().SetChkOverwrite(1);
+    app.state.silentCopy = true;
+  }
+  int Report() {
+    for (const auto& m : user.messages) std::fprintf(stderr, "message: %s\n", m.text.c_str());
+    return user.messages.empty() ? 0 : 1;
+  }
+};
+
+int Restore(const char* wabFile) {
+  Program program;
+  program.user.openFileAnswers.push_back(std::string(wabFile));
+  double start = Now();
+  lark::cmdRestore_Click(program.app);
+  std::printf("restore %.6f\n", Now() - start);
+  return program.Report();
+}
+
+int RestoreCopies() {
+  Program program;
+  double start = Now();
+  lark::resComplete(program.app);
+  std::printf("restore-copies %.6f\n", Now() - start);
+  return program.Report();
+}
+
+struct Find {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindMain(HWND hwnd, LPARAM param) {
+  auto* f = reinterpret_cast<Find*>(param);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  char caption[128] = "";
+  ::GetWindowTextA(hwnd, caption, sizeof(caption));
+  if (pid == f->pid && ::IsWindowVisible(hwnd) && std::strcmp(caption, kMainCaption) == 0) {
+    f->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND MainWindowOf(DWORD pid) {
+  Find f{pid, nullptr};
+  ::EnumWindows(FindMain, reinterpret_cast<LPARAM>(&f));
+  return f.found;
+}
+
+// One start: launch, wait until the main window is shown and the program sits in its
+// message loop, close it. Returns the seconds to the first of those, or -1.
+double StartOnce(const std::string& exe) {
+  std::string line = "\"" + exe + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  double start = Now();
+  if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return -1;
+  double seconds = -1;
+  HWND main = nullptr;
+  while (Now() - start < 60) {
+    // Idle: the program has asked for its next message and found none waiting. The window
+    // is shown half way through start-up, so a message sent to it comes back only once its
+    // thread is in the message loop, the start-up over.
+    DWORD_PTR answer = 0;
+    if (::WaitForInputIdle(pi.hProcess, 1000) == 0 && (main = MainWindowOf(pi.dwProcessId)) &&
+        ::SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer)) {
+      seconds = Now() - start;
+      break;
+    }
+    main = nullptr;
+    if (::WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;  // it ended instead
+    ::Sleep(1);
+  }
+  if (main) ::PostMessageA(main, WM_CLOSE, 0, 0);
+  if (::WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) {
+    ::TerminateProcess(pi.hProcess, 1);
+    ::WaitForSingleObject(pi.hProcess, 5000);
+  }
+  ::CloseHandle(pi.hThread);
+  ::CloseHandle(pi.hProcess);
+  return seconds;
+}
+
+int Startup(const char* exe, int runs) {
+  int failed = 0;
+  for (int i = 0; i < runs; ++i) {
+    double s = StartOnce(exe);
+    if (s < 0) {
+      std::fprintf(stderr, "start %d: no idle main window\n", i + 1);
+      ++failed;
+      continue;
+    }
+    std::printf("startup %.6f\n", s);
+    std::fflush(stdout);
+  }
+  return failed ? 1 : 0;
+}
+
+int CopyFiles(const char* dest, char** files, int count) {
+  double start = Now();
+  for (int i = 0; i < count; ++i) {
+    std::string from = files[i];
+    std::string to = std::string(dest) + "\\" + from.substr(from.find_last_of('\\') + 1);
+    if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
+      std::fprintf(stderr, "cannot copy %s\n", files[i]);
+      return 1;
+    }
+  }
+  std::printf("copy %.6f\n", Now() - start);
+  return 0;
+}
+
+int Hold() {
+  HWND window = ::CreateWindowExA(0, "STATIC", "lark_bench hold", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                  nullptr, nullptr, nullptr);
+  if (!window) return 1;
+  MSG msg;
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "restore") == 0) return Restore(argv[2]);
+  if (argc == 2 && std::strcmp(argv[1], "restore-copies") == 0) return RestoreCopies();
+  if (argc == 4 && std::strcmp(argv[1], "startup") == 0)
+    return Startup(argv[2], std::atoi(argv[3]));
+  if (argc >= 4 && std::strcmp(argv[1], "copy") == 0) return CopyFiles(argv[2], argv + 3, argc - 3);
+  if (argc == 2 && std::strcmp(argv[1], "hold") == 0) return Hold();
+  std::fprintf(stderr,
+               "usage: lark_bench restore WABFILE | restore-copies | startup EXE RUNS |\n"
+               "                  hold | copy DEST FILE...\n");
+  return 2;
+}
