@@ -301,11 +301,13 @@ class RobustTest : public ::testing::Test {
     WriteAll(path, bytes);
   }
 
-  // A complete backup as an unattended run makes it, after the start-up steps that read
-  // the identities and the option; the exit code that run would end with.
+  // A complete backup as an unattended run with its window shown ("/a") makes it, after the
+  // start-up steps that read the identities and the option; the exit code that run would
+  // end with.
   int Backup(App& app) {
     GetInputPaths(app);
     chkbox(app);
+    app.Form1().SetVisible(true);
     app.state.unattended = true;
     cmdComplete_Click(app);
     return app.state.exitCode;
