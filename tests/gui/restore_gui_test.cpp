@@ -9,6 +9,7 @@
 #include <iterator>
 #include <map>
 
+#include "../common/registry_snapshot.h"
 #include "driver.h"
 #include "gui_support.h"
 #include "ui/ids.h"
@@ -66,36 +67,7 @@ void SetText(const std::string& key, const char* name, const std::string& text,
   SetValue(HKEY_CURRENT_USER, key, name, type, text + '\0');
 }
 
-struct Value {
-  DWORD type;
-  std::string data;
-};
-
-// Every key and value below a key, by path, with type and bytes.
-void Snapshot(const std::string& key, std::map<std::string, Value>* out) {
-  HKEY k;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return;
-  (*out)[key + "\\"] = {0, ""};
-  for (DWORD i = 0;; ++i) {
-    char name[1024];
-    DWORD nameLen = sizeof(name);
-    std::string data(65536, '\0');
-    DWORD size = static_cast<DWORD>(data.size()), type = 0;
-    if (::RegEnumValueA(k, i, name, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
-                        &size) != ERROR_SUCCESS)
-      break;
-    data.resize(size);
-    (*out)[key + "\\" + name] = {type, data};
-  }
-  for (DWORD i = 0;; ++i) {
-    char name[256];
-    DWORD nameLen = sizeof(name);
-    if (::RegEnumKeyExA(k, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      break;
-    Snapshot(key + "\\" + name, out);
-  }
-  ::RegCloseKey(k);
-}
+using Value = test::RegEntry;
 
 std::string ProductName() {
   char buffer[256] = "";
@@ -227,7 +199,7 @@ TEST_F(RestoreGui, BackupDamageRestoreBringsTheProfileBackExactly) {
   ASSERT_TRUE(WaitForPanel1("Backup Complete")) << StatusText(sb, 1);
   ASSERT_EQ(StatusText(sb, 2), "2 Identities Backed Up");
   std::map<std::string, Value> before, after;
-  for (int i = 0; i < 3; ++i) Snapshot(kBranches[i], &before);
+  for (int i = 0; i < 3; ++i) test::SnapshotRegistry(kBranches[i], &before);
   ASSERT_GT(before.size(), 20u);
 
   // Damage: the branches gone, stores changed or lost, the address book deleted.
@@ -246,7 +218,7 @@ TEST_F(RestoreGui, BackupDamageRestoreBringsTheProfileBackExactly) {
   ASSERT_TRUE(WaitForPanel1("Restore Complete")) << StatusText(sb, 1);
   EXPECT_TRUE(NoDialogFor(*program, 300));  // the check box said: replace without asking
 
-  for (int i = 0; i < 3; ++i) Snapshot(kBranches[i], &after);
+  for (int i = 0; i < 3; ++i) test::SnapshotRegistry(kBranches[i], &after);
   EXPECT_EQ(before.size(), after.size());
   for (const auto& [name, v] : before) {
     auto it = after.find(name);

@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 
+#include "../common/registry_snapshot.h"
 #include "driver.h"
 #include "gui_support.h"
 #include "ui/ids.h"
@@ -66,38 +67,13 @@ int FilesOfSize(const std::string& folder, DWORD size) {
   return n;
 }
 
-// Every key and value below a key, as "type:bytes" by path.
-void Snapshot(const std::string& key, std::map<std::string, std::string>* out) {
-  HKEY k;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return;
-  (*out)[key + "\\"] = "";
-  for (DWORD i = 0;; ++i) {
-    char name[1024];
-    DWORD nameLen = sizeof(name);
-    std::string data(65536, '\0');
-    DWORD size = static_cast<DWORD>(data.size()), type = 0;
-    if (::RegEnumValueA(k, i, name, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
-                        &size) != ERROR_SUCCESS)
-      break;
-    data.resize(size);
-    (*out)[key + "\\" + name] = std::to_string(type) + ":" + data;
-  }
-  for (DWORD i = 0;; ++i) {
-    char name[256];
-    DWORD nameLen = sizeof(name);
-    if (::RegEnumKeyExA(k, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      break;
-    Snapshot(key + "\\" + name, out);
-  }
-  ::RegCloseKey(k);
-}
 
 const char* const kUserData[] = {"Identities", "Software\\Microsoft\\Internet Account Manager",
                                  "Software\\Microsoft\\WAB"};
 
-std::map<std::string, std::string> UserRegistry() {
-  std::map<std::string, std::string> out;
-  for (const char* b : kUserData) Snapshot(b, &out);
+std::map<std::string, test::RegEntry> UserRegistry() {
+  std::map<std::string, test::RegEntry> out;
+  for (const char* b : kUserData) test::SnapshotRegistry(b, &out);
   return out;
 }
 

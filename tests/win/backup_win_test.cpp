@@ -17,6 +17,7 @@
 #include "platform/memory/memory_platform.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/handlers.h"
+#include "../common/registry_snapshot.h"
 #include "win_test_support.h"
 
 namespace lark {
@@ -58,30 +59,6 @@ void SetDword(const std::string& key, const char* name, DWORD value) {
   ::RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
                     nullptr);
   ::RegSetValueExA(k, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
-  ::RegCloseKey(k);
-}
-
-// Every value below a key, by "subkey\name", with its type and bytes.
-void Snapshot(HKEY root, const std::string& key, const std::string& prefix,
-              std::map<std::string, test::RawValue>* out) {
-  HKEY k;
-  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return;
-  for (DWORD i = 0;; ++i) {
-    char name[16384];
-    DWORD nameLen = sizeof(name);
-    BYTE data[65536];
-    DWORD size = sizeof(data), type = 0;
-    if (::RegEnumValueA(k, i, name, &nameLen, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
-    (*out)[prefix + "\\" + name] = {true, type, std::string(reinterpret_cast<char*>(data), size)};
-  }
-  for (DWORD i = 0;; ++i) {
-    char name[256];
-    DWORD nameLen = sizeof(name);
-    if (::RegEnumKeyExA(k, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      break;
-    (*out)[prefix + "\\" + name + "\\"] = {true, 0, ""};
-    Snapshot(root, key + "\\" + name, prefix + "\\" + name, out);
-  }
   ::RegCloseKey(k);
 }
 
@@ -195,19 +172,19 @@ TEST_F(BackupWin, WritesTheBackupFolderLayoutOnXp) {
 
 TEST_F(BackupWin, RoundTripThroughTheRegistryEditorKeepsEveryValue) {
   SetProductName("Microsoft Windows XP");
-  std::map<std::string, test::RawValue> before, after;
+  std::map<std::string, test::RegEntry> before, after;
   const char* branches[] = {"Identities", "Software\\Microsoft\\Internet Account Manager\\Accounts",
                             "Software\\Microsoft\\WAB"};
   App app(p);
   RunBackup(app);
   ASSERT_TRUE(user.messages.empty());
-  for (const char* b : branches) Snapshot(HKEY_CURRENT_USER, b, b, &before);
+  for (const char* b : branches) test::SnapshotRegistry(b, &before);
   ASSERT_GT(before.size(), 15u);
   for (const char* b : branches) test::DeleteTree(HKEY_CURRENT_USER, b);
   ::SetCurrentDirectoryA(kRoot.c_str());
   for (const char* f : {"AllIdentities.reg", "IAM.reg", "AddressBook.reg"})
     ASSERT_TRUE(regedit::RunAndWait(p, std::string("regedit /s /c \"") + f, 60000)) << f;
-  for (const char* b : branches) Snapshot(HKEY_CURRENT_USER, b, b, &after);
+  for (const char* b : branches) test::SnapshotRegistry(b, &after);
   EXPECT_EQ(before.size(), after.size());
   for (const auto& [name, v] : before) {
     auto it = after.find(name);

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "../common/registry_snapshot.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -145,36 +147,11 @@ inline void SetDword(const std::string& key, const char* name, DWORD value) {
            std::string(reinterpret_cast<const char*>(&value), 4));
 }
 
-// Every key and value below a key of HKEY_CURRENT_USER, by path, as "type:bytes".
-inline void Registry(const std::string& key, std::map<std::string, std::string>* out) {
-  HKEY k;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return;
-  (*out)[key + "\\"] = "";
-  for (DWORD i = 0;; ++i) {
-    char name[1024];
-    DWORD nameLen = sizeof(name);
-    std::string data(65536, '\0');
-    DWORD size = static_cast<DWORD>(data.size()), type = 0;
-    if (::RegEnumValueA(k, i, name, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
-                        &size) != ERROR_SUCCESS)
-      break;
-    data.resize(size);
-    (*out)[key + "\\" + name] = std::to_string(type) + ":" + data;
-  }
-  for (DWORD i = 0;; ++i) {
-    char name[256];
-    DWORD nameLen = sizeof(name);
-    if (::RegEnumKeyExA(k, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      break;
-    Registry(key + "\\" + name, out);
-  }
-  ::RegCloseKey(k);
-}
 // The user's own data in the registry: identities, mail accounts, address book.
-inline std::map<std::string, std::string> Registry() {
-  std::map<std::string, std::string> out;
+inline std::map<std::string, test::RegEntry> Registry() {
+  std::map<std::string, test::RegEntry> out;
   for (const char* b : kBranches)
-    if (std::string(b) != "Software\\TarnKeep") Registry(b, &out);
+    if (std::string(b) != "Software\\TarnKeep") test::SnapshotRegistry(b, &out);
   return out;
 }
 
