@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include "core/app.h"
+#include "core/quiet_user.h"
 #include "core/texts.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/handlers.h"
@@ -21,8 +22,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
 
   lark::Win32Platform win32;
   win32.user.SetTitle(lark::texts::kAppTitle);
-  lark::App app(win32.platform);
-  app.state.commandLine = commandLine ? commandLine : "";
+  // A hidden unattended run has nobody to answer a message box: its boxes become lines of
+  // its report, so that a scheduled backup always ends by itself.
+  const std::string arguments = commandLine ? commandLine : "";
+  const bool hidden = lark::IsHiddenUnattendedRun(arguments);
+  lark::QuietUser quiet(win32.user);
+  lark::Platform platform{win32.registry, win32.files, win32.streams, win32.processes,
+                          win32.shell, hidden ? static_cast<lark::IUser&>(quiet) : win32.user};
+  lark::App app(platform);
+  quiet.SetSink(&app.state.unseenMessages);
+  app.state.commandLine = arguments;
+  app.state.hiddenRun = hidden;
 
   lark::MainWindowView view(app);
   if (!view.Create(instance)) return 1;

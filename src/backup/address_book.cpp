@@ -1,15 +1,16 @@
 // "Backup Address Book": the address-book file into the top of the backup folder.
+#include "backup/checked_copy.h"
 #include "backup/complete_backup.h"
 #include "core/app.h"
 #include "core/settings.h"
 #include "core/texts.h"
 #include "fs/folders.h"
-#include "fs/shell_copy.h"
+#include "fs/manifest.h"
 #include "ui/handlers.h"
 
 namespace lark {
 
-bool BackupAddressBookFile(App& app) {
+bool BackupAddressBookFile(App& app, Manifest* runManifest, std::vector<std::string>* runProblems) {
   const std::string name = NameFromFullPath(app.state.wabFile);
   app.Form1().SetPanel(2, "");
   // The stored setting decides whether a folder is set: the chooser's path box can show a
@@ -21,10 +22,38 @@ bool BackupAddressBookFile(App& app) {
     app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
     return true;
   }
+  // A folder that has gone (a disk unplugged since start-up) is never made anew here.
+  if (!DirExists(app, folder)) {
+    if (runProblems) {
+      runProblems->push_back(texts::BackupFolderUnavailable(folder));
+    } else if (app.state.unattended) {
+      if (app.state.exitCode == 0) app.state.exitCode = 2;
+    } else {
+      app.p.user.MessageBoxA(texts::BackupFolderNotOpened(folder), texts::kAppTitle);
+    }
+    return false;
+  }
   if (app.state.unattended) app.state.silentCopy = true;
   bool copied = true;
-  if (!app.state.wabFile.empty())
-    copied = ShellFileCopy(app, app.state.wabFile, folder + "\\" + name, app.state.silentCopy);
+  if (!app.state.wabFile.empty()) {
+    Manifest own;
+    const bool listed = !runManifest && ReadManifest(app.p.files, folder, &own);
+    std::vector<std::string> mine;
+    copied = BackupFile(app, app.state.wabFile, folder + "\\" + name, app.state.silentCopy, name,
+                        runManifest ? *runManifest : own, runProblems ? *runProblems : mine);
+    // On its own, the file's line in the list follows the new copy; a failed copy left the
+    // earlier one in place, which the old line still describes.
+    if (copied && listed) ReplaceTextFile(app.p.files, folder + "\\" + kManifestFile, own.Text());
+    if (!mine.empty()) {
+      if (app.state.unattended) {
+        if (app.state.exitCode == 0) app.state.exitCode = 4;
+      } else {
+        std::string text = texts::kBackupProblemsIntro;
+        for (const std::string& p : mine) text += "\r\n" + p;
+        app.p.user.MessageBoxA(text, texts::kAppTitle);
+      }
+    }
+  }
   app.Form1().SetPanel(1, texts::kAddressBookCopyComplete);
   return copied;
 }

@@ -3,20 +3,22 @@
 #include <exception>
 #include <vector>
 
+#include "backup/checked_copy.h"
 #include "backup/export_units.h"
-#include "backup/fixfile.h"
 #include "backup/save_key.h"
 #include "backup/store_folder.h"
 #include "core/app.h"
+#include "core/quiet_user.h"
 #include "core/registry_access.h"
 #include "core/settings.h"
 #include "core/texts.h"
 #include "discovery/edition.h"
 #include "discovery/identities.h"
+#include "discovery/mail_client.h"
 #include "fs/folders.h"
-#include "fs/regedit_run.h"
+#include "fs/manifest.h"
 #include "fs/safe_name.h"
-#include "fs/shell_copy.h"
+#include "fs/sha256.h"
 #include "platform/reg_key.h"
 #include "ui/handlers.h"
 
@@ -29,6 +31,8 @@ class HourglassPointer {
  public:
   explicit HourglassPointer(IUser& user) : user_(user) { user_.SetPointer(Pointer::Hourglass); }
   ~HourglassPointer() { Restore(); }
+  HourglassPointer(const HourglassPointer&) = delete;
+  HourglassPointer& operator=(const HourglassPointer&) = delete;
   void Restore() {
     if (on_) user_.SetPointer(Pointer::Default);
     on_ = false;
@@ -37,6 +41,14 @@ class HourglassPointer {
  private:
   IUser& user_;
   bool on_ = true;
+};
+
+// Everything one complete backup gathers on its way: the checksums of what it wrote, the
+// signature exports still running, and what went wrong.
+struct BackupRun {
+  Manifest manifest;
+  std::vector<StartedExport> signatureExports;
+  std::vector<std::string>& problems;
 };
 
 std::vector<std::string> DbxFilesOf(App& app, const std::string& store) {
@@ -50,71 +62,85 @@ std::vector<std::string> DbxFilesOf(App& app, const std::string& store) {
   return names;
 }
 
-void SaveSignatures(App& app, const std::string& identityKey) {
+void SaveSignatures(App& app, BackupRun& run, const std::string& identityKey,
+                    const std::string& identityFolder, const std::string& sub) {
   const std::string branch = MailClientKey(identityKey) + "\\Signatures";
   const std::string& v = app.state.winVer;
-  if (v == "2K") SaveKey(app, branch, "SignaturesWin2k.reg", kHkeyCurrentUser);
-  if (v == "XP") SaveKey(app, branch, "SignaturesWinXP.reg", kHkeyCurrentUser);
-  if (v == "NT" || v == "SE") {
-    std::string command = ExportCommand(v, "Signatures.reg", "HKEY_CURRENT_USER\\" + branch);
-    regedit::Start(app.p, command);  // not awaited: nothing reads this file back
+  const char* hive = v == "2K" ? "SignaturesWin2k.reg" : v == "XP" ? "SignaturesWinXP.reg" : nullptr;
+  if (hive) {
+    const std::string rel = ManifestPath(sub, hive);
+    run.manifest.Remove(rel);
+    RegKeyOwner key(app.p.registry);
+    if (app.p.registry.RegOpenKeyExA(kHkeyCurrentUser, branch, kKeyRead, key.Receive()) !=
+        kErrorSuccess)
+      return;  // no signatures: nothing to save
+    key.Close();
+    std::string hex;
+    if (SaveKey(app, branch, hive, kHkeyCurrentUser) &&
+        Sha256File(app.p.streams, identityFolder + "\\" + hive, &hex))
+      run.manifest.Set(rel, hex);
+    else
+      run.problems.push_back(texts::HiveNotSaved(identityFolder + "\\" + hive));
   }
+  if (v == "NT" || v == "SE")
+    run.signatureExports.push_back(StartExport(app, identityFolder, "Signatures.reg",
+                                               "HKEY_CURRENT_USER\\" + branch,
+                                               ManifestPath(sub, "Signatures.reg")));
 }
 
-// The branch of an export command ("HKEY_CURRENT_USER\..."), opened to see that it is there.
-bool BranchExists(App& app, const std::string& branch) {
-  std::string path = branch.substr(branch.find('\\') + 1);
-  while (!path.empty() && path.back() == '\\') path.pop_back();
-  RegKeyOwner key(app.p.registry);
-  return app.p.registry.RegOpenKeyExA(kHkeyCurrentUser, path, kKeyRead, key.Receive()) ==
-         kErrorSuccess;
+bool IdentitiesReadable(App& app) {
+  RegKeyOwner identities(app.p.registry);
+  long rc = app.p.registry.RegOpenKeyExA(kHkeyCurrentUser, "Identities", kKeyAllAccess,
+                                         identities.Receive());
+  if (rc == kErrorSuccess) return true;
+  app.p.user.MessageBoxA("Registry read error " + std::to_string(rc) + "Identities",
+                         texts::kAppTitle);
+  app.p.user.MessageBoxA(texts::kRunOutlookExpressOnce, texts::kAppTitle);
+  return false;
 }
 
-// Waits for the editor that writes the export, then rewrites the file.
-void FinishExport(App& app, const char* file, std::vector<std::string>& problems) {
-  for (StartedExport& e : app.exports) {
-    if (e.file != file) continue;
-    if (!e.editor.Wait(kExportWaitMs)) {
-      problems.push_back(texts::ExportNotFinished(e.file));
-      return;
-    }
-    e.editor.Reset();
-    // An editor that reads its command line by the C runtime's rules takes the final \" of
-    // the identities branch for an escaped quote and exports nothing. Asking once more with
-    // the backslash doubled gives such an editor the intended branch.
-    if (e.branch == kIdentitiesBranch &&
-        app.p.files.GetFileAttributesA(e.path) == kInvalidFileAttributes &&
-        BranchExists(app, e.branch)) {
-      std::string retry = ExportCommand(app.state.winVer, e.file, std::string(kIdentitiesBranch) + "\\");
-      if (!regedit::RunAndWait(app.p, retry, kExportWaitMs)) {
-        problems.push_back(texts::ExportNotFinished(e.file));
-        return;
-      }
-    }
-    // A branch that is not there gives no file; one that is there must have given one
-    // (a folder nothing can be written to, a path too long for Windows).
-    if (app.p.files.GetFileAttributesA(e.path) == kInvalidFileAttributes) {
-      if (BranchExists(app, e.branch)) problems.push_back(texts::ExportNotWritten(e.file));
-      return;
-    }
-    if (fixfile(app, e.path) == FixResult::Failed) problems.push_back(texts::ExportNotRewritten(e.file));
-    return;
-  }
-}
-
-void ReportProblems(App& app, const std::vector<std::string>& problems) {
-  if (problems.empty()) return;
-  // A hidden unattended run has nobody to press OK: its exit code tells the scheduler.
-  if (app.state.unattended && !app.Form1().Visible()) return;
-  std::string text = texts::kBackupProblemsIntro;
-  for (const std::string& p : problems) text += "\r\n" + p;
-  app.p.user.MessageBoxA(text, texts::kAppTitle);
-}
-
-}  // namespace
-
-static BackupOutcome RunBkupcomplete(App& app, std::vector<std::string>& problems) {
+// One identity's stores, address book and signatures into its folder (the current directory).
+void BackupIdentity(App& app, BackupRun& run, std::size_t i, const std::string& store,
+                    bool storeFound, const std::string& sub, const std::string& identityFolder) {
   MainWindow& f = app.Form1();
+  long files = 0;
+  unsigned long long bytes = 0;
+  // A copy that fails its check (a store held open or written to by the mail client, a
+  // full disk) is named in the report at the end; the other files and identities go on.
+  for (const std::string& dbx :
+       storeFound ? DbxFilesOf(app, store) : std::vector<std::string>()) {
+    std::uint64_t size = 0;
+    if (BackupFile(app, store + "\\" + dbx, identityFolder + "\\" + dbx, app.state.silentCopy,
+                   ManifestPath(sub, dbx), run.manifest, run.problems, &size)) {
+      ++files;
+      bytes += size;
+    }
+    f.SetPanel(1, dbx + " Backup Complete");
+  }
+  const std::string wab =
+      RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
+  const std::string wabName = NameFromFullPath(wab);
+  if (!wab.empty()) {
+    std::uint64_t size = 0;
+    std::vector<std::string> wabProblems;
+    if (!wabName.empty() &&
+        BackupFile(app, wab, identityFolder + "\\" + wabName, app.state.silentCopy,
+                   ManifestPath(sub, wabName), run.manifest, wabProblems, &size)) {
+      ++files;
+      bytes += size;
+    } else {
+      run.problems.push_back(texts::FileNotCopiedInto(wab, sub));
+    }
+  }
+  f.SetPanel(1, texts::kAdressBookBackupComplete);
+  SaveSignatures(app, run, app.state.identKey[i], identityFolder, sub);
+  app.state.report.done.push_back(
+      texts::IdentityBackedUp(app.state.identName[i], sub, files, bytes));
+}
+
+BackupOutcome RunBkupcomplete(App& app, BackupRun& run) {
+  MainWindow& f = app.Form1();
+  std::vector<std::string>& problems = run.problems;
   f.SetPanel(2, "");
   const std::string folder = StoredBackupFolder(app);
   if (folder == texts::kNoneSelected) {
@@ -126,6 +152,8 @@ static BackupOutcome RunBkupcomplete(App& app, std::vector<std::string>& problem
 
   HourglassPointer pointer(app.p.user);
   f.SetPanel(1, "");
+  // Nothing to back up without the identities: that is not a complete backup.
+  if (!IdentitiesReadable(app)) return BackupOutcome::IdentitiesUnreadable;
   long count = 0;
   const std::size_t n = UsableIdentities(app.state);
   const std::vector<std::string> folders =
@@ -151,11 +179,8 @@ static BackupOutcome RunBkupcomplete(App& app, std::vector<std::string>& problem
       problems.push_back(texts::StoreFolderNotFound(app.state.identName[i], store.path));
 
     const std::string& name = folders[i];
-    if (!DirExists(app, name) && !app.p.files.CreateDirectoryA(name)) {
-      problems.push_back(texts::IdentityFolderNotCreated(name));
-      continue;
-    }
-    if (!app.p.files.SetCurrentDirectoryA(name)) {
+    if ((!DirExists(app, name) && !app.p.files.CreateDirectoryA(name)) ||
+        !app.p.files.SetCurrentDirectoryA(name)) {
       problems.push_back(texts::IdentityFolderNotCreated(name));
       continue;
     }
@@ -167,34 +192,8 @@ static BackupOutcome RunBkupcomplete(App& app, std::vector<std::string>& problem
       continue;
     }
     ++count;
-
-    {
-      RegKeyOwner identities(app.p.registry);
-      long rc = app.p.registry.RegOpenKeyExA(kHkeyCurrentUser, "Identities", kKeyAllAccess,
-                                             identities.Receive());
-      if (rc != kErrorSuccess) {
-        app.p.user.MessageBoxA("Registry read error " + std::to_string(rc) + "Identities",
-                               texts::kAppTitle);
-        app.p.user.MessageBoxA(texts::kRunOutlookExpressOnce, texts::kAppTitle);
-        return BackupOutcome::IdentitiesUnreadable;
-      }
-    }
-
-    // A copy the shell could not make (a store held open by the mail client, a full disk)
-    // is named in the report at the end; the other files and identities go on.
-    for (const std::string& dbx :
-         storeFound ? DbxFilesOf(app, store.path) : std::vector<std::string>()) {
-      if (!ShellFileCopy(app, store.path + "\\" + dbx, identityFolder + "\\" + dbx,
-                         app.state.silentCopy))
-        problems.push_back(texts::FileNotCopied(store.path + "\\" + dbx));
-      f.SetPanel(1, dbx + " Backup Complete");
-    }
-    const std::string wab =
-        RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
-    if (!wab.empty() && !ShellFileCopy(app, wab, identityFolder, app.state.silentCopy))
-      problems.push_back(texts::FileNotCopiedInto(wab, name));
-    f.SetPanel(1, texts::kAdressBookBackupComplete);
-    SaveSignatures(app, key);
+    if (!IdentitiesReadable(app)) return BackupOutcome::IdentitiesUnreadable;
+    BackupIdentity(app, run, i, store.path, storeFound, name, identityFolder);
   }
   pointer.Restore();
   const std::string unavailable = texts::BackupFolderUnavailable(folder);
@@ -205,17 +204,41 @@ static BackupOutcome RunBkupcomplete(App& app, std::vector<std::string>& problem
   return BackupOutcome::Complete;
 }
 
+// The end of a run: every export awaited and checked, then the checksum list and the report.
+BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool mailClientRan) {
+  for (StartedExport& e : app.exports) FinishExport(app, e, run.manifest, run.problems);
+  for (StartedExport& e : run.signatureExports) FinishExport(app, e, run.manifest, run.problems);
+  app.exports.clear();
+  const std::string folder = StoredBackupFolder(app);
+  const bool folderThere = IsFullPath(folder) && DirExists(app, folder);
+  if (folderThere && !run.manifest.Empty() &&
+      !ReplaceTextFile(app.p.files, folder + "\\" + kManifestFile, run.manifest.Text()))
+    run.problems.push_back(texts::kManifestNotWritten);
+  if (mailClientRan) run.problems.push_back(texts::kMailClientRunningDuringBackup);
+  if (outcome == BackupOutcome::Complete &&
+      (!run.problems.empty() || CountsAsProblems(app.state.unseenMessages)))
+    outcome = BackupOutcome::CompleteWithProblems;
+  for (const std::string& p : run.problems) app.state.report.problems.push_back(p);
+  CloseRun(app, texts::kBackupProblemsIntro, "complete backup", kBackupReportFile,
+           folderThere ? folder : std::string(), app.state.unattended ? static_cast<int>(outcome) : -1);
+  return outcome;
+}
+
+}  // namespace
+
 BackupOutcome bkupcomplete(App& app) {
   std::vector<std::string> problems;
-  BackupOutcome outcome = RunBkupcomplete(app, problems);
-  ReportProblems(app, problems);
-  if (outcome == BackupOutcome::Complete && !problems.empty())
-    outcome = BackupOutcome::CompleteWithProblems;
-  return outcome;
+  BackupRun run{Manifest(), {}, problems};
+  return FinishRun(app, run, RunBkupcomplete(app, run), false);
 }
 
 void cmdComplete_Click(App& app) {
   app.exports.clear();
+  app.state.report = RunReport();
+  // A store that the mail client writes to while it is copied gives an unusable copy: a
+  // person is asked to close it; a scheduled run goes on and its copy check names the stores.
+  const bool mailClientRan = OutlookExpressRunning(app);
+  if (mailClientRan && !app.state.unattended && !WaitForMailClientClosed(app)) return;
   // A backup folder that is set but cannot be entered (deleted since start-up, on a drive
   // or server that has gone) stops the backup before anything is written: the shell's copy
   // of the address book would make the folder anew, and the backup would go on into it
@@ -228,19 +251,14 @@ void cmdComplete_Click(App& app) {
       app.p.user.MessageBoxA(texts::BackupFolderNotOpened(folder), texts::kAppTitle);
     return;
   }
+  std::vector<std::string> problems;
+  BackupRun run{Manifest(), {}, problems};
+  // The registry editors run while the files are copied; each is awaited before its rewrite.
   bkupallIdentities(app);
   bkupIAM(app);
   bkupAddBook(app);
-  std::vector<std::string> problems;
-  FinishExport(app, kAllIdentitiesFile, problems);
-  FinishExport(app, kAddressBookFile, problems);
-  FinishExport(app, kIamFile, problems);
-  app.exports.clear();
-  if (!BackupAddressBookFile(app)) problems.push_back(texts::FileNotCopied(app.state.wabFile));
-  BackupOutcome outcome = RunBkupcomplete(app, problems);
-  ReportProblems(app, problems);
-  if (outcome == BackupOutcome::Complete && !problems.empty())
-    outcome = BackupOutcome::CompleteWithProblems;
+  BackupAddressBookFile(app, &run.manifest, &problems);
+  BackupOutcome outcome = FinishRun(app, run, RunBkupcomplete(app, run), mailClientRan && app.state.unattended);
   if (app.state.unattended) app.state.exitCode = static_cast<int>(outcome);
 }
 

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace lark {
 
 class App;
+class Manifest;
 
 // How a complete backup ended; also the exit code of an unattended run.
 enum class BackupOutcome {
@@ -20,8 +22,11 @@ enum class BackupOutcome {
 // The per-identity work, after the exports and the address book.
 BackupOutcome bkupcomplete(App& app);
 
-// "Backup Address Book" (addBookFile_Click); false when the shell could not copy the file.
-bool BackupAddressBookFile(App& app);
+// "Backup Address Book" (addBookFile_Click); false when the file could not be copied. Within
+// a complete backup its checksum goes into the run's list and its problems into the run's;
+// on its own it updates the address book's line of the folder's list.
+bool BackupAddressBookFile(App& app, Manifest* runManifest = nullptr,
+                           std::vector<std::string>* runProblems = nullptr);
 
 // The editor's wait before an export is rewritten; an export still being written after
 // this long is left as it is rather than rewritten under its writer.

@@ -1,9 +1,15 @@
 #include "backup/export_units.h"
 
+#include "backup/checked_copy.h"
+#include "backup/complete_backup.h"
+#include "backup/fixfile.h"
 #include "core/app.h"
 #include "core/settings.h"
 #include "core/texts.h"
+#include "fs/manifest.h"
 #include "fs/regedit_run.h"
+#include "fs/sha256.h"
+#include "platform/reg_key.h"
 
 namespace lark {
 
@@ -25,7 +31,55 @@ bool EnterFolder(App& app, const std::string& folder) {
   return fs.SetCurrentDirectoryA(folder);
 }
 
+StartedExport StartExport(App& app, const std::string& folder, const std::string& file,
+                          const std::string& branch, const std::string& relPath) {
+  IFileSystem& fs = app.p.files;
+  StartedExport e;
+  e.file = file;
+  e.path = folder + (!folder.empty() && folder.back() == '\\' ? "" : "\\") + file;
+  e.branch = branch;
+  e.relPath = relPath;
+  FileInfo info;
+  if (fs.GetFileInfo(e.path, &info)) {
+    e.hadPrevious = true;
+    e.previous = info;
+    if (!(info.attributes & kFileAttributeReadOnly)) {
+      const std::string aside = SetAsideNameFor(e.path);
+      RemoveFile(app, aside);
+      if (fs.MoveFileReplacing(e.path, aside)) e.aside = aside;
+    }
+  }
+  e.editor = regedit::Start(app.p, ExportCommand(app.state.winVer, file, branch));
+  e.started = e.editor.Started();
+  return e;
+}
+
 namespace {
+
+// The branch of an export command ("HKEY_CURRENT_USER\..."), opened to see that it is there.
+bool BranchExists(App& app, const std::string& branch) {
+  std::string path = branch.substr(branch.find('\\') + 1);
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  RegKeyOwner key(app.p.registry);
+  return app.p.registry.RegOpenKeyExA(kHkeyCurrentUser, path, kKeyRead, key.Receive()) ==
+         kErrorSuccess;
+}
+
+// Whether the file at the export's path was written by this run's editor: with the previous
+// file moved aside any file there is new; one that stayed must show another write.
+bool WrittenThisRun(App& app, const StartedExport& e) {
+  FileInfo now;
+  if (!app.p.files.GetFileInfo(e.path, &now)) return false;
+  if (!e.hadPrevious || !e.aside.empty()) return true;
+  return now.lastWrite != e.previous.lastWrite || now.size != e.previous.size;
+}
+
+void PutBack(App& app, StartedExport& e) {
+  if (e.aside.empty()) return;
+  RemoveFile(app, e.path);
+  app.p.files.MoveFileReplacing(e.aside, e.path);
+  e.aside.clear();
+}
 
 void RunExportUnit(App& app, const char* file, const char* branch, const char* reminder) {
   const std::string folder = StoredBackupFolder(app);
@@ -34,16 +88,57 @@ void RunExportUnit(App& app, const char* file, const char* branch, const char* r
     return;
   }
   if (!EnterFolder(app, folder)) return;
-  const std::string command = ExportCommand(app.state.winVer, file, branch);
-  if (command.empty()) return;
-  ProcessOwner editor = regedit::Start(app.p, command);
-  if (!editor.Started()) return;
-  std::string dir = app.p.files.GetCurrentDirectoryA();
-  if (!dir.empty() && dir.back() != '\\') dir += '\\';
-  app.exports.push_back({file, dir + file, branch, std::move(editor)});
+  if (ExportCommand(app.state.winVer, file, branch).empty()) return;
+  app.exports.push_back(StartExport(app, app.p.files.GetCurrentDirectoryA(), file, branch, file));
 }
 
 }  // namespace
+
+void FinishExport(App& app, StartedExport& e, Manifest& manifest,
+                  std::vector<std::string>& problems) {
+  manifest.Remove(e.relPath);
+  if (!e.started) {
+    PutBack(app, e);
+    problems.push_back(texts::ExportNotStarted(e.file));
+    return;
+  }
+  if (!e.editor.Wait(kExportWaitMs)) {
+    // Still writing: its file is left to it, the previous one waits under its scratch name.
+    problems.push_back(texts::ExportNotFinished(e.file));
+    return;
+  }
+  e.editor.Reset();
+  // An editor that reads its command line by the C runtime's rules takes the final \" of
+  // the identities branch for an escaped quote and exports nothing. Asking once more with
+  // the backslash doubled gives such an editor the intended branch.
+  if (!WrittenThisRun(app, e) && e.branch == kIdentitiesBranch && BranchExists(app, e.branch)) {
+    std::string retry =
+        ExportCommand(app.state.winVer, e.path, std::string(kIdentitiesBranch) + "\\");
+    if (!regedit::RunAndWait(app.p, retry, kExportWaitMs)) {
+      problems.push_back(texts::ExportNotFinished(e.file));
+      return;
+    }
+  }
+  if (!WrittenThisRun(app, e)) {
+    const bool previousStayed = e.hadPrevious && e.aside.empty();
+    PutBack(app, e);
+    // A branch that is not there gives no file and nothing to report.
+    if (!BranchExists(app, e.branch)) return;
+    problems.push_back(previousStayed ? texts::ExportNotReplaced(e.file)
+                                      : texts::ExportNotWritten(e.file));
+    return;
+  }
+  std::string hex;
+  if (fixfile(app, e.path) == FixResult::Failed || !Sha256File(app.p.streams, e.path, &hex)) {
+    PutBack(app, e);
+    problems.push_back(texts::ExportNotRewritten(e.file));
+    return;
+  }
+  if (!e.aside.empty()) RemoveFile(app, e.aside);
+  e.aside.clear();
+  manifest.Set(e.relPath, hex);
+  app.state.report.done.push_back(texts::ExportWritten(e.relPath));
+}
 
 void bkupallIdentities(App& app) {
   RunExportUnit(app, kAllIdentitiesFile, kIdentitiesBranch, texts::kFirstRunReminder);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "backup/export_units.h"
+#include "core/run_report.h"
 #include "platform/platform.h"
 #include "ui/chooser_window.h"
 #include "ui/main_window.h"
@@ -21,12 +22,16 @@ struct AppState {
   std::string winVer;  // "SE", "NT", "2K", "XP" or empty
   std::string wabFile;
   bool unattended = false;
+  bool hiddenRun = false;  // "/a" with "/h": nobody is there to answer anything
   bool silentCopy = false;
   std::vector<std::string> foundFiles;
   std::string browseResult;
   std::string fixedDriveRoot;
   std::string commandLine;  // the program's arguments, as Windows passed them
   int exitCode = 0;         // what the process ends with when it leaves through Exit
+  std::vector<std::string> unseenMessages;  // message boxes a hidden run did not show
+  RunReport report;                         // of the complete backup or restore under way
+  bool restoreUnderWay = false;             // the address-book restore reports into it
 };
 
 class App {

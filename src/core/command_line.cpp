@@ -48,7 +48,8 @@ bool ApplyFolderSwitch(App& app, const std::string& folder) {
     } catch (const std::exception&) {
       exists = false;
     }
-    if (!exists) fs.CreateDirectoryA(folder);
+    // A new disk has none of the folders yet: every missing one is made.
+    if (!exists) MakeFolder(app, folder);
     ok = fs.SetCurrentDirectoryA(folder);
     // A relative folder is kept as the full path it named now; later runs start elsewhere.
     if (ok && !IsFullPath(folder))

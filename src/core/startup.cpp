@@ -11,7 +11,8 @@ void Form_Load(App& app) {
   app.Form1().SetPanel(2, "");
   app.Form1().SetPanel(1, "");
   GetInputPaths(app);
-  app.Form1().SetVisible(true);
+  // A scheduled run with "/h" never shows the window, not even for a moment.
+  app.Form1().SetVisible(!app.state.hiddenRun);
   loadup(app);
   chkbox(app);
   HandleCommandLine(app);

@@ -4,6 +4,9 @@
 
 #include <string>
 
+#ifndef LARK_VERSION_STRING
+#define LARK_VERSION_STRING "1.0.0"
+#endif
 #ifndef LARK_HOME_PAGE
 #define LARK_HOME_PAGE "http://larkmoor.example.org/"
 #endif
@@ -13,6 +16,7 @@ namespace lark::texts {
 // The application's own title, used by message boxes that have no title of their own.
 inline constexpr const char* kAppTitle = "Larkmoor";
 inline constexpr const char* kHomePage = LARK_HOME_PAGE;
+inline constexpr const char* kVersion = LARK_VERSION_STRING;
 
 // ---- main window ----
 inline constexpr const char* kMainCaption = "Outlook Express Larkmoor Backup";
@@ -69,8 +73,40 @@ inline std::string ExportNotFinished(const std::string& file) {
   return "- " + file + ": the registry editor did not finish in time; the file was left as it was.";
 }
 inline std::string ExportNotRewritten(const std::string& file) {
-  return "- " + file + ": could not be rewritten; it was kept as the registry editor wrote it.";
+  return "- " + file + ": could not be rewritten; the previous file, if any, was kept.";
 }
+inline std::string ExportNotReplaced(const std::string& file) {
+  return "- " + file + ": the registry editor could not write a new file (the old one is "
+         "read-only or in use); the previous file was kept and is not this backup's.";
+}
+inline std::string ExportNotStarted(const std::string& file) {
+  return "- " + file + ": the registry editor could not be started; nothing was exported.";
+}
+inline std::string HiveNotSaved(const std::string& file) {
+  return "- " + file + ": the signatures could not be saved; the previous file, if any, was kept.";
+}
+inline std::string SourceChanged(const std::string& path) {
+  return "- " + path + " changed while it was copied, so its copy would not be usable. Close "
+         "Outlook Express and run the backup again.";
+}
+inline std::string CopyIncomplete(const std::string& path) {
+  return "- " + path + " was not copied completely (the backup disk may be full); the earlier "
+         "copy, if any, was kept.";
+}
+inline std::string CopyNotChecked(const std::string& path) {
+  return "- " + path + ": its copy could not be read back to compute its checksum.";
+}
+inline constexpr const char* kManifestNotWritten =
+    "- the checksum list Larkmoor.sha256 could not be written.";
+inline constexpr const char* kMailClientRunningDuringBackup =
+    "- Outlook Express was running during the backup; a message store it wrote to while it "
+    "was copied is named above.";
+inline std::string IdentityBackedUp(const std::string& name, const std::string& folder,
+                                    long files, unsigned long long bytes) {
+  return "Identity \"" + name + "\" (folder \"" + folder + "\"): " + std::to_string(files) +
+         " files, " + std::to_string(bytes) + " bytes";
+}
+inline std::string ExportWritten(const std::string& file) { return "Registry export " + file + ": written"; }
 inline std::string IdentityFolderNotCreated(const std::string& name) {
   return "- the identity folder \"" + name + "\" could not be created or opened.";
 }
@@ -95,6 +131,12 @@ inline std::string BadFolderArgument(const std::string& folder) {
   return "The backup folder \"" + folder + "\" given on the command line could not be created "
          "or opened. Nothing was backed up.";
 }
+
+// ---- Outlook Express running ----
+inline constexpr const char* kMailClientWindowClass = "Outlook Express Browser Class";
+inline constexpr const char* kCloseMailClient =
+    "Outlook Express is running. Please close it, then press Retry.\r\n\r\nPress Cancel to stop "
+    "without changing anything.";
 
 // ---- folder chooser ----
 inline constexpr const char* kChooserCaption = "Select or Create a Backup Folder";
@@ -172,6 +214,30 @@ inline std::string RestoreNoStoreFolder(const std::string& identity) {
 }
 inline std::string RestoreFileNotCopied(const std::string& target) {
   return "- " + target + " was not put back.";
+}
+inline std::string RestoreChecksumMismatch(const std::string& file, const std::string& target) {
+  return "- " + file + " is damaged (its checksum does not match the one the backup wrote); " +
+         target + " was left as it was.";
+}
+inline std::string RestoreNotVouched(const std::string& file, const std::string& target) {
+  return "- " + file + " is not in the backup's checksum list (that backup could not write it, "
+         "or it was put there later); " + target + " was left as it was.";
+}
+inline std::string RestoreImportSkipped(const std::string& file, bool listed) {
+  return "- " + file + (listed ? " is damaged (its checksum does not match)" :
+                                 " is not in the backup's checksum list") +
+         "; it was not imported.";
+}
+inline std::string RestoreMailClientStarted(const std::string& identity) {
+  return "- Outlook Express was started during the restore; the message stores of the identity \"" +
+         identity + "\" were not put back.";
+}
+inline std::string ImportDone(const std::string& file) { return "Registry file " + file + ": imported"; }
+inline std::string AddressBookRestored(const std::string& file) {
+  return "Address book " + file + ": put back";
+}
+inline std::string IdentityRestored(const std::string& name, long files) {
+  return "Identity \"" + name + "\": " + std::to_string(files) + " files put back";
 }
 inline std::string RestoreStoreNotCreated(const std::string& store) {
   return "- the message store folder \"" + store + "\" could not be created.";

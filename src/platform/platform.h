@@ -70,7 +70,10 @@ constexpr std::uint32_t kDriveRamDisk = 6;
 
 constexpr unsigned kFoCopy = 2;
 constexpr unsigned kFofNoConfirmation = 0x10;
+constexpr unsigned kFofSilent = 0x04;
 constexpr unsigned kFofAllowUndo = 0x40;
+constexpr unsigned kFofNoConfirmMkDir = 0x200;
+constexpr unsigned kFofNoErrorUi = 0x400;
 
 constexpr unsigned kBifReturnOnlyFsDirs = 0x0001;
 
@@ -109,6 +112,13 @@ class IRegistry {
 // File system (kernel32, imagehlp). Paths are ANSI text with "\" separators;
 // relative paths resolve against the current directory.
 // ---------------------------------------------------------------------------
+// GetFileAttributesExA: what tells one version of a file from the next.
+struct FileInfo {
+  std::uint32_t attributes = 0;
+  std::uint64_t size = 0;
+  std::uint64_t lastWrite = 0;  // FILETIME as one number
+};
+
 struct FindEntry {
   std::string name;             // bare name, no folder part
   std::uint32_t attributes = 0;  // FILE_ATTRIBUTE_* bits
@@ -137,6 +147,9 @@ class IFileSystem {
   // MoveFileExA with MOVEFILE_REPLACE_EXISTING: replaces target in one step.
   virtual bool MoveFileReplacing(const std::string& from, const std::string& to) = 0;
   virtual long LastError() = 0;
+  // GetFileAttributesExA; false when the path cannot be read (LastError() tells why).
+  virtual bool GetFileInfo(const std::string& path, FileInfo* info) = 0;
+  virtual bool SetFileAttributesA(const std::string& path, std::uint32_t attributes) = 0;
 };
 
 // Reading and writing large files a block at a time, so that memory does not grow with
@@ -225,6 +238,10 @@ class IUser {
   // The common file-open dialog; nullopt when cancelled.
   virtual std::optional<std::string> OpenFileDialog(const OpenFileRequest& request) = 0;
   virtual void SetPointer(Pointer pointer) = 0;
+  // A message box with Retry and Cancel buttons and a warning icon; true for Retry.
+  virtual bool AskRetryCancel(const std::string& text, const std::string& title) = 0;
+  // FindWindowA by class name: whether some top-level window of that class exists.
+  virtual bool WindowClassExists(const std::string& className) = 0;
   virtual void EmptyClipboard() = 0;
   // Ends the process at once; never returns.
   [[noreturn]] virtual void EndProcess(int exitCode) = 0;

@@ -1,14 +1,21 @@
 // "Restore Address Book": a saved address-book file, chosen by the user, copied into the
 // folder of the address book in use.
+#include <cctype>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "core/app.h"
 #include "core/registry_access.h"
+#include "core/run_report.h"
+#include "core/settings.h"
 #include "core/texts.h"
 #include "discovery/edition.h"
+#include "discovery/mail_client.h"
 #include "fs/folders.h"
+#include "fs/manifest.h"
 #include "fs/shell_copy.h"
+#include "restore/complete_restore.h"
 #include "restore/import_units.h"
 #include "ui/handlers.h"
 
@@ -16,10 +23,22 @@ namespace lark {
 
 namespace {
 constexpr unsigned kOfnOverwritePrompt = 0x2;
+
+bool StartsWithNoCase(const std::string& path, const std::string& prefix) {
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(path[i])) !=
+        std::tolower(static_cast<unsigned char>(prefix[i])))
+      return false;
+  return true;
 }
+}  // namespace
 
 void resWAB_Click(App& app) {
   MainWindow& f = app.Form1();
+  if (!app.state.restoreUnderWay) {
+    app.state.report = RunReport();
+    if (!WaitForMailClientClosed(app)) return;
+  }
   f.SetPanel(2, "");
   // Read afresh: the address-book import may just have changed it.
   app.state.wabFile = RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
@@ -36,9 +55,31 @@ void resWAB_Click(App& app) {
   const std::optional<std::string> chosen = app.p.user.OpenFileDialog(request);
   if (!chosen || chosen->empty()) return;  // cancelled: nothing copied, nothing reported
 
-  if (app.state.unattended) app.state.silentCopy = true;
-  ShellFileCopy(app, *chosen, target, app.state.silentCopy);
+  // A file chosen inside the backup folder is checked against the backup's list like the
+  // stores; one from elsewhere is the user's own choice and is copied as it is.
+  const std::string folder = StoredBackupFolder(app);
+  const std::string prefix = folder + "\\";
+  const std::string destination = target + NameFromFullPath(*chosen);
+  bool mayCopy = true;
+  if (IsFullPath(folder) && chosen->size() > prefix.size() &&
+      StartsWithNoCase(*chosen, prefix)) {
+    const std::unique_ptr<Manifest> manifest = BackupManifest(app, folder);
+    mayCopy = MayPutBack(app, manifest.get(), *chosen, chosen->substr(prefix.size()), destination);
+  }
+  if (mayCopy) {
+    if (app.state.unattended) app.state.silentCopy = true;
+    if (ShellFileCopy(app, *chosen, target, app.state.silentCopy)) {
+      MakeWritable(app, destination);
+      app.state.report.done.push_back(texts::AddressBookRestored(destination));
+    } else {
+      app.state.report.problems.push_back(texts::RestoreFileNotCopied(destination));
+    }
+  }
   f.SetPanel(1, texts::kAddressBookCopyComplete);
+  // On its own, the command reports at once; within a complete restore, at its end.
+  if (!app.state.restoreUnderWay)
+    CloseRun(app, texts::kRestoreProblemsIntro, "address book restore", kRestoreReportFile,
+             std::string(), -1);
 }
 
 }  // namespace lark

@@ -1,15 +1,19 @@
 #include "restore/complete_restore.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "backup/store_folder.h"
 #include "core/app.h"
+#include "core/run_report.h"
 #include "core/settings.h"
 #include "core/startup.h"
 #include "core/texts.h"
 #include "discovery/identities.h"
+#include "discovery/mail_client.h"
 #include "fs/folders.h"
+#include "fs/manifest.h"
 #include "fs/safe_name.h"
 #include "fs/shell_copy.h"
 #include "restore/import_units.h"
@@ -17,19 +21,42 @@
 
 namespace lark {
 
-namespace {
-
-void ReportProblems(App& app, const std::vector<std::string>& problems) {
-  if (problems.empty()) return;
-  std::string text = texts::kRestoreProblemsIntro;
-  for (const std::string& p : problems) text += "\r\n" + p;
-  app.p.user.MessageBoxA(text, texts::kAppTitle);
+void MakeWritable(App& app, const std::string& path) {
+  // Files copied back from a CD-R keep its read-only mark, and Outlook Express cannot open
+  // a store it cannot write.
+  std::uint32_t a = app.p.files.GetFileAttributesA(path);
+  if (a != kInvalidFileAttributes && (a & kFileAttributeReadOnly))
+    app.p.files.SetFileAttributesA(path, a & ~kFileAttributeReadOnly);
 }
 
+bool MayPutBack(App& app, const Manifest* manifest, const std::string& path,
+                const std::string& relPath, const std::string& target) {
+  switch (CheckFile(app.p.streams, manifest, path, relPath)) {
+    case Vouch::NoList:
+    case Vouch::Good: return true;
+    case Vouch::Mismatch:
+      app.state.report.problems.push_back(texts::RestoreChecksumMismatch(path, target));
+      return false;
+    case Vouch::Unlisted:
+      app.state.report.problems.push_back(texts::RestoreNotVouched(path, target));
+      return false;
+  }
+  return false;
+}
+
+std::unique_ptr<Manifest> BackupManifest(App& app, const std::string& folder) {
+  auto manifest = std::make_unique<Manifest>();
+  if (!IsFullPath(folder) || !ReadManifest(app.p.files, folder, manifest.get())) return nullptr;
+  return manifest;
+}
+
+namespace {
+
 // Copies one identity's files from its folder (the current directory) into its store.
-void RestoreIdentity(App& app, const std::string& folderName, const std::string& store,
-                     std::vector<std::string>& problems) {
+void RestoreIdentity(App& app, const Manifest* manifest, const std::string& identity,
+                     const std::string& folderName, const std::string& store) {
   MainWindow& f = app.Form1();
+  std::vector<std::string>& problems = app.state.report.problems;
   if (!MakeFolder(app, store)) {
     problems.push_back(texts::RestoreStoreNotCreated(store));
     return;
@@ -47,16 +74,25 @@ void RestoreIdentity(App& app, const std::string& folderName, const std::string&
   // starts with "..", as a mended display name such as "..\x" gives.
   std::string here = app.p.files.GetCurrentDirectoryA();
   if (!here.empty() && here.back() != '\\') here += '\\';
+  long restored = 0;
   for (const std::string& entry : entries) {
     if (entry == kNotRestoredFile) continue;
     // An empty folder lists one empty name; copying it would hand the shell the store
     // folder itself as a destination, so only its status text remains. A copy the shell
     // could not make (a store file held open by the mail client) is named at the end.
+    const std::string target = store + "\\" + entry;
     if (!entry.empty() &&
-        !ShellFileCopy(app, here + entry, store + "\\" + entry, app.state.silentCopy))
-      problems.push_back(texts::RestoreFileNotCopied(store + "\\" + entry));
+        MayPutBack(app, manifest, here + entry, ManifestPath(folderName, entry), target)) {
+      if (ShellFileCopy(app, here + entry, target, app.state.silentCopy)) {
+        MakeWritable(app, target);
+        ++restored;
+      } else {
+        problems.push_back(texts::RestoreFileNotCopied(target));
+      }
+    }
     f.SetPanel(1, entry + texts::kEntryRestoreComplete);
   }
+  app.state.report.done.push_back(texts::IdentityRestored(identity, restored));
 }
 
 }  // namespace
@@ -67,11 +103,12 @@ void resComplete(App& app) {
     app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
     return;
   }
-  std::vector<std::string> problems;
+  std::vector<std::string>& problems = app.state.report.problems;
   if (EnterBackupFolder(app).empty()) {
-    ReportProblems(app, {texts::RestoreFolderUnavailable(folder)});
+    problems.push_back(texts::RestoreFolderUnavailable(folder));
     return;
   }
+  const std::unique_ptr<Manifest> manifest = BackupManifest(app, folder);
   const std::size_t n = UsableIdentities(app.state);
   const std::vector<std::string> folders =
       IdentityFolderNames({app.state.identName.begin(), app.state.identName.begin() + n},
@@ -93,23 +130,31 @@ void resComplete(App& app) {
       problems.push_back(texts::RestoreNoStoreFolder(app.state.identName[i]));
       continue;
     }
+    // Started again since the restore began: it would write its own state over the stores.
+    if (OutlookExpressRunning(app)) {
+      problems.push_back(texts::RestoreMailClientStarted(app.state.identName[i]));
+      continue;
+    }
     if (!app.p.files.SetCurrentDirectoryA(name)) {
       problems.push_back(texts::RestoreIdentityFolderUnreadable(name));
       continue;
     }
-    RestoreIdentity(app, name, store.path, problems);
+    RestoreIdentity(app, manifest.get(), app.state.identName[i], name, store.path);
     // The next identity's folder is looked up by its relative name.
     if (!EnterFolder(app, folder)) {
       problems.push_back(texts::RestoreFolderUnavailable(folder));
-      ReportProblems(app, problems);
       return;
     }
   }
   app.Form1().SetPanel(1, texts::kRestoreComplete);
-  ReportProblems(app, problems);
 }
 
 void cmdRestore_Click(App& app) {
+  // A restore never runs while Outlook Express holds its stores open: it would write its
+  // own state over the restored ones when it ends.
+  if (!WaitForMailClientClosed(app)) return;
+  app.state.report = RunReport();
+  app.state.restoreUnderWay = true;
   resbkupAllIdent(app);
   resbkupIAM(app);
   resbkupAddBook(app);
@@ -117,6 +162,10 @@ void cmdRestore_Click(App& app) {
   // The imports may have changed the identities since the first one rebuilt the table.
   GetInputPaths(app);
   resComplete(app);
+  app.state.restoreUnderWay = false;
+  const std::string folder = StoredBackupFolder(app);
+  CloseRun(app, texts::kRestoreProblemsIntro, "complete restore", kRestoreReportFile,
+           IsFullPath(folder) && DirExists(app, folder) ? folder : std::string(), -1);
 }
 
 }  // namespace lark

@@ -2,13 +2,28 @@
 // message store copied back from its folder in the backup folder.
 #pragma once
 
+#include <memory>
+#include <string>
+
 namespace lark {
 
 class App;
+class Manifest;
 
 // Copies the .dbx files of each identity's backup folder back into its message store.
 // cmdRestore_Click and resWAB_Click are declared with the other handlers (ui/handlers.h).
 void resComplete(App& app);
+
+// The backup folder's checksum list, or nullptr for a backup made before there was one.
+std::unique_ptr<Manifest> BackupManifest(App& app, const std::string& folder);
+
+// Checks a backup file against the list before it replaces `target`; a file that is damaged
+// or was not vouched for is named in the run's report and must not be put back.
+bool MayPutBack(App& app, const Manifest* manifest, const std::string& path,
+                const std::string& relPath, const std::string& target);
+
+// Clears the read-only mark a file brought back from read-only media keeps.
+void MakeWritable(App& app, const std::string& path);
 
 // The one store file never put back: the record of which messages the mail server has
 // already delivered. The mail client keeps it current; an older copy disagrees with the server.

@@ -7,7 +7,9 @@
 #include "core/settings.h"
 #include "core/startup.h"
 #include "core/texts.h"
+#include "fs/manifest.h"
 #include "fs/regedit_run.h"
+#include "restore/complete_restore.h"
 
 namespace lark {
 
@@ -30,13 +32,27 @@ enum class ClearPanel2 { First, BeforeEditor, AfterEditor };
 bool RunImportUnit(App& app, const char* file, const char* doneText, ClearPanel2 clear) {
   MainWindow& f = app.Form1();
   if (clear == ClearPanel2::First) f.SetPanel(2, "");
-  if (EnterBackupFolder(app).empty()) return false;
+  const std::string folder = EnterBackupFolder(app);
+  if (folder.empty()) return false;
+  // A damaged registry file, or one the backup did not vouch for, is not imported over the
+  // live settings. A file the backup never wrote (a branch that was not there) is left to
+  // the editor, which finds nothing to import.
+  const std::string path = folder + "\\" + file;
+  if (app.p.files.GetFileAttributesA(path) != kInvalidFileAttributes) {
+    const std::unique_ptr<Manifest> manifest = BackupManifest(app, folder);
+    const Vouch vouch = CheckFile(app.p.streams, manifest.get(), path, file);
+    if (vouch == Vouch::Mismatch || vouch == Vouch::Unlisted) {
+      app.state.report.problems.push_back(texts::RestoreImportSkipped(file, vouch == Vouch::Mismatch));
+      return false;
+    }
+  }
   if (clear == ClearPanel2::BeforeEditor) f.SetPanel(2, "");
   // The editor's exit code is 0 whatever happened, so there is nothing more to learn from it
   // than that it has ended; one still running after the wait is not reported as complete.
   if (!regedit::RunAndWait(app.p, ImportCommand(file))) return false;
   if (clear == ClearPanel2::AfterEditor) f.SetPanel(2, "");
   f.SetPanel(1, doneText);
+  app.state.report.done.push_back(texts::ImportDone(file));
   return true;
 }
 

@@ -43,6 +43,16 @@ class MemoryFileSystem : public IFileSystem {
   bool DeleteFileA(const std::string& path) override;
   bool MoveFileReplacing(const std::string& from, const std::string& to) override;
   long LastError() override { return lastError_; }
+  bool GetFileInfo(const std::string& path, FileInfo* info) override {
+    std::uint32_t a = GetFileAttributesA(path);
+    if (a == kInvalidFileAttributes) return false;
+    std::string contents;
+    info->attributes = a;
+    info->size = (a & kFileAttributeDirectory) || !ReadFile(path, &contents) ? 0 : contents.size();
+    info->lastWrite = info->size;
+    return true;
+  }
+  bool SetFileAttributesA(const std::string&, std::uint32_t) override { return true; }
 
   // The shell's copy (SHFileOperationA FO_COPY of one source) with the result codes Wine's
   // shell gives: 0 done, 1026 missing source, 5 empty source, 113 source and target the

@@ -112,6 +112,8 @@ class MemoryUser : public IUser {
   std::optional<std::string> OpenFileDialog(const OpenFileRequest& request) override;
   void SetPointer(Pointer pointer) override { pointers.push_back(pointer); }
   void EmptyClipboard() override { ++clipboardClears; }
+  bool AskRetryCancel(const std::string&, const std::string&) override { return false; }
+  bool WindowClassExists(const std::string&) override { return false; }
   [[noreturn]] void EndProcess(int exitCode) override { throw ProcessEnded{exitCode}; }
 };
 

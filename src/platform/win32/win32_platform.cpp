@@ -217,6 +217,26 @@ bool Win32FileSystem::MoveFileReplacing(const std::string& from, const std::stri
   return ok != 0;
 }
 
+bool Win32FileSystem::GetFileInfo(const std::string& path, FileInfo* info) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+    lastError_ = static_cast<long>(::GetLastError());
+    return false;
+  }
+  lastError_ = 0;
+  info->attributes = data.dwFileAttributes;
+  info->size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  info->lastWrite = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                    data.ftLastWriteTime.dwLowDateTime;
+  return true;
+}
+
+bool Win32FileSystem::SetFileAttributesA(const std::string& path, std::uint32_t attributes) {
+  BOOL ok = ::SetFileAttributesA(path.c_str(), attributes);
+  lastError_ = ok ? 0 : static_cast<long>(::GetLastError());
+  return ok != 0;
+}
+
 // ---------------------------------------------------------------------------
 // Processes: the ids handed out are the process handles themselves.
 // ---------------------------------------------------------------------------

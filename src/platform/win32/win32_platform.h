@@ -39,6 +39,8 @@ class Win32FileSystem : public IFileSystem {
   bool DeleteFileA(const std::string& path) override;
   bool MoveFileReplacing(const std::string& from, const std::string& to) override;
   long LastError() override { return lastError_; }
+  bool GetFileInfo(const std::string& path, FileInfo* info) override;
+  bool SetFileAttributesA(const std::string& path, std::uint32_t attributes) override;
 
  private:
   long lastError_ = 0;
@@ -78,6 +80,8 @@ class Win32User : public IUser {
   std::optional<std::string> InputBox(const std::string& prompt, const std::string& title) override;
   std::optional<std::string> OpenFileDialog(const OpenFileRequest& request) override;
   void SetPointer(Pointer pointer) override;
+  bool AskRetryCancel(const std::string& text, const std::string& title) override;
+  bool WindowClassExists(const std::string& className) override;
   void EmptyClipboard() override;
   [[noreturn]] void EndProcess(int exitCode) override;
 

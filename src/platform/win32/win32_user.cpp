@@ -159,6 +159,15 @@ void Win32User::EmptyClipboard() {
   }
 }
 
+bool Win32User::AskRetryCancel(const std::string& text, const std::string& title) {
+  return ::MessageBoxA(OwnerOrNull(owner_), text.c_str(), title.c_str(),
+                       MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
+}
+
+bool Win32User::WindowClassExists(const std::string& className) {
+  return ::FindWindowA(className.c_str(), nullptr) != nullptr;
+}
+
 void Win32User::EndProcess(int exitCode) { ::ExitProcess(static_cast<UINT>(exitCode)); }
 
 }  // namespace lark

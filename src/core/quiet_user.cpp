@@ -1,0 +1,26 @@
+#include "core/quiet_user.h"
+
+#include <cctype>
+
+#include "core/texts.h"
+
+namespace lark {
+
+bool IsHiddenUnattendedRun(const std::string& commandLine) {
+  std::string lower = commandLine;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower.find("/a") != std::string::npos && lower.find("/h") != std::string::npos;
+}
+
+bool IsFolderReminder(const std::string& text) {
+  return text == texts::kFirstRunReminder || text == texts::kFirstRunReminderIam ||
+         text == texts::kSelectFolderReminder;
+}
+
+bool CountsAsProblems(const std::vector<std::string>& unseenMessages) {
+  for (const std::string& m : unseenMessages)
+    if (!IsFolderReminder(m)) return true;
+  return false;
+}
+
+}  // namespace lark

@@ -1,0 +1,50 @@
+#include "core/run_report.h"
+
+#include <ctime>
+
+#include "core/app.h"
+#include "core/quiet_user.h"
+#include "core/texts.h"
+#include "fs/folders.h"
+#include "fs/manifest.h"
+
+namespace lark {
+
+namespace {
+
+std::string Now() {
+  std::time_t t = std::time(nullptr);
+  char text[64] = "";
+  if (const std::tm* local = std::localtime(&t))
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", local);
+  return text;
+}
+
+}  // namespace
+
+void CloseRun(App& app, const char* intro, const char* title, const char* reportFile,
+              const std::string& folder, int exitCode) {
+  RunReport& r = app.state.report;
+  // Boxes a hidden run could not show belong to its report: they are what went wrong.
+  for (const std::string& m : app.state.unseenMessages)
+    if (!IsFolderReminder(m)) r.problems.push_back("- " + m);
+  app.state.unseenMessages.clear();
+  const bool somebodyThere = !(app.state.unattended && !app.Form1().Visible());
+  if (!r.problems.empty() && somebodyThere) {
+    std::string text = intro;
+    for (const std::string& p : r.problems) text += "\r\n" + p;
+    app.p.user.MessageBoxA(text, texts::kAppTitle);
+  }
+  if (IsFullPath(folder)) {
+    std::string text = std::string(texts::kAppTitle) + " " + texts::kVersion + " - " + title +
+                       ", " + Now() + "\r\nBackup folder: " + folder + "\r\n\r\n";
+    for (const std::string& d : r.done) text += d + "\r\n";
+    text += r.problems.empty() ? "\r\nNothing went wrong.\r\n" : std::string("\r\n") + intro + "\r\n";
+    for (const std::string& p : r.problems) text += p + "\r\n";
+    if (exitCode >= 0) text += "\r\nExit code: " + std::to_string(exitCode) + "\r\n";
+    ReplaceTextFile(app.p.files, folder + "\\" + reportFile, text);
+  }
+  r = RunReport();
+}
+
+}  // namespace lark

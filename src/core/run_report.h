@@ -1,0 +1,27 @@
+// What a complete backup or restore did and what it could not do: shown once at its end
+// when somebody can see it, and written into the backup folder for whoever looks later
+// (for a scheduled run the only place a person can read what happened).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace lark {
+
+class App;
+
+struct RunReport {
+  std::vector<std::string> done;      // one line per identity, export or file put back
+  std::vector<std::string> problems;  // "- ..." lines, in words a user understands
+};
+
+inline constexpr const char* kBackupReportFile = "BackupReport.txt";
+inline constexpr const char* kRestoreReportFile = "RestoreReport.txt";
+
+// Shows the problems under `intro` in one message box (not when a hidden run has nobody to
+// press OK) and writes the report file into `folder` when it is a full path. exitCode < 0
+// leaves the exit code out (interactive commands have none).
+void CloseRun(App& app, const char* intro, const char* title, const char* reportFile,
+              const std::string& folder, int exitCode);
+
+}  // namespace lark

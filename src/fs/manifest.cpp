@@ -1,0 +1,115 @@
+#include "fs/manifest.h"
+
+#include <cctype>
+
+#include "fs/folders.h"
+#include "fs/sha256.h"
+
+namespace lark {
+
+namespace {
+
+std::string Normal(std::string path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+bool IsHex(const std::string& s) {
+  if (s.size() != 64) return false;
+  for (char c : s)
+    if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
+}  // namespace
+
+void Manifest::Set(const std::string& relPath, const std::string& hex) {
+  const std::string path = Normal(relPath);
+  for (auto& e : entries_)
+    if (SameName(e.first, path)) {
+      e.second = hex;
+      return;
+    }
+  entries_.emplace_back(path, hex);
+}
+
+void Manifest::Remove(const std::string& relPath) {
+  const std::string path = Normal(relPath);
+  for (auto it = entries_.begin(); it != entries_.end(); ++it)
+    if (SameName(it->first, path)) {
+      entries_.erase(it);
+      return;
+    }
+}
+
+const std::string* Manifest::Find(const std::string& relPath) const {
+  const std::string path = Normal(relPath);
+  for (const auto& e : entries_)
+    if (SameName(e.first, path)) return &e.second;
+  return nullptr;
+}
+
+std::string Manifest::Text() const {
+  std::string text;
+  for (const auto& e : entries_) text += e.second + "  " + e.first + "\n";
+  return text;
+}
+
+bool Manifest::Parse(const std::string& text) {
+  entries_.clear();
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    at = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // "<hex>  <name>" in text mode, "<hex> *<name>" in binary mode; both name the file alike.
+    if (line.size() < 67 || !IsHex(line.substr(0, 64)) || line[64] != ' ') continue;
+    if (line[65] != ' ' && line[65] != '*') continue;
+    std::string hex = line.substr(0, 64);
+    for (char& c : hex) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    Set(line.substr(66), hex);
+  }
+  return !entries_.empty();
+}
+
+bool ReadManifest(IFileSystem& fs, const std::string& folder, Manifest* manifest) {
+  std::string text;
+  if (!fs.ReadFile(folder + "\\" + kManifestFile, &text)) return false;
+  return manifest->Parse(text);
+}
+
+bool ReplaceTextFile(IFileSystem& fs, const std::string& path, const std::string& text) {
+  const std::string scratch = ScratchNameFor(path);
+  if (!fs.WriteFile(scratch, text) || !fs.MoveFileReplacing(scratch, path)) {
+    fs.DeleteFileA(scratch);
+    return false;
+  }
+  return true;
+}
+
+Vouch CheckFile(IFileStreams& streams, const Manifest* manifest, const std::string& path,
+                const std::string& relPath) {
+  if (!manifest) return Vouch::NoList;
+  const std::string* listed = manifest->Find(relPath);
+  if (!listed) return Vouch::Unlisted;
+  std::string hex;
+  return Sha256File(streams, path, &hex) && hex == *listed ? Vouch::Good : Vouch::Mismatch;
+}
+
+std::string ManifestPath(const std::string& subFolder, const std::string& name) {
+  return subFolder.empty() ? name : subFolder + "/" + name;
+}
+
+}  // namespace lark

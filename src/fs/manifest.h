@@ -1,0 +1,55 @@
+// The checksum list of a backup folder: the SHA-256 of every file a complete backup wrote,
+// by its path inside the folder, in the format that `sha256sum -c` reads ("<hex>  <path>").
+// Paths use "/" between folders: GNU sha256sum takes a backslash for part of the name, while
+// Windows and its tools accept either separator.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace lark {
+
+inline constexpr const char* kManifestFile = "Larkmoor.sha256";
+
+class Manifest {
+ public:
+  // Adds or replaces the line of one file; relPath is taken with "\" or "/".
+  void Set(const std::string& relPath, const std::string& hex);
+  void Remove(const std::string& relPath);
+  // The listed checksum, or nullptr; names are compared as Windows does, case ignored.
+  const std::string* Find(const std::string& relPath) const;
+  bool Empty() const { return entries_.empty(); }
+  std::string Text() const;
+  // False when the text holds no usable line.
+  bool Parse(const std::string& text);
+
+ private:
+  std::vector<std::pair<std::string, std::string>> entries_;  // path with "/", hex
+};
+
+// Reads the backup folder's checksum list; false when it has none (or it cannot be read).
+bool ReadManifest(IFileSystem& fs, const std::string& folder, Manifest* manifest);
+
+// Writes `text` to a scratch name beside `path` and puts it in place in one step, so that a
+// run killed half-way leaves the previous file whole.
+bool ReplaceTextFile(IFileSystem& fs, const std::string& path, const std::string& text);
+
+// What the backup's checksum list says of one file about to be put back.
+enum class Vouch {
+  NoList,    // the backup has no list (made before there was one): restored as always
+  Good,      // listed, and its checksum matches
+  Mismatch,  // listed, but the file is not what the backup wrote (damaged since)
+  Unlisted,  // the run that wrote the list did not vouch for it
+};
+
+// Reads the file once to check it; the copy that follows reads it from the cache.
+Vouch CheckFile(IFileStreams& streams, const Manifest* manifest, const std::string& path,
+                const std::string& relPath);
+
+// A path inside the folder as the checksum list names it: "Main Identity/Inbox.dbx".
+std::string ManifestPath(const std::string& subFolder, const std::string& name);
+
+}  // namespace lark
