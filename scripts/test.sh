@@ -55,8 +55,33 @@ run_suite() {
   echo "$name: $p passed, $f failed"
 }
 
+# A small disk for the backup that fills its disk half-way: a 4 MiB tmpfs as drive Q: of the
+# prefix (needs root, as CI has; the test is skipped without it).
+SMALL_DISK=$ROOT/build/small-disk
+mkdir -p "$SMALL_DISK"
+if mountpoint -q "$SMALL_DISK" || mount -t tmpfs -o size=4m tmpfs "$SMALL_DISK" 2>/dev/null; then
+  touch "$SMALL_DISK/larkmoor-small-disk"
+  ln -sfn "$SMALL_DISK" "$WINEPREFIX/dosdevices/q:"
+fi
+unmount_small_disk() { mountpoint -q "$SMALL_DISK" && umount "$SMALL_DISK"; rm -f "$WINEPREFIX/dosdevices/q:"; }
+trap 'lark_stop; unmount_small_disk' EXIT
+
 run_suite native 600 build/native/tests/lark_native_tests
 run_suite windows 900 "$WINE" build/win64/tests/lark_win_tests.exe
+
+# The checksum list a backup under Wine wrote, read by the host's own sha256sum: it verifies,
+# and a file changed afterwards fails the check.
+echo "== manifest"
+CHECK=$WINEPREFIX/drive_c/larkmoor-manifest-check
+mp=0 mf=0
+if (cd "$CHECK" 2>/dev/null && sha256sum -c --quiet Larkmoor.sha256); then mp=$((mp + 1)); else mf=$((mf + 1)); echo "sha256sum -c failed on a fresh backup"; fi
+printf 'x' >>"$CHECK/Main Identity/Folders.dbx" 2>/dev/null
+if (cd "$CHECK" 2>/dev/null && ! sha256sum -c --quiet Larkmoor.sha256 >/dev/null 2>&1); then mp=$((mp + 1)); else mf=$((mf + 1)); echo "sha256sum -c passed a changed file"; fi
+rm -rf "$CHECK"
+echo "manifest: $mp passed, $mf failed"
+total_pass=$((total_pass + mp))
+total_fail=$((total_fail + mf))
+[ "$mf" -ne 0 ] && failed_suites+=("manifest")
 LARK_EXE=$("$WINE" winepath -w "$ROOT/build/win64/larkmoor.exe" 2>/dev/null | tr -d '\r')
 export LARK_EXE
 export LARK_SHOTS="$ROOT/build/screenshots"

@@ -214,7 +214,7 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
   if (folderThere && !run.manifest.Empty() &&
       !ReplaceTextFile(app.p.files, folder + "\\" + kManifestFile, run.manifest.Text()))
     run.problems.push_back(texts::kManifestNotWritten);
-  if (mailClientRan) run.problems.push_back(texts::kMailClientRunningDuringBackup);
+  if (mailClientRan) app.state.report.done.push_back(texts::kMailClientRunningDuringBackup);
   if (outcome == BackupOutcome::Complete &&
       (!run.problems.empty() || CountsAsProblems(app.state.unseenMessages)))
     outcome = BackupOutcome::CompleteWithProblems;

@@ -43,11 +43,9 @@ StartedExport StartExport(App& app, const std::string& folder, const std::string
   if (fs.GetFileInfo(e.path, &info)) {
     e.hadPrevious = true;
     e.previous = info;
-    if (!(info.attributes & kFileAttributeReadOnly)) {
-      const std::string aside = SetAsideNameFor(e.path);
-      RemoveFile(app, aside);
-      if (fs.MoveFileReplacing(e.path, aside)) e.aside = aside;
-    }
+    const std::string aside = SetAsideNameFor(e.path);
+    RemoveFile(app, aside);
+    if (fs.MoveFileReplacing(e.path, aside)) e.aside = aside;
   }
   e.editor = regedit::Start(app.p, ExportCommand(app.state.winVer, file, branch));
   e.started = e.editor.Started();

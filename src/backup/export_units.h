@@ -35,10 +35,8 @@ struct StartedExport {
   ProcessOwner editor;
 };
 
-// Sets the previous file aside and starts the editor on the branch in `folder` (the current
-// directory, where the editor is started). A read-only previous file is left where it is:
-// the editor cannot replace it, and it is reported rather than overwritten behind the
-// user's protection.
+// Sets the previous file aside (a file held open by another program stays where it is) and
+// starts the editor on the branch in `folder` (the current directory, where it is started).
 StartedExport StartExport(App& app, const std::string& folder, const std::string& file,
                           const std::string& branch, const std::string& relPath);
 

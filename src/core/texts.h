@@ -99,8 +99,8 @@ inline std::string CopyNotChecked(const std::string& path) {
 inline constexpr const char* kManifestNotWritten =
     "- the checksum list Larkmoor.sha256 could not be written.";
 inline constexpr const char* kMailClientRunningDuringBackup =
-    "- Outlook Express was running during the backup; a message store it wrote to while it "
-    "was copied is named above.";
+    "Note: Outlook Express was running during the backup; a message store it wrote to while "
+    "it was copied is named below.";
 inline std::string IdentityBackedUp(const std::string& name, const std::string& folder,
                                     long files, unsigned long long bytes) {
   return "Identity \"" + name + "\" (folder \"" + folder + "\"): " + std::to_string(files) +
