@@ -201,8 +201,8 @@ class IShell {
 };
 
 // ---------------------------------------------------------------------------
-// The user: message boxes, the input box, the file-open dialog, the mouse pointer,
-// the clipboard, and the end of the process.
+// The user: message boxes, the input box, the file-open dialog, the mouse pointer
+// and the end of the process.
 // ---------------------------------------------------------------------------
 struct OpenFileRequest {
   std::string title;
@@ -225,7 +225,6 @@ class IUser {
   // The common file-open dialog; nullopt when cancelled.
   virtual std::optional<std::string> OpenFileDialog(const OpenFileRequest& request) = 0;
   virtual void SetPointer(Pointer pointer) = 0;
-  virtual void EmptyClipboard() = 0;
   // Ends the process at once; never returns.
   [[noreturn]] virtual void EndProcess(int exitCode) = 0;
 };

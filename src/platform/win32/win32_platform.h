@@ -78,7 +78,6 @@ class Win32User : public IUser {
   std::optional<std::string> InputBox(const std::string& prompt, const std::string& title) override;
   std::optional<std::string> OpenFileDialog(const OpenFileRequest& request) override;
   void SetPointer(Pointer pointer) override;
-  void EmptyClipboard() override;
   [[noreturn]] void EndProcess(int exitCode) override;
 
  private:

@@ -1,4 +1,4 @@
-// Message boxes, the input box, the file-open dialog, the pointer and the clipboard.
+// Message boxes, the input box, the file-open dialog, the pointer and the end of the process.
 #include <windows.h>
 #include <commdlg.h>
 
@@ -150,13 +150,6 @@ std::optional<std::string> Win32User::OpenFileDialog(const OpenFileRequest& requ
 
 void Win32User::SetPointer(Pointer pointer) {
   ::SetCursor(::LoadCursorA(nullptr, pointer == Pointer::Hourglass ? IDC_WAIT : IDC_ARROW));
-}
-
-void Win32User::EmptyClipboard() {
-  if (::OpenClipboard(nullptr)) {
-    ::EmptyClipboard();
-    ::CloseClipboard();
-  }
 }
 
 void Win32User::EndProcess(int exitCode) { ::ExitProcess(static_cast<UINT>(exitCode)); }
