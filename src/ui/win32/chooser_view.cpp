@@ -58,9 +58,8 @@ bool ChooserView::Create(HINSTANCE instance) {
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = ViewWindowProc<ChooserView>;
   wc.hInstance = instance;
-  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(LARK_IDI_MAIN));
-  wc.hIconSm = static_cast<HICON>(
-      ::LoadImageA(instance, MAKEINTRESOURCEA(LARK_IDI_MAIN), IMAGE_ICON, 16, 16, LR_SHARED));
+  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(LARK_IDI_MAIN));  // shared: never freed
+  wc.hIconSm = SmallProgramIcon(instance);
   wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;

@@ -29,10 +29,8 @@ bool MainWindowView::Create(HINSTANCE instance) {
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = ViewWindowProc<MainWindowView>;
   wc.hInstance = instance;
-  // Shared icons: the system keeps them for as long as the class may use them.
-  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(LARK_IDI_MAIN));
-  wc.hIconSm = static_cast<HICON>(
-      ::LoadImageA(instance, MAKEINTRESOURCEA(LARK_IDI_MAIN), IMAGE_ICON, 16, 16, LR_SHARED));
+  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(LARK_IDI_MAIN));  // shared: never freed
+  wc.hIconSm = SmallProgramIcon(instance);
   wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;

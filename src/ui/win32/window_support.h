@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "platform/win32/handles.h"
+#include "res/resource_ids.h"
 
 namespace lark {
 
@@ -25,6 +26,14 @@ inline Font MakeFont(const char* face, int hundredthsOfPoint, bool bold, int dpi
   lf.lfQuality = DEFAULT_QUALITY;
   lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
   return Font(::CreateFontIndirectA(&lf));
+}
+
+// The program's icon in the small size, drawn from its own 16 x 16 image (a shared load
+// would shrink the large one). Loaded once; the window classes use it until the program ends.
+inline HICON SmallProgramIcon(HINSTANCE instance) {
+  static const Icon icon(static_cast<HICON>(
+      ::LoadImageA(instance, MAKEINTRESOURCEA(LARK_IDI_MAIN), IMAGE_ICON, 16, 16, 0)));
+  return icon.get();
 }
 
 // A tooltip for a control, shown whenever the mouse rests on it.
