@@ -48,7 +48,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     return chooser;
   };
 
-  lark::Form_Load(app);
+  // Start-up is a command too: an "/a" run backs up before the user may touch the window.
+  view.RunCommand([&app] { lark::Form_Load(app); });
 
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {

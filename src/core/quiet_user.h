@@ -26,7 +26,6 @@ class QuietUser : public IUser {
     return std::nullopt;
   }
   void SetPointer(Pointer pointer) override { real_.SetPointer(pointer); }
-  void EmptyClipboard() override {}
   bool AskRetryCancel(const std::string& text, const std::string&) override {
     if (sink_) sink_->push_back(text);
     return false;

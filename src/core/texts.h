@@ -2,6 +2,13 @@
 // users of earlier versions, including the ones that look odd ("Adress", trailing blanks).
 #pragma once
 
+// The input box's buttons. Macros, because the resource script that lays the box out reads
+// them too; everything below is C++ and hidden from it.
+#define LARK_TEXT_INPUT_OK "OK"
+#define LARK_TEXT_INPUT_CANCEL "Cancel"
+
+#ifndef RC_INVOKED
+
 #include <string>
 
 #ifndef LARK_VERSION_STRING
@@ -40,6 +47,7 @@ inline constexpr const char* kMenuExit = "E&xit";
 inline constexpr const char* kMenuHelp = "&Help";
 inline constexpr const char* kMenuNotyet = "Not Available Yet";
 inline constexpr const char* kMenuUrlPrefix = "See: ";
+inline constexpr const char* kOpenVerb = "Open";  // how the web-site item asks for the page
 inline std::string MenuUrlCaption() { return std::string(kMenuUrlPrefix) + kHomePage; }
 
 // ---- settings and start-up ----
@@ -244,3 +252,5 @@ inline std::string RestoreStoreNotCreated(const std::string& store) {
 }
 
 }  // namespace lark::texts
+
+#endif  // RC_INVOKED

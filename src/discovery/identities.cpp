@@ -106,7 +106,6 @@ void Discover(App& app) {
   }
   for (std::uint32_t k = 0; k < n; ++k) s.identName[k] = names[k];
   app.Form1().SetLabel2(std::to_string(s.identCount));
-  app.p.user.EmptyClipboard();
   LocateAddressBook(app);
 }
 

@@ -214,8 +214,8 @@ class IShell {
 };
 
 // ---------------------------------------------------------------------------
-// The user: message boxes, the input box, the file-open dialog, the mouse pointer,
-// the clipboard, and the end of the process.
+// The user: message boxes, the input box, the file-open dialog, the mouse pointer
+// and the end of the process.
 // ---------------------------------------------------------------------------
 struct OpenFileRequest {
   std::string title;
@@ -242,7 +242,6 @@ class IUser {
   virtual bool AskRetryCancel(const std::string& text, const std::string& title) = 0;
   // FindWindowA by class name: whether some top-level window of that class exists.
   virtual bool WindowClassExists(const std::string& className) = 0;
-  virtual void EmptyClipboard() = 0;
   // Ends the process at once; never returns.
   [[noreturn]] virtual void EndProcess(int exitCode) = 0;
 };

@@ -26,8 +26,8 @@ void Notyet_Click(App&) {}
 
 void mnuURL_Click(App& app) {
   app.Form1().SetPanel(2, "");
-  app.p.shell.ShellExecuteA(app.Form1().Handle(), "Open", texts::kHomePage, "", "",
-                           kSwShowNormal);
+  app.p.shell.ShellExecuteA(app.Form1().Handle(), texts::kOpenVerb, texts::kHomePage, "", "",
+                            kSwShowNormal);
 }
 
 bool DispatchMainCommand(App& app, int id) {

@@ -156,6 +156,18 @@ HWND Control(HWND parent, int id) { return ::GetDlgItem(parent, id); }
 
 void Click(HWND button) { ::PostMessageA(button, BM_CLICK, 0, 0); }
 
+void ClickOnScreen(HWND control) {
+  RECT r;
+  ::GetWindowRect(control, &r);
+  ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ::SendInput(2, input, sizeof(INPUT));
+  ::Sleep(300);
+}
+
 void ChooseMenu(HWND window, int commandId) {
   ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
 }

@@ -47,6 +47,9 @@ std::string Text(HWND window);
 HWND Control(HWND parent, int id);
 // Posts the click so that a modal loop the handler opens cannot block the driver.
 void Click(HWND button);
+// A person's click at the control's centre on the screen: it lands wherever the window
+// system sends it, and a disabled window takes none.
+void ClickOnScreen(HWND control);
 void ChooseMenu(HWND window, int commandId);
 void CloseFromControl(HWND window);  // the close box / window menu
 void CloseByTaskManager(HWND window);  // a plain WM_CLOSE, as the task manager sends

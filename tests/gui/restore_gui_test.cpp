@@ -69,6 +69,30 @@ void SetText(const std::string& key, const char* name, const std::string& text,
 
 using Value = test::RegEntry;
 
+// The clipboard belongs to the user: the program must leave whatever is on it.
+void PutOnClipboard(const std::string& text) {
+  static HWND owner = ::CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      nullptr, nullptr);
+  ASSERT_TRUE(::OpenClipboard(owner));
+  ::EmptyClipboard();
+  HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  lstrcpyA(static_cast<char*>(::GlobalLock(mem)), text.c_str());
+  ::GlobalUnlock(mem);
+  ::SetClipboardData(CF_TEXT, mem);
+  ::CloseClipboard();
+}
+
+std::string ClipboardText() {
+  if (!::OpenClipboard(nullptr)) return "<not opened>";
+  std::string text;
+  if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
+    text = static_cast<const char*>(::GlobalLock(h));
+    ::GlobalUnlock(h);
+  }
+  ::CloseClipboard();
+  return text;
+}
+
 std::string ProductName() {
   char buffer[256] = "";
   DWORD size = sizeof(buffer) - 1;
@@ -251,7 +275,9 @@ TEST_F(RestoreGui, CancelledDialogAndTheShellAskingBeforeEachReplacement) {
   WriteAll(store + "\\Inbox.dbx", "old inbox");
   WriteAll(store + "\\Sent.dbx", "old sent");
   SeedSettings(backup, 0);
+  ASSERT_NO_FATAL_FAILURE(PutOnClipboard("the user's own"));
   ASSERT_NO_FATAL_FAILURE(StartProgram());
+  EXPECT_EQ(ClipboardText(), "the user's own");
 
   Click(Control(main, ids::kCmdRestore));
   ASSERT_NO_FATAL_FAILURE(AnswerFileDialog("", "Bk"));
@@ -271,6 +297,58 @@ TEST_F(RestoreGui, CancelledDialogAndTheShellAskingBeforeEachReplacement) {
               (inbox == "old inbox" && sent == "new sent"))
       << inbox << " / " << sent;
   EXPECT_EQ(ReadAll(root + "\\book\\me.wab"), "current book");
+  EXPECT_EQ(ClipboardText(), "the user's own");
+}
+
+// While the shell asks before replacing a file, the window takes no clicks: neither a second
+// command starts inside the first nor does Exit end the program in the middle of the copies.
+TEST_F(RestoreGui, NothingStartsOrEndsWhileTheShellAsksDuringABackup) {
+  const std::string store = root + "\\store";
+  Identity("{A}", "Main", store);
+  SetText("Identities", "Default User ID", "{A}");
+  AddressBook(root + "\\book\\me.wab");
+  WriteAll(root + "\\book\\me.wab", "book");
+  WriteAll(store + "\\Inbox.dbx", "inbox");
+  for (const char* f : {"\\me.wab", "\\Main\\me.wab", "\\Main\\Inbox.dbx"})
+    WriteAll(backup + f, "old");
+  SeedSettings(backup, 0);
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+
+  Click(Control(main, ids::kCmdComplete));
+  std::vector<HWND> seen;
+  for (int i = 0; i < 3; ++i) {  // the address book, then the identity's store and book
+    std::optional<Dialog> q = WaitForDialog(*program, kRunMs, seen);
+    ASSERT_TRUE(q.has_value()) << "question " << i;
+    EXPECT_EQ(q->title, "Confirm file overwrite");
+    seen.push_back(q->hwnd);
+    if (i == 0) {
+      EXPECT_FALSE(::IsWindowEnabled(main));
+      RECT m;  // the question goes below the window, so that the clicks fall on its buttons
+      ::GetWindowRect(main, &m);
+      ::SetWindowPos(q->hwnd, nullptr, m.left, m.bottom + 10, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      for (int id : {ids::kCmdComplete, ids::kCmdRestore, ids::kCmdExit})
+        ClickOnScreen(Control(main, id));
+      EXPECT_FALSE(WaitForDialog(*program, 1500, seen).has_value()) << "a second command ran";
+      ASSERT_TRUE(program->Running()) << "Exit ended the program in the middle of the backup";
+    }
+    ASSERT_TRUE(PressButton(q->hwnd, "No"));
+    ASSERT_TRUE(WaitForGone(q->hwnd));
+  }
+  ASSERT_TRUE(WaitForPanel1("Backup Complete")) << StatusText(sb, 1);
+  EXPECT_EQ(StatusText(sb, 2), "1 Identities Backed Up");
+  // The copies refused above may be reported; the report belongs to the still disabled window.
+  if (std::optional<Dialog> report = WaitForDialog(*program, 1500, seen)) {
+    EXPECT_EQ(report->title, "Larkmoor") << report->text;
+    EXPECT_EQ(::GetWindow(report->hwnd, GW_OWNER), main);
+    seen.push_back(report->hwnd);
+    ASSERT_TRUE(PressButton(report->hwnd, "OK"));
+    ASSERT_TRUE(WaitForGone(report->hwnd));
+  }
+  EXPECT_FALSE(WaitForDialog(*program, 1500, seen).has_value()) << "a nested command went on";
+  EXPECT_TRUE(program->Running());
+  EXPECT_TRUE(::IsWindowEnabled(main));
+  EXPECT_EQ(ReadAll(backup + "\\Main\\Inbox.dbx"), "old");
 }
 
 TEST_F(RestoreGui, OnlyTheIdentityWithAFolderIsRestoredIntoANewStore) {

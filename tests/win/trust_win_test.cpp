@@ -84,7 +84,6 @@ struct TestUser : IUser {
   std::optional<std::string> InputBox(const std::string&, const std::string&) override { return {}; }
   std::optional<std::string> OpenFileDialog(const OpenFileRequest&) override { return chosenFile; }
   void SetPointer(Pointer) override {}
-  void EmptyClipboard() override {}
   bool AskRetryCancel(const std::string& text, const std::string&) override {
     boxes.push_back(text);
     return onAsk();

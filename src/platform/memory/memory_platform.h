@@ -103,7 +103,6 @@ class MemoryUser : public IUser {
   std::deque<std::optional<std::string>> openFileAnswers;
   std::vector<OpenFileRequest> openFileRequests;
   std::vector<Pointer> pointers;
-  int clipboardClears = 0;
   // Runs when a message box is shown (a test may look at the state at that moment).
   std::function<void(const std::string& text)> onMessage;
 
@@ -111,7 +110,6 @@ class MemoryUser : public IUser {
   std::optional<std::string> InputBox(const std::string& prompt, const std::string& title) override;
   std::optional<std::string> OpenFileDialog(const OpenFileRequest& request) override;
   void SetPointer(Pointer pointer) override { pointers.push_back(pointer); }
-  void EmptyClipboard() override { ++clipboardClears; }
   bool AskRetryCancel(const std::string&, const std::string&) override { return false; }
   bool WindowClassExists(const std::string&) override { return false; }
   [[noreturn]] void EndProcess(int exitCode) override { throw ProcessEnded{exitCode}; }

@@ -1,4 +1,5 @@
-// Owners for kernel handles: each closes what it holds exactly once.
+// Owners for kernel handles, GDI objects, icons and device contexts: each releases what it
+// holds exactly once.
 #pragma once
 
 #include <windows.h>
@@ -56,9 +57,54 @@ struct GdiObjectTraits {
   static void Close(HGDIOBJ h) { ::DeleteObject(h); }
 };
 
+struct FontTraits {
+  using Type = HFONT;
+  static HFONT Invalid() { return nullptr; }
+  static void Close(HFONT h) { ::DeleteObject(h); }
+};
+// Icons the program made or was handed to keep (not shared resource icons).
+struct IconTraits {
+  using Type = HICON;
+  static HICON Invalid() { return nullptr; }
+  static void Close(HICON h) { ::DestroyIcon(h); }
+};
+
 using Handle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using GdiObject = UniqueHandle<GdiObjectTraits>;
+using Font = UniqueHandle<FontTraits>;
+using Icon = UniqueHandle<IconTraits>;
+
+// A window's device context (the screen's for a null window), released on leaving scope.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_) ::ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// An object selected into a device context for one scope; the one it replaced comes back.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(::SelectObject(dc, object)) {}
+  ~SelectedObject() {
+    if (old_) ::SelectObject(dc_, old_);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
 
 }  // namespace lark

@@ -82,7 +82,6 @@ class Win32User : public IUser {
   void SetPointer(Pointer pointer) override;
   bool AskRetryCancel(const std::string& text, const std::string& title) override;
   bool WindowClassExists(const std::string& className) override;
-  void EmptyClipboard() override;
   [[noreturn]] void EndProcess(int exitCode) override;
 
  private:

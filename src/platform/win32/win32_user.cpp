@@ -1,11 +1,12 @@
-// Message boxes, the input box, the file-open dialog, the pointer and the clipboard.
+// Message boxes, the input box, the file-open dialog, the pointer and the end of the process.
 #include <windows.h>
+// After windows.h, which it builds on.
 #include <commdlg.h>
 
 #include <string>
-#include <vector>
 
 #include "platform/win32/win32_platform.h"
+#include "res/resource_ids.h"
 
 namespace lark {
 
@@ -16,30 +17,29 @@ HWND OwnerOrNull(std::uintptr_t owner) {
   return (h && ::IsWindow(h) && ::IsWindowVisible(h)) ? h : nullptr;
 }
 
-// The input box is built from an in-memory dialog template, so it needs no resource.
+// The input box (LARK_IDD_INPUT_BOX in the program's resources) hands its answer back here.
 struct InputBoxState {
   const std::string* prompt;
+  const std::string* title;
   std::string text;
 };
-
-constexpr int kIdPrompt = 100;
-constexpr int kIdEdit = 101;
 
 INT_PTR CALLBACK InputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_INITDIALOG: {
       auto* st = reinterpret_cast<InputBoxState*>(lp);
       ::SetWindowLongPtrA(dlg, DWLP_USER, lp);
-      ::SetDlgItemTextA(dlg, kIdPrompt, st->prompt->c_str());
-      ::SetFocus(::GetDlgItem(dlg, kIdEdit));
+      ::SetWindowTextA(dlg, st->title->c_str());
+      ::SetDlgItemTextA(dlg, LARK_IDC_INPUT_PROMPT, st->prompt->c_str());
+      ::SetFocus(::GetDlgItem(dlg, LARK_IDC_INPUT_TEXT));
       return FALSE;
     }
     case WM_COMMAND:
       if (LOWORD(wp) == IDOK) {
         auto* st = reinterpret_cast<InputBoxState*>(::GetWindowLongPtrA(dlg, DWLP_USER));
-        int n = ::GetWindowTextLengthA(::GetDlgItem(dlg, kIdEdit));
+        int n = ::GetWindowTextLengthA(::GetDlgItem(dlg, LARK_IDC_INPUT_TEXT));
         std::string s(static_cast<std::size_t>(n) + 1, '\0');
-        ::GetDlgItemTextA(dlg, kIdEdit, &s[0], n + 1);
+        ::GetDlgItemTextA(dlg, LARK_IDC_INPUT_TEXT, &s[0], n + 1);
         s.resize(static_cast<std::size_t>(n));
         st->text = s;
         ::EndDialog(dlg, IDOK);
@@ -54,44 +54,6 @@ INT_PTR CALLBACK InputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   return FALSE;
 }
 
-class TemplateWriter {
- public:
-  void Align4() {
-    while (bytes_.size() % 4) bytes_.push_back(0);
-  }
-  void Word(WORD w) {
-    bytes_.push_back(static_cast<BYTE>(w & 0xFF));
-    bytes_.push_back(static_cast<BYTE>(w >> 8));
-  }
-  void Dword(DWORD d) {
-    Word(static_cast<WORD>(d & 0xFFFF));
-    Word(static_cast<WORD>(d >> 16));
-  }
-  void Text(const char* s) {
-    while (*s) Word(static_cast<BYTE>(*s++));
-    Word(0);
-  }
-  void Item(DWORD style, short x, short y, short cx, short cy, WORD id, WORD cls,
-            const char* text) {
-    Align4();
-    Dword(style | WS_CHILD | WS_VISIBLE);
-    Dword(0);
-    Word(static_cast<WORD>(x));
-    Word(static_cast<WORD>(y));
-    Word(static_cast<WORD>(cx));
-    Word(static_cast<WORD>(cy));
-    Word(id);
-    Word(0xFFFF);
-    Word(cls);
-    Text(text);
-    Word(0);
-  }
-  std::vector<BYTE>& bytes() { return bytes_; }
-
- private:
-  std::vector<BYTE> bytes_;
-};
-
 }  // namespace
 
 void Win32User::MessageBoxA(const std::string& text, const std::string& title) {
@@ -100,29 +62,9 @@ void Win32User::MessageBoxA(const std::string& text, const std::string& title) {
 
 std::optional<std::string> Win32User::InputBox(const std::string& prompt,
                                                const std::string& title) {
-  TemplateWriter t;
-  // DLGTEMPLATE
-  t.Dword(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
-  t.Dword(0);
-  t.Word(4);  // controls
-  t.Word(0);
-  t.Word(0);
-  t.Word(240);
-  t.Word(84);
-  t.Word(0);  // no menu
-  t.Word(0);  // default class
-  t.Text(title.c_str());
-  t.Word(8);
-  t.Text("MS Shell Dlg");
-  t.Item(SS_LEFT, 7, 7, 170, 40, kIdPrompt, 0x0082, "");
-  t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 184, 7, 50, 14, IDOK, 0x0080, "OK");
-  t.Item(BS_PUSHBUTTON | WS_TABSTOP, 184, 25, 50, 14, IDCANCEL, 0x0080, "Cancel");
-  t.Item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 62, 226, 14, kIdEdit, 0x0081, "");
-  t.Align4();
-  InputBoxState st{&prompt, {}};
-  INT_PTR rc = ::DialogBoxIndirectParamA(
-      ::GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(t.bytes().data()),
-      OwnerOrNull(owner_), InputBoxProc, reinterpret_cast<LPARAM>(&st));
+  InputBoxState st{&prompt, &title, {}};
+  INT_PTR rc = ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(LARK_IDD_INPUT_BOX),
+                                 OwnerOrNull(owner_), InputBoxProc, reinterpret_cast<LPARAM>(&st));
   if (rc != IDOK) return std::nullopt;
   return st.text;
 }
@@ -150,13 +92,6 @@ std::optional<std::string> Win32User::OpenFileDialog(const OpenFileRequest& requ
 
 void Win32User::SetPointer(Pointer pointer) {
   ::SetCursor(::LoadCursorA(nullptr, pointer == Pointer::Hourglass ? IDC_WAIT : IDC_ARROW));
-}
-
-void Win32User::EmptyClipboard() {
-  if (::OpenClipboard(nullptr)) {
-    ::EmptyClipboard();
-    ::CloseClipboard();
-  }
 }
 
 bool Win32User::AskRetryCancel(const std::string& text, const std::string& title) {

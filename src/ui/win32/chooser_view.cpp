@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/texts.h"
+#include "res/resource_ids.h"
 #include "ui/chooser.h"
 #include "ui/chooser_layout.h"
 #include "ui/handlers.h"
@@ -17,18 +18,17 @@ namespace lark {
 namespace {
 constexpr char kClassName[] = "LarkmoorFolderChooser";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-constexpr int kIconId = 1;
 constexpr int kIndentPixels = 10;  // per level of the folder list
 constexpr int kDroppedDriveListPixels = 200;
 // The texts were laid out for an 8-point sans-serif face; a wider one would cut them off.
 constexpr int kFontHundredthsOfPoint = 800;
 constexpr UINT_PTR kFolderListSubclass = 1;
 
-HICON FolderIcon(bool open) {
+Icon FolderIcon(bool open) {
   SHFILEINFOA info{};
   UINT flags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES | (open ? SHGFI_OPENICON : 0);
   ::SHGetFileInfoA("folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof(info), flags);
-  return info.hIcon;
+  return Icon(info.hIcon);
 }
 
 std::string WindowText(HWND h) {
@@ -49,10 +49,8 @@ ChooserView::ChooserView(App& app, ChooserWindow& model,
     : app_(app), model_(model), setDialogOwner_(std::move(setDialogOwner)) {}
 
 ChooserView::~ChooserView() {
+  // The window goes before the font and icons it still draws with.
   if (hwnd_) ::DestroyWindow(hwnd_);
-  if (font_) ::DeleteObject(font_);
-  if (folderClosed_) ::DestroyIcon(folderClosed_);
-  if (folderOpen_) ::DestroyIcon(folderOpen_);
 }
 
 bool ChooserView::Create(HINSTANCE instance) {
@@ -60,9 +58,8 @@ bool ChooserView::Create(HINSTANCE instance) {
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = ViewWindowProc<ChooserView>;
   wc.hInstance = instance;
-  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(kIconId));
-  wc.hIconSm =
-      static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(kIconId), IMAGE_ICON, 16, 16, 0));
+  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(LARK_IDI_MAIN));  // shared: never freed
+  wc.hIconSm = SmallProgramIcon(instance);
   wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;
@@ -89,13 +86,7 @@ bool ChooserView::Create(HINSTANCE instance) {
 void ChooserView::CreateControls() {
   HINSTANCE inst = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
   int dpi = ScreenDpi();
-  LOGFONTA lf{};
-  lf.lfHeight =
-      -static_cast<LONG>((static_cast<long long>(kFontHundredthsOfPoint) * dpi + 3600) / 7200);
-  lf.lfWeight = FW_NORMAL;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpyA(lf.lfFaceName, "MS Sans Serif");
-  font_ = ::CreateFontIndirectA(&lf);
+  font_ = MakeFont("MS Sans Serif", kFontHundredthsOfPoint, false, dpi);
   folderClosed_ = FolderIcon(false);
   folderOpen_ = FolderIcon(true);
 
@@ -141,7 +132,7 @@ void ChooserView::CreateControls() {
         ::CreateWindowExA(exStyle, cls, c.text, style, TwipsToPixels(c.left, dpi),
                           TwipsToPixels(c.top, dpi), TwipsToPixels(c.width, dpi), height, hwnd_,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), inst, nullptr);
-    ::SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_), 0);
+    ::SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), 0);
     if (c.kind == ChooserControlKind::DriveList) {
       // Make the closed box exactly as tall as its place: its border stays, its field grows
       // or shrinks by the difference.
@@ -208,17 +199,17 @@ void ChooserView::Refresh(ChooserPart part) {
       HWND list = ::GetDlgItem(hwnd_, ids::kFile1);
       ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
       ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
-      HDC dc = ::GetDC(list);
-      HGDIOBJ old = ::SelectObject(dc, font_);
       int widest = 0;
-      for (const std::string& name : model_.File1Items()) {
-        ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-        SIZE size{};
-        ::GetTextExtentPoint32A(dc, name.c_str(), static_cast<int>(name.size()), &size);
-        if (size.cx > widest) widest = size.cx;
+      {
+        WindowDc dc(list);
+        SelectedObject font(dc.get(), font_.get());
+        for (const std::string& name : model_.File1Items()) {
+          ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+          SIZE size{};
+          ::GetTextExtentPoint32A(dc.get(), name.c_str(), static_cast<int>(name.size()), &size);
+          if (size.cx > widest) widest = size.cx;
+        }
       }
-      ::SelectObject(dc, old);
-      ::ReleaseDC(list, dc);
       // Long names can be scrolled into view.
       ::SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 6), 0);
       ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
@@ -254,7 +245,7 @@ void ChooserView::DrawFolderItem(const DRAWITEMSTRUCT& dis) {
   bool open = (dis.itemData & 0x10000) != 0;
   int x = r.left + 2 + level * kIndentPixels;
   int iconTop = r.top + ((r.bottom - r.top) - 16) / 2;
-  if (HICON icon = open ? folderOpen_ : folderClosed_)
+  if (HICON icon = open ? folderOpen_.get() : folderClosed_.get())
     ::DrawIconEx(dc, x, iconTop, icon, 16, 16, 0, nullptr, DI_NORMAL);
   char text[MAX_PATH + 1] = "";
   LRESULT n = ::SendMessageA(dis.hwndItem, LB_GETTEXTLEN, dis.itemID, 0);
@@ -264,9 +255,10 @@ void ChooserView::DrawFolderItem(const DRAWITEMSTRUCT& dis) {
   t.left = x + 16 + 3;
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-  HGDIOBJ old = ::SelectObject(dc, font_);
-  ::DrawTextA(dc, text, -1, &t, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-  ::SelectObject(dc, old);
+  {
+    SelectedObject font(dc, font_.get());
+    ::DrawTextA(dc, text, -1, &t, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  }
   if (dis.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &r);
 }
 
@@ -341,12 +333,12 @@ LRESULT ChooserView::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MEASUREITEM: {
       auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
       if (mis->CtlID == static_cast<UINT>(ids::kDir1)) {
-        HDC dc = ::GetDC(hwnd);
-        HGDIOBJ old = ::SelectObject(dc, font_);
         TEXTMETRICA tm{};
-        ::GetTextMetricsA(dc, &tm);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(hwnd, dc);
+        {
+          WindowDc dc(hwnd);
+          SelectedObject font(dc.get(), font_.get());
+          ::GetTextMetricsA(dc.get(), &tm);
+        }
         mis->itemHeight = static_cast<UINT>(tm.tmHeight > 16 ? tm.tmHeight + 2 : 18);
         return TRUE;
       }

@@ -5,12 +5,11 @@
 
 #include <windows.h>
 
-#include "ui/win32/window_support.h"
-
 #include <cstdint>
 #include <functional>
 
 #include "core/app.h"
+#include "ui/win32/window_support.h"
 
 namespace lark {
 
@@ -47,9 +46,9 @@ class ChooserView : public IChooserView {
   std::function<void(std::uintptr_t)> setDialogOwner_;
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
-  HFONT font_ = nullptr;
-  HICON folderClosed_ = nullptr;
-  HICON folderOpen_ = nullptr;
+  Font font_;
+  Icon folderClosed_;
+  Icon folderOpen_;
   HWND focusBeforeDeactivation_ = nullptr;
   bool settingText_ = false;  // the path box is being filled from the model
 };

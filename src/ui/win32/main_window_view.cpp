@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "core/texts.h"
+#include "res/resource_ids.h"
 #include "ui/handlers.h"
 #include "ui/ids.h"
 #include "ui/main_window_layout.h"
@@ -12,17 +13,6 @@ namespace lark {
 namespace {
 constexpr char kClassName[] = "LarkmoorMainWindow";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-constexpr int kIconId = 1;
-
-HFONT MakeArial(int hundredthsOfPoint, bool bold, int dpi) {
-  LOGFONTA lf{};
-  lf.lfHeight = -static_cast<LONG>((static_cast<long long>(hundredthsOfPoint) * dpi + 3600) / 7200);
-  lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lf.lfQuality = DEFAULT_QUALITY;
-  lstrcpyA(lf.lfFaceName, "Arial");
-  return ::CreateFontIndirectA(&lf);
-}
 
 COLORREF ToColorref(Rgb c) { return RGB(c.r, c.g, c.b); }
 }  // namespace
@@ -30,20 +20,17 @@ COLORREF ToColorref(Rgb c) { return RGB(c.r, c.g, c.b); }
 MainWindowView::MainWindowView(App& app) : app_(app) {}
 
 MainWindowView::~MainWindowView() {
+  // The window goes before the fonts its controls still use.
   if (hwnd_) ::DestroyWindow(hwnd_);
-  if (font_) ::DeleteObject(font_);
-  if (bigFont_) ::DeleteObject(bigFont_);
 }
 
 bool MainWindowView::Create(HINSTANCE instance) {
-  icon_ = ::LoadIconA(instance, MAKEINTRESOURCEA(kIconId));
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = ViewWindowProc<MainWindowView>;
   wc.hInstance = instance;
-  wc.hIcon = icon_;
-  wc.hIconSm = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(kIconId), IMAGE_ICON,
-                                               16, 16, 0));
+  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(LARK_IDI_MAIN));  // shared: never freed
+  wc.hIconSm = SmallProgramIcon(instance);
   wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;
@@ -91,22 +78,19 @@ HMENU MainWindowView::BuildMenu() {
 void MainWindowView::CreateControls() {
   HINSTANCE inst = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
   int dpi = ScreenDpi();
-  font_ = MakeArial(kFontTenthsOfPoint * 10, false, dpi);
-  bigFont_ = MakeArial(kBigFontHundredthsOfPoint, true, dpi);
+  font_ = MakeFont("Arial", kFontTenthsOfPoint * 10, false, dpi);
+  bigFont_ = MakeFont("Arial", kBigFontHundredthsOfPoint, true, dpi);
 
-  tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, inst,
-                               nullptr);
+  tooltip_ = ::CreateWindowExA(
+      WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, inst, nullptr);
   ::SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 600);
 
   for (const ControlSpec& c : kMainControls) {
     const char* cls = "STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE;
     switch (c.kind) {
-      case ControlKind::Label:
-        style |= SS_LEFT | SS_NOTIFY | SS_NOPREFIX;
-        break;
+      case ControlKind::Label: style |= SS_LEFT | SS_NOTIFY | SS_NOPREFIX; break;
       case ControlKind::Button:
         cls = "BUTTON";
         style |= BS_PUSHBUTTON | WS_TABSTOP;
@@ -120,16 +104,17 @@ void MainWindowView::CreateControls() {
                                TwipsToPixels(c.top, dpi), TwipsToPixels(c.width, dpi),
                                TwipsToPixels(c.height, dpi), hwnd_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), inst, nullptr);
-    ::SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(c.bigBoldFont ? bigFont_ : font_), 0);
+    ::SendMessageA(h, WM_SETFONT,
+                   reinterpret_cast<WPARAM>(c.bigBoldFont ? bigFont_.get() : font_.get()), 0);
     if (c.tooltip) AddTool(tooltip_, hwnd_, h, c.tooltip);
   }
   // The backup-folder line always has a tool; its text follows the stored folder.
   AddTool(tooltip_, hwnd_, ::GetDlgItem(hwnd_, ids::kLblbkuppth), "");
 
-  statusBar_ = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
-                                 hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kSb1)),
-                                 inst, nullptr);
-  ::SendMessageA(statusBar_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), 0);
+  statusBar_ =
+      ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kSb1)), inst, nullptr);
+  ::SendMessageA(statusBar_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), 0);
   RECT client;
   ::GetClientRect(hwnd_, &client);
   // Panel 1 carries the longer progress texts; panel 2 the identity count.
@@ -157,9 +142,7 @@ void MainWindowView::Refresh(MainPart part) {
   if (!hwnd_) return;
   MainWindow& m = app_.Form1();
   switch (part) {
-    case MainPart::Label2:
-      ::SetDlgItemTextA(hwnd_, ids::kLabel2, m.Label2().text.c_str());
-      break;
+    case MainPart::Label2: ::SetDlgItemTextA(hwnd_, ids::kLabel2, m.Label2().text.c_str()); break;
     case MainPart::Lblbkuppth: {
       HWND h = ::GetDlgItem(hwnd_, ids::kLblbkuppth);
       ::SetWindowTextA(h, m.lblbkuppth().text.c_str());
@@ -194,19 +177,59 @@ void MainWindowView::Unload() {
   if (hwnd_) ::DestroyWindow(hwnd_);
 }
 
+void MainWindowView::RunCommand(const std::function<void()>& command) {
+  if (busy_) return;
+  // Leaving by any path (a command may end the program itself) opens the window again.
+  class Scope {
+   public:
+    explicit Scope(MainWindowView& view) : view_(view), focus_(::GetFocus()) {
+      view_.busy_ = true;
+      // Message boxes and dialogs the command shows, owned by this window, leave it as
+      // they found it: disabled until the command ends.
+      if (view_.hwnd_) ::EnableWindow(view_.hwnd_, FALSE);
+    }
+    ~Scope() {
+      view_.busy_ = false;
+      HWND w = view_.hwnd_;
+      if (!w) return;
+      ::EnableWindow(w, TRUE);
+      if (!::IsWindowVisible(w)) return;
+      // The window could not take the activation or the focus while it was disabled.
+      if (!::GetActiveWindow()) ::SetActiveWindow(w);
+      if (::GetActiveWindow() != w) return;
+      ::SetFocus(focus_ && ::IsChild(w, focus_) ? focus_ : ::GetDlgItem(w, ids::kCmdExit));
+    }
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+
+   private:
+    MainWindowView& view_;
+    HWND focus_;
+  } scope(*this);
+  command();
+}
+
 LRESULT MainWindowView::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND: {
       int id = LOWORD(wp);
+      if (busy_) {
+        // Nothing starts inside a running command; a box that toggled itself anyway
+        // shows the stored option again.
+        if (id == ids::kChkOverwrite) Refresh(MainPart::ChkOverwrite);
+        return 0;
+      }
       if (id == ids::kChkOverwrite) {
         if (HIWORD(wp) == BN_CLICKED) {
           // The box has already toggled itself; the model runs the click handler.
-          int state = static_cast<int>(::SendMessageA(reinterpret_cast<HWND>(lp), BM_GETCHECK, 0, 0));
+          int state =
+              static_cast<int>(::SendMessageA(reinterpret_cast<HWND>(lp), BM_GETCHECK, 0, 0));
           app_.Form1().SetChkOverwrite(state);
         }
         return 0;
       }
-      if (lp == 0 || HIWORD(wp) == BN_CLICKED) DispatchMainCommand(app_, id);
+      if (lp == 0 || HIWORD(wp) == BN_CLICKED)
+        RunCommand([this, id] { DispatchMainCommand(app_, id); });
       return 0;
     }
     case WM_CTLCOLORSTATIC: {
@@ -222,9 +245,17 @@ LRESULT MainWindowView::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_SYSCOMMAND:
-      if ((wp & 0xFFF0) == SC_CLOSE) closeFromControl_ = true;
+      if ((wp & 0xFFF0) == SC_CLOSE) {
+        if (busy_) return 0;
+        closeFromControl_ = true;
+      }
       break;
     case WM_CLOSE: {
+      // The program never ends in the middle of a command: the close is refused.
+      if (busy_) {
+        closeFromControl_ = false;
+        return 0;
+      }
       short cancel = 0;
       short mode = closeFromControl_ ? kUnloadFormControlMenu : kUnloadAppTaskManager;
       closeFromControl_ = false;
@@ -233,8 +264,7 @@ LRESULT MainWindowView::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       app_.Form1().Unload();
       return 0;
     }
-    case WM_QUERYENDSESSION:
-      return TRUE;
+    case WM_QUERYENDSESSION: return busy_ ? FALSE : TRUE;
     case WM_ENDSESSION:
       if (wp) {
         short cancel = 0;

@@ -4,11 +4,11 @@
 
 #include <windows.h>
 
-#include "ui/win32/window_support.h"
-
+#include <functional>
 #include <memory>
 
 #include "core/app.h"
+#include "ui/win32/window_support.h"
 
 namespace lark {
 
@@ -16,6 +16,8 @@ class MainWindowView : public IMainWindowView {
  public:
   explicit MainWindowView(App& app);
   ~MainWindowView() override;
+  MainWindowView(const MainWindowView&) = delete;
+  MainWindowView& operator=(const MainWindowView&) = delete;
   // Creates the window, hidden; Form_Load shows it.
   bool Create(HINSTANCE instance);
   HWND hwnd() const { return hwnd_; }
@@ -23,6 +25,13 @@ class MainWindowView : public IMainWindowView {
   void Refresh(MainPart part) override;
   void Unload() override;
   std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
+
+  // Runs one command to its end with the window closed to input. A command can wait on a
+  // question of the shell, which has no owner and keeps the message loop turning: without
+  // this a click would start a second command inside the first, or Exit would end the
+  // program in the middle of a copy. A command asked for while one runs is ignored.
+  void RunCommand(const std::function<void()>& command);
+  bool Busy() const { return busy_; }
 
  private:
   template <class View>
@@ -36,10 +45,10 @@ class MainWindowView : public IMainWindowView {
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
   HWND statusBar_ = nullptr;
-  HFONT font_ = nullptr;
-  HFONT bigFont_ = nullptr;
-  HICON icon_ = nullptr;
+  Font font_;
+  Font bigFont_;
   bool closeFromControl_ = false;
+  bool busy_ = false;
 };
 
 }  // namespace lark

@@ -3,15 +3,37 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it builds on.
 #include <commctrl.h>
+
+#include "platform/win32/handles.h"
+#include "res/resource_ids.h"
 
 namespace lark {
 
 inline int ScreenDpi() {
-  HDC dc = ::GetDC(nullptr);
-  int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-  ::ReleaseDC(nullptr, dc);
+  WindowDc screen(nullptr);
+  int dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
   return dpi > 0 ? dpi : 96;
+}
+
+// A font of this face and size (in hundredths of a point) for this screen.
+inline Font MakeFont(const char* face, int hundredthsOfPoint, bool bold, int dpi) {
+  LOGFONTA lf{};
+  lf.lfHeight = -static_cast<LONG>((static_cast<long long>(hundredthsOfPoint) * dpi + 3600) / 7200);
+  lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfQuality = DEFAULT_QUALITY;
+  lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
+  return Font(::CreateFontIndirectA(&lf));
+}
+
+// The program's icon in the small size, drawn from its own 16 x 16 image (a shared load
+// would shrink the large one). Loaded once; the window classes use it until the program ends.
+inline HICON SmallProgramIcon(HINSTANCE instance) {
+  static const Icon icon(static_cast<HICON>(
+      ::LoadImageA(instance, MAKEINTRESOURCEA(LARK_IDI_MAIN), IMAGE_ICON, 16, 16, 0)));
+  return icon.get();
 }
 
 // A tooltip for a control, shown whenever the mouse rests on it.
