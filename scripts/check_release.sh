@@ -28,7 +28,7 @@ if [ ! -f "$EXE" ]; then
   echo "release: 0 passed, 1 failed"
   exit 1
 fi
-headers=$("$OBJDUMP" -x "$EXE")
+headers=$("$OBJDUMP" -x "$EXE" 2>/dev/null)
 
 under_1mib() {
   local size
@@ -37,7 +37,7 @@ under_1mib() {
 }
 stripped() {
   if grep -qE '^ *[0-9]+ \.debug' <<<"$headers" ||
-    ! grep -q 'PointerToSymbolTable	00000000' <<<"$headers"; then
+    ! "$OBJDUMP" -t "$EXE" | grep -q '^no symbols'; then
     echo "debug sections or a symbol table left in"
     return 1
   fi
@@ -67,6 +67,7 @@ PY
 }
 imports_listed() {
   local extra
+  grep -q 'DLL Name:' <<<"$headers" || { echo "no import table found"; return 1; }
   extra=$(comm -23 \
     <(awk '/DLL Name:/ { dll = tolower($3); next }
            dll && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]+$/ { print dll "!" $NF }
