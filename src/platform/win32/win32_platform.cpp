@@ -1,5 +1,6 @@
-// Thin pass-through to the ANSI Win32 API. No logic lives here: every decision the
-// program takes is made above this layer, where it can be tested natively too.
+// Thin pass-through to the ANSI Win32 API. No logic lives here beyond standing in for what an
+// older Windows lacks: every decision the program takes is made above this layer, where it
+// can be tested natively too.
 #include "platform/win32/win32_platform.h"
 
 #include <windows.h>
