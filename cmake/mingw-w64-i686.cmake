@@ -1,4 +1,4 @@
-# Cross-compiling for 32-bit Windows with mingw-w64 (the release binary for Windows XP and later).
+# Cross-compiling for 32-bit Windows with mingw-w64 (the release binary for Windows 98 SE and later).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole test run: installs what is missing, builds the three builds, then runs the
-# native unit tests, the Windows tests under Wine and the GUI tests under Wine and Xvfb.
+# native unit tests, the Windows tests under Wine, the GUI tests under Wine and Xvfb, and the
+# release program's checks (scripts/check_release.sh).
 # Prints each runner's summary and ends with one line "N passed, M failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -87,6 +88,19 @@ export LARK_EXE
 export LARK_SHOTS="$ROOT/build/screenshots"
 mkdir -p "$LARK_SHOTS"
 run_suite gui 900 "$WINE" build/win64/tests/lark_gui_tests.exe
+
+# The release program's own checks (size, strip, version resource, imports) count as a
+# fourth suite.
+echo "== release"
+release_out=$(bash scripts/check_release.sh 2>&1)
+echo "$release_out"
+p=$(sed -n 's/^release: \([0-9]*\) passed, \([0-9]*\) failed$/\1/p' <<<"$release_out")
+f=$(sed -n 's/^release: \([0-9]*\) passed, \([0-9]*\) failed$/\2/p' <<<"$release_out")
+p=${p:-0}
+f=${f:-1}
+total_pass=$((total_pass + p))
+total_fail=$((total_fail + f))
+[ "$f" -ne 0 ] && failed_suites+=(release)
 
 [ ${#failed_suites[@]} -gt 0 ] && echo "failed suites: ${failed_suites[*]}"
 echo "$total_pass passed, $total_fail failed"

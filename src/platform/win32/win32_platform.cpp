@@ -1,5 +1,6 @@
-// Thin pass-through to the ANSI Win32 API. No logic lives here: every decision the
-// program takes is made above this layer, where it can be tested natively too.
+// Thin pass-through to the ANSI Win32 API. No logic lives here beyond standing in for what an
+// older Windows lacks: every decision the program takes is made above this layer, where it
+// can be tested natively too.
 #include "platform/win32/win32_platform.h"
 
 #include <windows.h>
@@ -210,10 +211,43 @@ bool Win32FileSystem::DeleteFileA(const std::string& path) {
   return ok != 0;
 }
 
+bool MoveFileInSteps(const std::string& from, const std::string& to, long* error) {
+  auto fail = [error]() {
+    *error = static_cast<long>(::GetLastError());
+    return false;
+  };
+  if (::GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES) return fail();
+  // The old file is only set aside, under a name no other file has, until the new one is in
+  // its place: if the move fails it goes back, so the target is never simply lost.
+  std::string aside;
+  if (::GetFileAttributesA(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    for (int n = 0; aside.empty() && n < 1000; ++n) {
+      std::string name = to + ".old" + std::to_string(n);
+      if (::GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES) aside = name;
+    }
+    if (aside.empty() || !::MoveFileA(to.c_str(), aside.c_str())) return fail();
+  }
+  if (!::MoveFileA(from.c_str(), to.c_str())) {
+    DWORD rc = ::GetLastError();
+    if (!aside.empty()) ::MoveFileA(aside.c_str(), to.c_str());
+    *error = static_cast<long>(rc);
+    return false;
+  }
+  if (!aside.empty()) {
+    ::SetFileAttributesA(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(aside.c_str());
+  }
+  *error = 0;
+  return true;
+}
+
 bool Win32FileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
   BOOL ok = ::MoveFileExA(from.c_str(), to.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   lastError_ = ok ? 0 : static_cast<long>(::GetLastError());
+  // Windows 95, 98 and ME export MoveFileExA but do not implement it.
+  if (!ok && lastError_ == ERROR_CALL_NOT_IMPLEMENTED)
+    return MoveFileInSteps(from, to, &lastError_);
   return ok != 0;
 }
 

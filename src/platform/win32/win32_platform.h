@@ -46,6 +46,11 @@ class Win32FileSystem : public IFileSystem {
   long lastError_ = 0;
 };
 
+// Replaces `to` by `from` with plain renames, for the Windows that cannot do it in one step:
+// the old target is set aside, the new file moved in, then the old one deleted (or put back
+// when the move fails). `error` receives the Windows error code, 0 on success.
+bool MoveFileInSteps(const std::string& from, const std::string& to, long* error);
+
 class Win32FileStreams : public IFileStreams {
  public:
   std::unique_ptr<IFileReader> OpenRead(const std::string& path) override;

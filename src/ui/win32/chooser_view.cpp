@@ -12,6 +12,7 @@
 #include "ui/chooser_layout.h"
 #include "ui/handlers.h"
 #include "ui/ids.h"
+#include "ui/win32/subclass.h"
 
 namespace lark {
 
@@ -149,8 +150,7 @@ void ChooserView::CreateControls() {
       }
     }
     if (c.kind == ChooserControlKind::FolderList)
-      ::SetWindowSubclass(h, FolderListProc, kFolderListSubclass,
-                          reinterpret_cast<DWORD_PTR>(this));
+      subclass::Set(h, FolderListProc, kFolderListSubclass, reinterpret_cast<DWORD_PTR>(this));
     if (c.tooltip) AddTool(tooltip_, hwnd_, h, c.tooltip);
   }
 
@@ -316,15 +316,15 @@ LRESULT CALLBACK ChooserView::FolderListProc(HWND h, UINT msg, WPARAM wp, LPARAM
   if (msg == WM_GETDLGCODE && lp) {
     const MSG* m = reinterpret_cast<const MSG*>(lp);
     if (m->message == WM_KEYDOWN && m->wParam == VK_RETURN)
-      return ::DefSubclassProc(h, msg, wp, lp) | DLGC_WANTMESSAGE;
+      return subclass::Default(h, msg, wp, lp) | DLGC_WANTMESSAGE;
   }
   if (msg == WM_KEYDOWN && wp == VK_RETURN) {
     // Enter opens the selected folder, as a double-click does.
     self->OnCommand(ids::kDir1, LBN_DBLCLK, h);
     return 0;
   }
-  if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(h, FolderListProc, kFolderListSubclass);
-  return ::DefSubclassProc(h, msg, wp, lp);
+  if (msg == WM_NCDESTROY) subclass::Remove(h, FolderListProc, kFolderListSubclass);
+  return subclass::Default(h, msg, wp, lp);
 }
 
 LRESULT ChooserView::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
