@@ -13,7 +13,9 @@
 
 namespace lark {
 
-std::string ImportCommand(const std::string& file) { return "regedit /s /c \"" + file; }
+std::string ImportCommand(const std::string& winVer, const std::string& file) {
+  return (winVer == "SE" ? "regedit /s \"" : "regedit /s /c \"") + file;
+}
 
 std::string EnterBackupFolder(App& app) {
   const std::string folder = StoredBackupFolder(app);
@@ -49,7 +51,7 @@ bool RunImportUnit(App& app, const char* file, const char* doneText, ClearPanel2
   if (clear == ClearPanel2::BeforeEditor) f.SetPanel(2, "");
   // The editor's exit code is 0 whatever happened, so there is nothing more to learn from it
   // than that it has ended; one still running after the wait is not reported as complete.
-  if (!regedit::RunAndWait(app.p, ImportCommand(file))) return false;
+  if (!regedit::RunAndWait(app.p, ImportCommand(app.state.winVer, file))) return false;
   if (clear == ClearPanel2::AfterEditor) f.SetPanel(2, "");
   f.SetPanel(1, doneText);
   app.state.report.done.push_back(texts::ImportDone(file));

@@ -11,7 +11,10 @@ class App;
 
 // The editor's silent import of a file of the current directory. The file name stays
 // unclosed: it runs to the end of the line, as editors of every version have been given it.
-std::string ImportCommand(const std::string& file);
+// The 98 family's editor documents /C as "create the registry from this file", which would
+// put the three branches of a backup in place of every setting on the machine; importing is
+// every editor's default action, so "SE" goes without it.
+std::string ImportCommand(const std::string& winVer, const std::string& file);
 
 // Each imports its file from the backup folder and leaves that folder current. A unit that
 // cannot enter the folder or start the editor ends silently; the restore goes on.
