@@ -2,7 +2,6 @@
 // values, stores that cannot be read, backup folders that cannot be reached, odd settings
 // and registries, and an export held open by another process. Each case must end in order:
 // what can be saved is saved, what cannot is named, and nothing is written elsewhere.
-#include <chrono>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -204,26 +203,6 @@ TEST_F(BackupRobustness, StoreFilesThatAreHeldEmptyReadOnlyOrOddlyNamed) {
   EXPECT_EQ(shellDialogs->answered(), answered);
   EXPECT_EQ(ReadAll(backup + "\\Main\\Locked.dbx"), "locked");
   EXPECT_EQ(Files(stores), storesBefore);
-}
-
-TEST_F(BackupRobustness, ThousandsOfFilesInOneStore) {
-  const int n = 2000;
-  for (int i = 0; i < n; ++i)
-    WriteAll(Store("{A}") + "\\Folder " + std::to_string(i) + ".dbx", std::to_string(i));
-  Identity("{A}", "Main", Store("{A}"));
-  Settings();
-  App app(p);
-  auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(Backup(app), 0) << Messages();
-  auto seconds =
-      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
-          .count();
-  std::size_t copied = 0;
-  for (const std::string& name : Entries(backup + "\\Main"))
-    copied += name.size() > 4 && name.substr(name.size() - 4) == ".dbx";
-  EXPECT_EQ(copied, static_cast<std::size_t>(n));
-  EXPECT_EQ(ReadAll(backup + "\\Main\\Folder 1234.dbx"), "1234");
-  EXPECT_LT(seconds, 120);
 }
 
 // Backup folders that are missing, unreachable, read-only, oddly named or near the limit of
