@@ -10,6 +10,8 @@
 #include "restore/complete_restore.h"
 #include "win_support.h"
 
+#include <sddl.h>
+
 namespace lark::test {
 namespace {
 
@@ -309,34 +311,25 @@ TEST_F(BackupRobustness, IdentityKeyThatCannotBeOpenedStopsDiscoveryButMergesNot
   Seeded("{A}", "Ann");
   Seeded("{M}", "Mid");
   Seeded("{Z}", "Zed");
-  // Whatever happens below, the key gets its permissions back so that it can be deleted.
-  struct Unlock {
-    ~Unlock() {
-      HKEY k;
-      if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Identities\\{M}", 0, WRITE_DAC, &k) != 0) return;
-      SECURITY_DESCRIPTOR open;
-      ::InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION);
-      ::SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE);
-      ::RegSetKeySecurity(k, DACL_SECURITY_INFORMATION, &open);
+  // Permissions in the security descriptor language: KR read, WD change them, SD delete;
+  // KA everything. Whatever happens below, the key gets them all back so it can be deleted.
+  auto permit = [](const char* sddl) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    HKEY k;
+    LONG rc = -1;
+    if (::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd, nullptr) &&
+        ::RegOpenKeyExA(HKEY_CURRENT_USER, "Identities\\{M}", 0, WRITE_DAC, &k) == 0) {
+      rc = ::RegSetKeySecurity(k, DACL_SECURITY_INFORMATION, sd);
       ::RegCloseKey(k);
     }
-  } unlock;
-  HKEY k;
-  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, "Identities\\{M}", 0, KEY_ALL_ACCESS, &k), 0);
-  // Everyone may read it, change its permissions and delete it; nothing else.
-  SECURITY_DESCRIPTOR sd;
-  ::InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
-  char aclBuffer[256];
-  ACL* acl = reinterpret_cast<ACL*>(aclBuffer);
-  ::InitializeAcl(acl, sizeof(aclBuffer), ACL_REVISION);
-  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-  PSID everyone = nullptr;
-  ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
-  ::AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ | WRITE_DAC | DELETE, everyone);
-  ::SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
-  ASSERT_EQ(::RegSetKeySecurity(k, DACL_SECURITY_INFORMATION, &sd), 0);
-  ::RegCloseKey(k);
-  ::FreeSid(everyone);
+    ::LocalFree(sd);
+    return rc;
+  };
+  struct Unlock {
+    decltype(permit)& f;
+    ~Unlock() { f("D:(A;;KA;;;WD)"); }
+  } restore{permit};
+  ASSERT_EQ(permit("D:(A;;KRWDSD;;;WD)"), 0);  // everyone may read it; nothing else
   Settings();
 
   App app(p);
