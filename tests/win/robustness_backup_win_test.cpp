@@ -347,25 +347,20 @@ TEST_F(BackupRobustness, IdentityKeyThatCannotBeOpenedStopsDiscoveryButMergesNot
 
 TEST_F(BackupRobustness, FiveHundredIdentities) {
   for (int i = 0; i < 500; ++i) {
-    char id[64];
-    std::snprintf(id, sizeof(id), "{%08d-0000-0000-0000-000000000000}", i);
-    if (i % 200 == 7)
-      Seeded(id, "User " + std::to_string(i));
-    else
-      Identity(id, "User " + std::to_string(i));
+    const std::string id = "{" + std::to_string(1000 + i) + "-0000-0000-0000-000000000000}";
+    if (i % 200 == 7) Seeded(id, "User " + std::to_string(i));
+    else Identity(id, "User " + std::to_string(i));
   }
   Settings();
   App app(p);
   EXPECT_EQ(Backup(app), 0) << Messages();
   EXPECT_EQ(app.Form1().Label2().text, "500");
   EXPECT_EQ(app.Form1().Panel(2), "3 Identities Backed Up");
-  EXPECT_EQ(ReadAll(backup + "\\User 407\\Inbox.dbx"),
-            "inbox of {00000407-0000-0000-0000-000000000000}");
-  // The identities export holds every one of them (UTF-16 text).
-  std::string all = ReadAll(backup + "\\AllIdentities.reg");
+  EXPECT_EQ(ReadAll(backup + "\\User 407\\Inbox.dbx"), "inbox of {1407-0000-0000-0000-000000000000}");
+  // The identities export (UTF-16 text) holds every one of them.
   std::string last;
   for (char c : std::string("User 499")) last += std::string(1, c) + '\0';
-  EXPECT_NE(all.find(last), std::string::npos);
+  EXPECT_NE(ReadAll(backup + "\\AllIdentities.reg").find(last), std::string::npos);
 }
 
 // Settings of the wrong type: start-up forgets a backup folder it cannot use, so the backup
