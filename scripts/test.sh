@@ -73,7 +73,7 @@ run_suite windows 900 "$WINE" build/win64/tests/lark_win_tests.exe
 # The checksum list a backup under Wine wrote, read by the host's own sha256sum: it verifies,
 # and a file changed afterwards fails the check.
 echo "== manifest"
-CHECK=$WINEPREFIX/drive_c/larkmoor-manifest-check
+CHECK=$WINEPREFIX/drive_c/windows/temp/larkmoor-manifest-check
 mp=0 mf=0
 if (cd "$CHECK" 2>/dev/null && sha256sum -c --quiet Larkmoor.sha256); then mp=$((mp + 1)); else mf=$((mf + 1)); echo "sha256sum -c failed on a fresh backup"; fi
 printf 'x' >>"$CHECK/Main Identity/Folders.dbx" 2>/dev/null

@@ -1,6 +1,5 @@
 // What the logic may ask of Windows. The Win32 layer (platform/win32) passes each call
-// straight to the API function of the same name; the in-memory stand-in (platform/memory)
-// answers the same way for the native unit tests. Nothing here includes <windows.h>.
+// straight to the API function of the same name. Nothing here includes <windows.h>.
 #pragma once
 
 #include <cstddef>

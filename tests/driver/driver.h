@@ -1,10 +1,13 @@
-// Drives the real program from another process, as a user would: starts it, finds its
-// windows, clicks buttons and menu items, reads labels, tooltips and status-bar panels,
-// and reads and answers the dialogs it shows. Every wait is bounded.
+// Drives the real program from another process, as a user or a scheduler would: starts it,
+// finds its windows, clicks buttons and menu items, reads labels and status-bar panels, and
+// reads and answers the dialogs it shows; and sets up the registry and files it starts
+// from. Every wait is bounded.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,27 +17,25 @@ namespace lark::gui {
 
 constexpr DWORD kDefaultTimeoutMs = 15000;
 
-// The program under test, started as a child process.
+// The program under test, started as a child process and killed if still running at the end.
 class Program {
  public:
   // Starts the exe (LARK_EXE, or larkmoor.exe beside the test's parent folder) with args.
-  static std::unique_ptr<Program> Start(const std::string& args = "",
-                                        const std::string& currentDir = "");
-  ~Program();  // kills the program if it is still running
+  static std::unique_ptr<Program> Start(const std::string& args = "");
+  ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  DWORD pid() const { return pid_; }
-  HANDLE process() const { return process_; }
-  // A visible top-level window of this program with this caption (or class when the
-  // caption is empty), or null when none appears in time.
-  HWND WaitForWindow(const std::string& caption, DWORD timeoutMs = kDefaultTimeoutMs,
-                     const std::string& className = "") const;
+  // A visible top-level window of this program with this caption, or null when none comes.
+  HWND WaitForWindow(const std::string& caption, DWORD timeoutMs = kDefaultTimeoutMs) const;
   HWND MainWindow(DWORD timeoutMs = kDefaultTimeoutMs) const;
   // True when the process ended in time; its exit code is stored.
   bool WaitForExit(DWORD timeoutMs = kDefaultTimeoutMs, DWORD* exitCode = nullptr) const;
   bool Running() const;
-  std::vector<HWND> TopLevelWindows(bool visibleOnly) const;
+  // Ends it the hard way, as a crash, a power cut or the task manager would.
+  bool Kill() const;
+  std::vector<HWND> TopLevelWindows() const;
+  DWORD pid() const { return pid_; }
 
  private:
   Program() = default;
@@ -42,42 +43,44 @@ class Program {
   DWORD pid_ = 0;
 };
 
-std::string ExePath();
 std::string Text(HWND window);
 HWND Control(HWND parent, int id);
-// Posts the click so that a modal loop the handler opens cannot block the driver.
+// Posted, so that a modal loop the handler opens cannot block the driver.
 void Click(HWND button);
 // A person's click at the control's centre on the screen: it lands wherever the window
 // system sends it, and a disabled window takes none.
 void ClickOnScreen(HWND control);
 void ChooseMenu(HWND window, int commandId);
-void CloseFromControl(HWND window);  // the close box / window menu
-void CloseByTaskManager(HWND window);  // a plain WM_CLOSE, as the task manager sends
-
-// Cross-process reads that need a buffer in the target's address space.
-int StatusPanelCount(HWND statusBar);
 std::string StatusText(HWND statusBar, int panel);  // panel numbered from 1
-std::string TooltipText(const Program& program, HWND owner, HWND control);
 
 struct Dialog {
   HWND hwnd = nullptr;
   std::string title;
-  std::string text;                  // the message of a message box
-  std::vector<std::string> buttons;  // button captions, in child order
+  std::string text;  // the message of a message box
 };
 // The next visible dialog (class #32770) of the program, other than those in `except`.
 std::optional<Dialog> WaitForDialog(const Program& program, DWORD timeoutMs = kDefaultTimeoutMs,
                                     const std::vector<HWND>& except = {});
-// No dialog appears within the given time.
 bool NoDialogFor(const Program& program, DWORD ms);
-// Clicks the dialog's button with this caption ("OK", "&Yes", ...); false if none.
-bool PressButton(HWND dialog, const std::string& caption);
-bool WaitForGone(HWND window, DWORD timeoutMs = kDefaultTimeoutMs);
+// Clicks the dialog's button with this caption ("OK", "Yes", ...), and waits until it is
+// gone; false if there is no such button or it stays.
+bool Answer(const Dialog& dialog, const std::string& caption);
+HWND ChildOfClass(HWND parent, const std::string& className);
+bool WaitFor(const std::function<bool()>& ready, DWORD timeoutMs = kDefaultTimeoutMs);
 
-// Client-area rectangle of a child, in the parent's client coordinates.
-RECT ChildRect(HWND parent, HWND child);
-int ScreenDpi();
-// Writes a 24-bit BMP of the window (or the whole screen when null) into LARK_SHOTS.
-bool SaveScreenshot(HWND window, const std::string& name);
+// The registry and files the program starts from.
+void DeleteTree(const std::string& key);  // under HKEY_CURRENT_USER
+void SetValue(const std::string& key, const char* name, DWORD type, const std::string& bytes);
+void SetText(const std::string& key, const char* name, const std::string& text,
+             DWORD type = REG_SZ);
+std::string ReadValue(const std::string& key, const char* name);  // bytes; "<missing>"
+// The backup folder (made on disk) and the overwrite option.
+void SeedSettings(const std::string& folder, DWORD overwrite);
+// C:\larkmoor-gui\<name>, created empty.
+std::string ScratchFolder(const std::string& name);
+void WriteAll(const std::string& path, const std::string& bytes);  // makes its folders
+std::string ReadAll(const std::string& path);                        // "<missing>"
+// Every file directly in a folder, with its bytes.
+std::map<std::string, std::string> Files(const std::string& folder);
 
 }  // namespace lark::gui

@@ -6,31 +6,27 @@
 #include <optional>
 
 #include "restore/complete_restore.h"
-#include "robustness_support.h"
+#include "win_support.h"
 
-namespace lark::robust {
+namespace lark::test {
 namespace {
 
-const char* const kAccount = "Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001";
-
-class RestoreRobustness : public RobustTest {
+class RestoreRobustness : public WinTest {
  protected:
-  const std::string backup = kRoot + "\\bk";
-  const std::string storeA = kRoot + "\\stores\\main";
-  const std::string storeB = kRoot + "\\stores\\work";
+  std::string storeA, storeB;
 
   // Two identities, an account and an address book, backed up into `backup`.
   void SetUp() override {
-    RobustTest::SetUp();
+    WinTest::SetUp();
+    storeA = Store("main");
+    storeB = Store("work");
     Identity("{A}", "Main", storeA);
     Identity("{B}", "Work", storeB);
     WriteAll(storeA + "\\Inbox.dbx", "main inbox");
     WriteAll(storeA + "\\Sent Items.dbx", "main sent");
     WriteAll(storeB + "\\Inbox.dbx", "work inbox");
     SetText(kAccount, "Account Name", "mail");
-    AddressBook(kRoot + "\\book\\me.wab");
-    Settings(backup);
-    ::CreateDirectoryA(backup.c_str(), nullptr);
+    Settings();
     App app(p);
     ASSERT_EQ(Backup(app), 0) << Messages();
     user.messages.clear();
@@ -42,16 +38,6 @@ class RestoreRobustness : public RobustTest {
       WriteAll(f, "damaged");
     SetText(kAccount, "Account Name", "changed");
   }
-  // A complete restore from the window, the address-book dialog cancelled.
-  void Restore() {
-    App app(p);
-    GetInputPaths(app);
-    chkbox(app);
-    user.openFileAnswers.push_back(std::nullopt);
-    cmdRestore_Click(app);
-    panel1 = app.Form1().Panel(1);
-  }
-  std::string panel1;
 };
 
 TEST_F(RestoreRobustness, PartialBackupsPutBackWhatTheyHoldAndLeaveTheRest) {
@@ -82,17 +68,15 @@ TEST_F(RestoreRobustness, PartialBackupsPutBackWhatTheyHoldAndLeaveTheRest) {
     const auto cutBackup = Files(backup);
     Damage();
     user.messages.clear();
-    Restore();
-    EXPECT_EQ(panel1, "Restore Complete");
+    EXPECT_EQ(Restore(), "Restore Complete");
     EXPECT_TRUE(user.messages.empty()) << Messages();
-    EXPECT_EQ(test::ReadRaw(HKEY_CURRENT_USER, kAccount, "Account Name").data,
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kAccount, "Account Name"),
               std::string(c.accountBack ? "mail" : "changed") + '\0');
     EXPECT_EQ(ReadAll(storeA + "\\Inbox.dbx"), c.mainBack ? "main inbox" : "damaged");
     EXPECT_EQ(ReadAll(storeA + "\\Sent Items.dbx"), c.mainBack ? "main sent" : "damaged");
     EXPECT_EQ(ReadAll(storeB + "\\Inbox.dbx"), c.workBack ? "work inbox" : "damaged");
     EXPECT_EQ(Files(backup), cutBackup) << "the restore changed the backup";
   }
-  ExpectCwdUntouched();
 }
 
 // The mail client still running: one store file is held open. The others are put back, and
@@ -103,9 +87,8 @@ TEST_F(RestoreRobustness, StoreFileHeldOpenByAnotherProcess) {
   {
     HeldByAnotherProcess holder(storeA + "\\Inbox.dbx");
     ASSERT_TRUE(holder.held());
-    Restore();
+    EXPECT_EQ(Restore(), "Restore Complete");
   }
-  EXPECT_EQ(panel1, "Restore Complete");
   EXPECT_EQ(Report(), std::string(texts::kRestoreProblemsIntro) + "\r\n" +
                           texts::RestoreFileNotCopied(storeA + "\\Inbox.dbx"));
   EXPECT_EQ(ReadAll(storeA + "\\Inbox.dbx"), "damaged");
@@ -115,4 +98,4 @@ TEST_F(RestoreRobustness, StoreFileHeldOpenByAnotherProcess) {
 }
 
 }  // namespace
-}  // namespace lark::robust
+}  // namespace lark::test

@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <functional>
-#include <iterator>
 
 #include "backup/complete_backup.h"
 #include "core/app.h"
@@ -18,79 +16,23 @@
 #include "fs/sha256.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/handlers.h"
+#include "win_support.h"
 
 namespace lark {
 namespace {
 
-const std::string kTop = "C:\\larkmoor-trust";
-const std::string kRoot = kTop + "\\backup";
-const std::string kAcct = "Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001";
+using namespace test;
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-void WriteAll(const std::string& path, const std::string& bytes) {
-  ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-bool Exists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-void RemoveTree(const std::string& path) {
-  std::string from = path + std::string(2, '\0');
-  SHFILEOPSTRUCTA op{};
-  op.wFunc = FO_DELETE;
-  op.pFrom = from.c_str();
-  op.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-  ::SHFileOperationA(&op);
-}
-void SetText(const std::string& key, const char* name, const std::string& value) {
-  HKEY k;
-  ::RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
-                    nullptr);
-  ::RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-  ::RegCloseKey(k);
-}
-void DeleteTree(const std::string& key) {
-  HKEY k;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
-  char name[256];
-  for (DWORD len = sizeof name; ::RegEnumKeyExA(k, 0, name, &len, nullptr, nullptr, nullptr,
-                                                nullptr) == ERROR_SUCCESS;
-       len = sizeof name)
-    DeleteTree(key + "\\" + name);
-  ::RegCloseKey(k);
-  ::RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-}
+const std::string kTop = kRoot + "\\trust";
+const std::string kBk = kTop + "\\backup";
+const std::string kCheck = "C:\\windows\\temp\\larkmoor-manifest-check";
+
 // Does the UTF-16 export hold this text?
 bool ExportHolds(const std::string& file, const std::string& text) {
   std::string wide;
   for (char c : text) wide += std::string(1, c) + '\0';
-  return ReadAll(kRoot + "\\" + file).find(wide) != std::string::npos;
+  return ReadAll(kBk + "\\" + file).find(wide) != std::string::npos;
 }
-
-struct Ended {
-  int code;
-};
-
-// Answers as a person would, and as the test tells it to.
-struct TestUser : IUser {
-  std::vector<std::string> boxes;
-  std::function<bool()> onAsk = [] { return false; };  // Cancel unless told otherwise
-  std::optional<std::string> chosenFile;
-  void MessageBoxA(const std::string& text, const std::string&) override { boxes.push_back(text); }
-  std::optional<std::string> InputBox(const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> OpenFileDialog(const OpenFileRequest&) override { return chosenFile; }
-  void SetPointer(Pointer) override {}
-  bool AskRetryCancel(const std::string& text, const std::string&) override {
-    boxes.push_back(text);
-    return onAsk();
-  }
-  bool WindowClassExists(const std::string& c) override { return ::FindWindowA(c.c_str(), nullptr); }
-  [[noreturn]] void EndProcess(int code) override { throw Ended{code}; }
-};
 
 // The real shell, watched: the flags of every copy, and a source written to during its copy.
 struct WatchingShell : Win32Shell {
@@ -104,36 +46,24 @@ struct WatchingShell : Win32Shell {
   }
 };
 
-class Trust : public ::testing::Test {
+class Trust : public WinTest {
  protected:
-  Win32Platform w;
   WatchingShell shell;
-  TestUser user;
   Platform p{w.registry, w.files, w.streams, w.processes, shell, user};
 
   void SetUp() override {
-    Clean();
+    WinTest::SetUp();
     for (const char* d : {"", "\\backup", "\\storeA", "\\storeB", "\\book"})
       ::CreateDirectoryA((kTop + d).c_str(), nullptr);
-    SetText("Software\\TarnKeep", "TarnKeep", kRoot);
-    SetText("Identities", "Default User ID", "{A}");
-    SetText("Identities\\{A}", "Username", "Main Identity");
-    SetText("Identities\\{B}", "Username", "Work");
-    SetText(MailClientKey("{A}"), "Store Root", kTop + "\\storeA");
-    SetText(MailClientKey("{B}"), "Store Root", kTop + "\\storeB");
-    SetText(kAcct, "Account Name", "Home mail");
+    SetText("Software\\TarnKeep", "TarnKeep", kBk);
+    Identity("{A}", "Main Identity", kTop + "\\storeA");
+    Identity("{B}", "Work", kTop + "\\storeB");
+    SetText(kAccount, "Account Name", "Home mail");
     SetText("Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "", kTop + "\\book\\Ann.wab");
     WriteAll(kTop + "\\book\\Ann.wab", std::string(5000, 'w'));
     WriteAll(kTop + "\\storeA\\Inbox.dbx", std::string(1 << 20, 'i'));
     WriteAll(kTop + "\\storeA\\Folders.dbx", "folders");
     WriteAll(kTop + "\\storeB\\Inbox.dbx", "work inbox");
-  }
-  void TearDown() override { Clean(); }
-  static void Clean() {
-    for (const char* k : {"Identities", "Software\\TarnKeep", "Software\\Microsoft\\WAB",
-                          "Software\\Microsoft\\Internet Account Manager"})
-      DeleteTree(k);
-    RemoveTree(kTop);
   }
   // An unattended complete backup, as "/a" runs it; its exit code.
   int Backup(bool unattended = true) {
@@ -154,13 +84,13 @@ class Trust : public ::testing::Test {
   }
   // Every file the list names has the checksum it gives.
   void ExpectListTrue(std::size_t atLeast) {
-    std::string text = ReadAll(kRoot + "\\Larkmoor.sha256");
+    std::string text = ReadAll(kBk + "\\Larkmoor.sha256");
     std::size_t lines = 0;
     for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; ++at) ++lines;
     EXPECT_GE(lines, atLeast);
     for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
       std::string rel = text.substr(at + 66, text.find('\n', at) - at - 66);
-      std::string path = kRoot + "\\" + rel, hex;
+      std::string path = kBk + "\\" + rel, hex;
       for (char& c : path) c = c == '/' ? '\\' : c;
       ASSERT_TRUE(Sha256File(w.streams, path, &hex)) << rel;
       EXPECT_EQ(hex, text.substr(at, 64)) << rel;
@@ -169,23 +99,23 @@ class Trust : public ::testing::Test {
 };
 
 TEST_F(Trust, SecondBackupHoldsEveryChangeAndItsListIsTrue) {
-  ASSERT_EQ(Backup(), 0) << (user.boxes.empty() ? "" : user.boxes[0]);
+  ASSERT_EQ(Backup(), 0) << (user.messages.empty() ? "" : user.messages[0]);
   SetText("Identities\\{A}", "Username", "Main Identity");
   SetText("Identities", "Changed", "second run");
-  SetText(kAcct, "Account Name", "Changed mail");
+  SetText(kAccount, "Account Name", "Changed mail");
   SetText("Software\\Microsoft\\WAB", "Changed", "book moved");
   WriteAll(kTop + "\\storeA\\Folders.dbx", "folders, second run");
   ASSERT_EQ(Backup(), 0);
   EXPECT_TRUE(ExportHolds("AllIdentities.reg", "second run"));
   EXPECT_TRUE(ExportHolds("IAM.reg", "Changed mail"));
   EXPECT_TRUE(ExportHolds("AddressBook.reg", "book moved"));
-  EXPECT_EQ(ReadAll(kRoot + "\\Main Identity\\Folders.dbx"), "folders, second run");
-  EXPECT_FALSE(Exists(kRoot + "\\AllIdentities.re$"));  // nothing left set aside
-  EXPECT_NE(ReadAll(kRoot + "\\BackupReport.txt").find("Exit code: 0"), std::string::npos);
+  EXPECT_EQ(ReadAll(kBk + "\\Main Identity\\Folders.dbx"), "folders, second run");
+  EXPECT_FALSE(Exists(kBk + "\\AllIdentities.re$"));  // nothing left set aside
+  EXPECT_NE(ReadAll(kBk + "\\BackupReport.txt").find("Exit code: 0"), std::string::npos);
   ExpectListTrue(9);  // 3 exports, 2 address books + 1, 3 stores, signatures when exported
   // Left for scripts/test.sh, which checks the list with the host's own sha256sum -c.
-  RemoveTree("C:\\larkmoor-manifest-check");
-  std::string from = kRoot + std::string(2, '\0'), to = std::string("C:\\larkmoor-manifest-check") + '\0';
+  RemoveTree(kCheck);
+  std::string from = kBk + std::string(2, '\0'), to = kCheck + '\0';
   SHFILEOPSTRUCTA op{};
   op.wFunc = FO_COPY;
   op.pFrom = from.c_str();
@@ -197,7 +127,7 @@ TEST_F(Trust, SecondBackupHoldsEveryChangeAndItsListIsTrue) {
 TEST_F(Trust, AnExportHeldOpenIsReportedAndKeptButAReadOnlyOneIsReplaced) {
   for (bool readOnly : {true, false}) {
     ASSERT_EQ(Backup(), 0);
-    const std::string path = kRoot + "\\AllIdentities.reg";
+    const std::string path = kBk + "\\AllIdentities.reg";
     const std::string old = ReadAll(path);
     SetText("Identities", "Changed", "new settings");
     HANDLE held = INVALID_HANDLE_VALUE;
@@ -209,10 +139,10 @@ TEST_F(Trust, AnExportHeldOpenIsReportedAndKeptButAReadOnlyOneIsReplaced) {
     if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
     EXPECT_EQ(ExportHolds("AllIdentities.reg", "new settings"), readOnly);
     Manifest m;
-    ASSERT_TRUE(ReadManifest(w.files, kRoot, &m));
+    ASSERT_TRUE(ReadManifest(w.files, kBk, &m));
     if (!readOnly) {
       EXPECT_EQ(ReadAll(path), old);
-      EXPECT_NE(ReadAll(kRoot + "\\BackupReport.txt").find("- AllIdentities.reg"), std::string::npos);
+      EXPECT_NE(ReadAll(kBk + "\\BackupReport.txt").find("- AllIdentities.reg"), std::string::npos);
       EXPECT_EQ(m.Find("AllIdentities.reg"), nullptr);  // not this run's: not vouched for
     }
     SetText("Identities", "Changed", "");
@@ -221,11 +151,11 @@ TEST_F(Trust, AnExportHeldOpenIsReportedAndKeptButAReadOnlyOneIsReplaced) {
 
 TEST_F(Trust, AStoreWrittenToWhileCopiedIsReportedAndTheEarlierCopyKept) {
   ASSERT_EQ(Backup(), 0);
-  const std::string earlier = ReadAll(kRoot + "\\Main Identity\\Inbox.dbx");
+  const std::string earlier = ReadAll(kBk + "\\Main Identity\\Inbox.dbx");
   shell.touch = kTop + "\\storeA\\Inbox.dbx";
   EXPECT_EQ(Backup(), 4);
-  EXPECT_EQ(ReadAll(kRoot + "\\Main Identity\\Inbox.dbx"), earlier);
-  EXPECT_NE(ReadAll(kRoot + "\\BackupReport.txt").find("Inbox.dbx changed while it was copied"),
+  EXPECT_EQ(ReadAll(kBk + "\\Main Identity\\Inbox.dbx"), earlier);
+  EXPECT_NE(ReadAll(kBk + "\\BackupReport.txt").find("Inbox.dbx changed while it was copied"),
             std::string::npos);
 }
 
@@ -288,26 +218,26 @@ TEST_F(Trust, ABackupDisk_ThatFillsUpKeepsTheEarlierCopies) {
 TEST_F(Trust, RestoreChecksEachFileAgainstTheListBeforeItReplacesALiveOne) {
   for (bool withList : {true, false}) {
     ASSERT_EQ(Backup(), 0);
-    if (!withList) ::DeleteFileA((kRoot + "\\Larkmoor.sha256").c_str());
-    WriteAll(kRoot + "\\Main Identity\\Inbox.dbx", "damaged");
-    ::SetFileAttributesA((kRoot + "\\Work\\Inbox.dbx").c_str(), FILE_ATTRIBUTE_READONLY);
+    if (!withList) ::DeleteFileA((kBk + "\\Larkmoor.sha256").c_str());
+    WriteAll(kBk + "\\Main Identity\\Inbox.dbx", "damaged");
+    ::SetFileAttributesA((kBk + "\\Work\\Inbox.dbx").c_str(), FILE_ATTRIBUTE_READONLY);
     WriteAll(kTop + "\\storeA\\Inbox.dbx", "live and good");
     WriteAll(kTop + "\\storeA\\Folders.dbx", "live, older");
     WriteAll(kTop + "\\storeB\\Inbox.dbx", "live, older");
-    user.boxes.clear();
+    user.messages.clear();
     Restore();
     EXPECT_EQ(ReadAll(kTop + "\\storeA\\Inbox.dbx"), withList ? "live and good" : "damaged");
     EXPECT_EQ(ReadAll(kTop + "\\storeA\\Folders.dbx"), "folders");
     EXPECT_EQ(ReadAll(kTop + "\\storeB\\Inbox.dbx"), "work inbox");
     EXPECT_FALSE(::GetFileAttributesA((kTop + "\\storeB\\Inbox.dbx").c_str()) &
                  FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(user.boxes.size(), withList ? 1u : 0u);
+    EXPECT_EQ(user.messages.size(), withList ? 1u : 0u);
     if (withList) {
-      EXPECT_NE(user.boxes[0].find("Inbox.dbx is damaged"), std::string::npos) << user.boxes[0];
-      EXPECT_NE(ReadAll(kRoot + "\\RestoreReport.txt").find("Inbox.dbx is damaged"),
+      EXPECT_NE(user.messages[0].find("Inbox.dbx is damaged"), std::string::npos) << user.messages[0];
+      EXPECT_NE(ReadAll(kBk + "\\RestoreReport.txt").find("Inbox.dbx is damaged"),
                 std::string::npos);
     }
-    ::SetFileAttributesA((kRoot + "\\Work\\Inbox.dbx").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::SetFileAttributesA((kBk + "\\Work\\Inbox.dbx").c_str(), FILE_ATTRIBUTE_NORMAL);
     WriteAll(kTop + "\\storeA\\Inbox.dbx", std::string(1 << 20, 'i'));
   }
 }
@@ -321,10 +251,10 @@ TEST_F(Trust, OutlookExpressRunningIsAskedToCloseAndNeverRestoredUnder) {
                                     nullptr, nullptr);
   ASSERT_TRUE(mailClient);
   Backup(false);  // Cancel: nothing done
-  EXPECT_EQ(user.boxes.size(), 1u);
-  EXPECT_FALSE(Exists(kRoot + "\\AllIdentities.reg"));
+  EXPECT_EQ(user.messages.size(), 1u);
+  EXPECT_FALSE(Exists(kBk + "\\AllIdentities.reg"));
   EXPECT_EQ(Backup(true), 0);  // unattended: goes on, and says so
-  EXPECT_NE(ReadAll(kRoot + "\\BackupReport.txt").find("Outlook Express was running"),
+  EXPECT_NE(ReadAll(kBk + "\\BackupReport.txt").find("Outlook Express was running"),
             std::string::npos);
   WriteAll(kTop + "\\storeB\\Inbox.dbx", "live");
   Restore();  // Cancel: nothing restored

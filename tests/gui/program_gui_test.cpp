@@ -1,0 +1,375 @@
+// The real program under Wine, driven from outside as a user and a scheduler meet it: the
+// first run, a backup from the window, unattended runs and their exit codes, a restore
+// after damage, runs killed half-way, and the folder chooser.
+#include <gtest/gtest.h>
+
+#include "driver.h"
+#include "ui/ids.h"
+
+namespace lark::gui {
+namespace {
+
+// The clipboard belongs to the user: the program must leave whatever is on it.
+void PutOnClipboard(const std::string& text) {
+  static HWND owner = ::CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      nullptr, nullptr);
+  ASSERT_TRUE(::OpenClipboard(owner));
+  ::EmptyClipboard();
+  HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  lstrcpyA(static_cast<char*>(::GlobalLock(mem)), text.c_str());
+  ::GlobalUnlock(mem);
+  ::SetClipboardData(CF_TEXT, mem);
+  ::CloseClipboard();
+}
+
+std::string ClipboardText() {
+  if (!::OpenClipboard(nullptr)) return "<not opened>";
+  std::string text;
+  if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
+    text = static_cast<const char*>(::GlobalLock(h));
+    ::GlobalUnlock(h);
+  }
+  ::CloseClipboard();
+  return text;
+}
+
+constexpr DWORD kRunMs = 120000;  // a whole backup or restore of a store of hundreds of files
+const char* const kUserData[] = {"Identities", "Software\\Microsoft\\Internet Account Manager",
+                                 "Software\\Microsoft\\WAB", "Software\\TarnKeep"};
+
+class ProgramGui : public ::testing::Test {
+ protected:
+  std::string root, store, backup;
+  std::unique_ptr<Program> program;
+  HWND main = nullptr;
+
+  void SetUp() override {
+    for (const char* b : kUserData) DeleteTree(b);
+    root = ScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    store = root + "\\store";
+    backup = root + "\\bk";
+  }
+  void TearDown() override {
+    program.reset();
+    for (const char* b : kUserData) DeleteTree(b);
+  }
+  // One identity "Main" with `files` message stores of 40 bytes each, an account and an
+  // address book; the backup folder is set.
+  void Profile(int files, DWORD overwrite = 1) {
+    for (int i = 0; i < files; ++i) {
+      char text[41];
+      std::snprintf(text, sizeof(text), "message store number %019d", i);
+      WriteAll(store + "\\Folder " + std::to_string(i) + ".dbx", text);
+    }
+    SetText("Identities", "Default User ID", "{A}");
+    SetText("Identities\\{A}", "Username", "Main");
+    SetText("Identities\\{A}\\Software\\Microsoft\\Outlook Express\\5.0", "Store Root", store,
+            REG_EXPAND_SZ);
+    SetText(kAccount, "Account Name", "mail");
+    SetText("Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "", root + "\\book\\me.wab");
+    WriteAll(root + "\\book\\me.wab", "address book");
+    SeedSettings(backup, overwrite);
+  }
+  void Start(const std::string& args = "") {
+    program = Program::Start(args);
+    ASSERT_NE(program, nullptr);
+    main = program->MainWindow();
+    ASSERT_NE(main, nullptr);
+  }
+  DWORD Unattended(const std::string& args) {
+    auto run = Program::Start(args);
+    DWORD code = 99;
+    EXPECT_TRUE(run && run->WaitForExit(kRunMs, &code)) << args.substr(0, 200);
+    return code;
+  }
+  bool WaitForPanel(int panel, const std::string& text) {
+    return WaitFor([&] { return StatusText(Control(main, ids::kSb1), panel) == text; }, kRunMs);
+  }
+  std::string Setting() { return ReadValue("Software\\TarnKeep", "TarnKeep").c_str(); }
+  std::vector<std::string> Registry() {
+    return {ReadValue("Identities\\{A}", "Username"), ReadValue("Identities", "Default User ID"),
+            ReadValue(kAccount, "Account Name")};
+  }
+  // How many stores in a folder are whole copies: a cheap look at a copy in progress.
+  static int WholeStores(const std::string& folder) {
+    int n = 0;
+    for (const auto& entry : Files(folder)) n += entry.second.size() == 40;
+    return n;
+  }
+  static constexpr const char* kAccount =
+      "Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001";
+};
+
+TEST_F(ProgramGui, FirstRunRemindsTwiceThenShowsNoneSelected) {
+  program = Program::Start();
+  ASSERT_NE(program, nullptr);
+  std::optional<Dialog> first = WaitForDialog(*program);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->text, "Please select a backup folder or create one from the Tools menu.");
+  EXPECT_EQ(first->title, "Larkmoor");
+  ASSERT_TRUE(Answer(*first, "OK"));
+  std::optional<Dialog> second = WaitForDialog(*program, kDefaultTimeoutMs, {first->hwnd});
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->text, "Please Select A Backup Folder Before Proceeding Further");
+  ASSERT_TRUE(Answer(*second, "OK"));
+  main = program->MainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(Text(Control(main, ids::kLblbkuppth)), "None Selected");
+  EXPECT_EQ(Setting(), "None Selected");
+  EXPECT_EQ(ReadValue("Software\\TarnKeep", "BackupOverWrite"), std::string(4, '\0'));
+  EXPECT_TRUE(NoDialogFor(*program, 500));
+}
+
+TEST_F(ProgramGui, BackupFromTheWindowReportsInTheStatusBar) {
+  Profile(3);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  EXPECT_TRUE(NoDialogFor(*program, 500));
+  EXPECT_EQ(Text(Control(main, ids::kLblbkuppth)), backup);
+  EXPECT_EQ(Text(Control(main, ids::kLabel2)), "1");
+  EXPECT_EQ(::SendMessageA(Control(main, ids::kChkOverwrite), BM_GETCHECK, 0, 0), BST_CHECKED);
+  Click(Control(main, ids::kCmdComplete));
+  EXPECT_TRUE(WaitForPanel(1, "Backup Complete"));
+  EXPECT_EQ(StatusText(Control(main, ids::kSb1), 2), "1 Identities Backed Up");
+  EXPECT_EQ(ReadAll(backup + "\\Main\\Folder 2.dbx"), ReadAll(store + "\\Folder 2.dbx"));
+  EXPECT_TRUE(NoDialogFor(*program, 300));
+  // A click on the option stores it at once.
+  Click(Control(main, ids::kChkOverwrite));
+  EXPECT_TRUE(WaitFor(
+      [] { return ReadValue("Software\\TarnKeep", "BackupOverWrite") == std::string(4, '\0'); },
+      3000));
+}
+
+// Command lines a scheduled task or a shortcut may carry. An unattended run always ends by
+// itself with its code; only a run with a user there shows a message.
+TEST_F(ProgramGui, UnattendedRunsEndWithTheirExitCode) {
+  Profile(3);
+  const std::string blanks = root + "\\Mail  Backup";
+  const std::string padded = root + "\\padded";
+  struct Case {
+    const char* what;
+    std::string args;
+    DWORD exitCode;      // 0: backed up into `folder`, which is stored; 2: the setting kept
+    std::string folder;
+  } cases[] = {
+      {"the stored folder", "/a /h", 0, backup},
+      {"/b: with nothing after it", "/a /b:", 2, ""},
+      {"a quoted new folder with blanks", "/a /h /b:\"" + blanks + "\"", 0, blanks},
+      {"the whole switch quoted, upper case", "/A /H \"/B:" + blanks + "\"", 0, blanks},
+      {"a drive that does not exist", "/a /h /b:Q:\\Mail Backup", 2, ""},
+      {"a folder longer than Windows allows", "/a /h /b:" + root + "\\" + std::string(3000, 'f'),
+       2, ""},
+      {"a very long line, switches inside other words",
+       std::string(20000, 'x') + " /ALLOW /hidden /B:" + padded, 0, padded},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SeedSettings(backup, 1);
+    EXPECT_EQ(Unattended(c.args), c.exitCode);
+    EXPECT_EQ(Setting(), c.folder.empty() ? backup : c.folder);
+    if (c.exitCode == 0) {
+      EXPECT_EQ(ReadAll(c.folder + "\\Main\\Folder 2.dbx"), ReadAll(store + "\\Folder 2.dbx"));
+      EXPECT_NE(ReadAll(c.folder + "\\AllIdentities.reg"), "<missing>");
+    }
+  }
+  // The scheduled command where the program never ran ends by itself, making the new disk's
+  // folders; so does a hidden run with no folder at all. A visible run still shows its boxes.
+  DeleteTree("Software\\TarnKeep");
+  EXPECT_EQ(Unattended("/a /h /b:" + root + "\\new\\disk\\Backup"), 0u);
+  EXPECT_NE(ReadAll(root + "\\new\\disk\\Backup\\BackupReport.txt"), "<missing>");
+  DeleteTree("Software\\TarnKeep");
+  EXPECT_EQ(Unattended("/a /h"), 1u);
+  SeedSettings("None Selected", 1);
+  program = Program::Start("/a");
+  ASSERT_TRUE(program && WaitForDialog(*program)) << "a visible run shows its reminder";
+  // With a user there, a bad "/b:" is explained and the window stays; so does "/h" alone.
+  SeedSettings(backup, 1);
+  ASSERT_NO_FATAL_FAILURE(Start("/h"));
+  EXPECT_TRUE(::IsWindowVisible(main));
+  program = Program::Start("/b:");
+  std::optional<Dialog> d = WaitForDialog(*program);
+  ASSERT_TRUE(d);
+  EXPECT_EQ(d->text, "The backup folder \"\" given on the command line could not be created or "
+                     "opened. Nothing was backed up.");
+  Answer(*d, "OK");
+  EXPECT_NE(program->MainWindow(), nullptr);
+  EXPECT_EQ(Setting(), backup);
+}
+
+// Back up, damage the stores and lose the address book, restore from the window choosing the
+// saved address book; then, with the option off, the shell asks before each replacement.
+TEST_F(ProgramGui, BackupDamageRestoreThroughTheWindow) {
+  Profile(3);
+  ASSERT_EQ(Unattended("/a /h"), 0u);
+  const auto stores = Files(store);
+  for (const auto& entry : stores) WriteAll(store + "\\" + entry.first, "damaged");
+  ::DeleteFileA((root + "\\book\\me.wab").c_str());
+  ASSERT_NO_FATAL_FAILURE(PutOnClipboard("the user's own"));
+  ASSERT_NO_FATAL_FAILURE(Start());
+  EXPECT_EQ(ClipboardText(), "the user's own");
+  Click(Control(main, ids::kCmdRestore));
+  std::optional<Dialog> open = WaitForDialog(*program, kRunMs);
+  ASSERT_TRUE(open);
+  EXPECT_EQ(open->title, "Open");
+  ::SendMessageA(::GetDlgItem(open->hwnd, 0x47C), WM_SETTEXT, 0,  // the file name box
+                 reinterpret_cast<LPARAM>((backup + "\\me.wab").c_str()));
+  ::PostMessageA(open->hwnd, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitForPanel(1, "Restore Complete"));
+  EXPECT_TRUE(NoDialogFor(*program, 300));
+  EXPECT_EQ(Files(store), stores);
+  EXPECT_EQ(ReadAll(root + "\\book\\me.wab"), "address book");
+  EXPECT_EQ(ClipboardText(), "the user's own");
+
+  for (const auto& entry : stores) WriteAll(store + "\\" + entry.first, "damaged");
+  Click(Control(main, ids::kChkOverwrite));
+  Click(Control(main, ids::kCmdRestore));
+  open = WaitForDialog(*program, kRunMs);
+  ASSERT_TRUE(open);
+  ASSERT_TRUE(Answer(*open, "Cancel"));
+  std::vector<HWND> seen;
+  for (const char* answer : {"Yes", "No", "No"}) {
+    std::optional<Dialog> q = WaitForDialog(*program, kRunMs, seen);
+    ASSERT_TRUE(q) << "no question before replacing a store file";
+    ASSERT_TRUE(Answer(*q, answer));
+    seen.push_back(q->hwnd);
+  }
+  EXPECT_TRUE(WaitForPanel(1, "Restore Complete"));
+  int restored = 0;
+  for (const auto& entry : Files(store)) restored += entry.second != "damaged";
+  EXPECT_EQ(restored, 1);
+}
+
+// Killed while it exports the registry, or while it copies the stores: the profile is as it
+// was, and the next run makes a whole backup over what the killed one left.
+TEST_F(ProgramGui, KilledBackupChangesNothingAndTheNextRunCompletes) {
+  Profile(600);
+  const auto registry = Registry();
+  const auto stores = Files(store);
+  const std::pair<const char*, std::function<bool()>> cases[] = {
+      {"during the exports", [&] { return ReadAll(backup + "\\IAM.reg") != "<missing>"; }},
+      {"during the copies", [&] { return WholeStores(backup + "\\Main") >= 200; }},
+  };
+  for (const auto& [when, ready] : cases) {
+    SCOPED_TRACE(when);
+    ScratchFolder("KilledBackupChangesNothingAndTheNextRunCompletes\\bk");
+    auto run = Program::Start("/a /h");
+    ASSERT_TRUE(run && WaitFor(ready, kRunMs));
+    ASSERT_TRUE(run->Running()) << "ended before it could be killed";
+    ASSERT_TRUE(run->Kill());
+    EXPECT_LT(WholeStores(backup + "\\Main"), 600);
+    ::Sleep(500);  // registry editors it started end on their own
+    EXPECT_EQ(Registry(), registry);
+    EXPECT_EQ(Files(store), stores);
+
+    EXPECT_EQ(Unattended("/a /h"), 0u);
+    auto copied = Files(backup + "\\Main");
+    EXPECT_EQ(copied.erase("me.wab"), 1u);
+    EXPECT_EQ(copied, stores);
+    auto top = Files(backup);
+    for (const char* f : {"AddressBook.reg", "AllIdentities.reg", "IAM.reg", "me.wab"})
+      EXPECT_EQ(top.erase(f), 1u) << f;
+    EXPECT_TRUE(top.empty()) << "a scratch file of the killed run was left behind";
+  }
+}
+
+// Killed in the middle of putting the stores back: the backup is untouched, and a second
+// restore puts everything back.
+TEST_F(ProgramGui, KilledRestoreLeavesTheBackupAndTheNextRestoreCompletes) {
+  Profile(600);
+  ASSERT_EQ(Unattended("/a /h"), 0u);
+  auto saved = Files(backup + "\\Main");
+  saved.erase("me.wab");
+  for (const auto& entry : saved) WriteAll(store + "\\" + entry.first, "damaged");
+  for (bool kill : {true, false}) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Click(Control(main, ids::kCmdRestore));
+    std::optional<Dialog> open = WaitForDialog(*program, kRunMs);  // the address book's
+    ASSERT_TRUE(open);
+    ASSERT_TRUE(Answer(*open, "Cancel"));
+    if (kill) {
+      ASSERT_TRUE(WaitFor([&] { return WholeStores(store) >= 200; }, kRunMs));
+      ASSERT_TRUE(program->Kill());
+      EXPECT_LT(WholeStores(store), 600);
+    } else {
+      EXPECT_TRUE(WaitForPanel(1, "Restore Complete"));
+    }
+    auto now = Files(backup + "\\Main");
+    now.erase("me.wab");
+    EXPECT_EQ(now, saved) << "the restore changed the backup";
+  }
+  EXPECT_EQ(Files(store), saved);
+}
+
+// The chooser from the File menu: a new folder made with its input box, set as the backup
+// folder, and shown in the main window once the chooser is closed.
+TEST_F(ProgramGui, FolderChooserMakesAndSetsANewFolder) {
+  SeedSettings(backup, 0);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ChooseMenu(main, ids::kMnuCrtbkfldr2);
+  HWND chooser = program->WaitForWindow("Select or Create a Backup Folder");
+  ASSERT_NE(chooser, nullptr);
+  EXPECT_TRUE(WaitFor([&] { return Text(Control(chooser, ids::kTxtbkPth)) == backup; }, 5000));
+  Click(Control(chooser, ids::kCmdMkFolder));
+  std::optional<Dialog> box = WaitForDialog(*program);
+  ASSERT_TRUE(box);
+  ::SendMessageA(ChildOfClass(box->hwnd, "Edit"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("New"));
+  ASSERT_TRUE(Answer(*box, "OK"));
+  const std::string made = backup + "\\New";
+  EXPECT_TRUE(WaitFor([&] { return Text(Control(chooser, ids::kTxtbkPth)) == made; }, 5000));
+  EXPECT_NE(::GetFileAttributesA(made.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  EXPECT_EQ(Setting(), backup) << "stored before it was set";
+  Click(Control(chooser, ids::kCmdSetPath));
+  EXPECT_TRUE(WaitFor([&] { return Setting() == made; }));
+  Click(Control(chooser, ids::kCmdClse));
+  EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(chooser); }, 5000));
+  EXPECT_NE(program->MainWindow(5000), nullptr);
+  EXPECT_EQ(Text(Control(main, ids::kLblbkuppth)), made);
+}
+
+}  // namespace
+}  // namespace lark::gui
+
+namespace lark::gui {
+namespace {
+
+// While the shell asks before replacing a file, the window takes no real clicks: neither a
+// second command starts inside the first nor does Exit end the program in the middle.
+TEST_F(ProgramGui, NothingStartsOrEndsWhileTheShellAsksDuringABackup) {
+  Profile(1, 0);
+  for (const char* f : {"\\me.wab", "\\Main\\me.wab", "\\Main\\Folder 0.dbx"})
+    WriteAll(backup + f, "old");
+  ASSERT_NO_FATAL_FAILURE(Start());
+  Click(Control(main, ids::kCmdComplete));
+  std::vector<HWND> seen;
+  for (int i = 0; i < 3; ++i) {  // the address book, then the identity's store and book
+    std::optional<Dialog> q = WaitForDialog(*program, kRunMs, seen);
+    ASSERT_TRUE(q.has_value()) << "question " << i;
+    EXPECT_EQ(q->title, "Confirm file overwrite");
+    seen.push_back(q->hwnd);
+    if (i == 0) {
+      EXPECT_FALSE(::IsWindowEnabled(main));
+      RECT m;  // the question goes below the window, so that the clicks fall on its buttons
+      ::GetWindowRect(main, &m);
+      ::SetWindowPos(q->hwnd, nullptr, m.left, m.bottom + 10, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      for (int id : {ids::kCmdComplete, ids::kCmdRestore, ids::kCmdExit})
+        ClickOnScreen(Control(main, id));
+      EXPECT_FALSE(WaitForDialog(*program, 1500, seen).has_value()) << "a second command ran";
+      ASSERT_TRUE(program->Running()) << "Exit ended the program in the middle of the backup";
+    }
+    ASSERT_TRUE(Answer(*q, "No"));
+  }
+  ASSERT_TRUE(WaitForPanel(1, "Backup Complete"));
+  // The refused copies are reported, by a box of the still disabled window.
+  if (std::optional<Dialog> report = WaitForDialog(*program, 3000, seen)) {
+    EXPECT_EQ(::GetWindow(report->hwnd, GW_OWNER), main);
+    seen.push_back(report->hwnd);
+    ASSERT_TRUE(Answer(*report, "OK"));
+  }
+  EXPECT_FALSE(WaitForDialog(*program, 1500, seen).has_value()) << "a nested command went on";
+  EXPECT_TRUE(program->Running());
+  EXPECT_TRUE(::IsWindowEnabled(main));
+  EXPECT_EQ(ReadAll(backup + "\\Main\\Folder 0.dbx"), "old");
+}
+
+}  // namespace
+}  // namespace lark::gui

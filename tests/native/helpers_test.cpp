@@ -1,0 +1,73 @@
+// The pure helpers: identity display names into folder names, and path splitting.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "fs/folders.h"
+#include "fs/safe_name.h"
+
+namespace lark {
+namespace {
+
+TEST(SafeFolderName, KeepsValidNamesAndMendsTheRestIntoOneFolderName) {
+  struct Case {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"Main Identity", "Main Identity"}, {"a.b", "a.b"},       {".hidden", ".hidden"},
+      {"  lead", "  lead"},               {"COM10", "COM10"},   {"Conrad", "Conrad"},
+      {"..\\..\\x", ".._.._x"},           {"../../x", ".._.._x"}, {"..", "__"},
+      {".", "_"},                         {"", "_"},            {"C:\\Windows", "C__Windows"},
+      {"a:b*c?d\"e<f>g|h", "a_b_c_d_e_f_g_h"},                  {"Work . ", "Work___"},
+      {"tab\there", "tab_here"},          {"con.txt", "con_.txt"}, {"LPT1", "LPT1_"},
+      {"\\\\server\\share", "__server_share"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SafeFolderName(c.in), c.out) << c.in;
+  EXPECT_EQ(SafeFolderName(std::string(300, 'n')), std::string(255, 'n'));
+}
+
+TEST(IdentityFolderNames, OnlyNamesThatShareAFolderCarryTheirKey) {
+  EXPECT_EQ(IdentityFolderNames({"Main", "Work", "Work.", "work", "", " ", "Guest"},
+                                {"{A}", "{B}", "{C}", "{D}", "{E}", "{F}", "{G}"}),
+            (std::vector<std::string>{"Main", "Work {B}", "Work_", "work {D}", "_ {E}", "_ {F}",
+                                      "Guest"}));
+  // Accented letters that differ in case only name the same folder on Windows.
+  EXPECT_EQ(IdentityFolderNames({"\xC9lise", "\xE9lise"}, {"{A}", "{B}"}),
+            (std::vector<std::string>{"\xC9lise {A}", "\xE9lise {B}"}));
+}
+
+TEST(IdentityFolderNames, NoTwoIdentitiesEverShareAFolder) {
+  // A name that reads like another's mended folder, keys too long to fit, and a key that
+  // repeats in a damaged table.
+  const std::string longKey(255, 'k');
+  std::vector<std::string> folders =
+      IdentityFolderNames({"Work {B}", "Work", "Work", "x", "x", "x", "x"},
+                          {"{A}", "{B}", "{C}", longKey, longKey, "{Z}", "{Z}"});
+  std::set<std::string> folded;
+  for (std::string f : folders) {
+    EXPECT_EQ(SafeFolderName(f), f);
+    for (char& c : f) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    folded.insert(f);
+  }
+  EXPECT_EQ(folded.size(), 7u);
+  EXPECT_EQ(folders[0], "Work {B}");
+}
+
+TEST(PathHelpers, SplitJudgeAndScratchNames) {
+  const std::pair<const char*, const char*> directory[] = {
+      {"C:\\Data\\book.wab", "C:\\Data\\"}, {"  C:\\Data\\book.wab  ", "C:\\Data\\"},
+      {"book.wab", ""}, {"   ", ""}, {"C:\\", "C:\\"}, {"Data\\Sub\\x", "Data\\Sub\\"}};
+  for (const auto& [in, out] : directory) EXPECT_EQ(DirectoryFromFile(in), out) << in;
+  const std::pair<const char*, const char*> name[] = {
+      {"C:\\Data\\book.wab", "book.wab"}, {"book.wab", ""}, {"C:\\Data\\", ""},
+      {" C:\\Data\\ book.wab ", " book.wab "}};
+  for (const auto& [in, out] : name) EXPECT_EQ(NameFromFullPath(in), out) << in;
+  for (const char* full : {"C:\\x", "c:\\", "\\\\server\\share\\x"}) EXPECT_TRUE(IsFullPath(full));
+  for (const char* rel : {"x", "bk\\x", "C:x", "\\x", ""}) EXPECT_FALSE(IsFullPath(rel)) << rel;
+  // The scratch file fits wherever the file fits, and is never the file itself.
+  EXPECT_EQ(ScratchNameFor("C:\\Bk\\IAM.reg"), "C:\\Bk\\IAM.re~");
+  EXPECT_EQ(ScratchNameFor("odd~"), "odd#");
+}
+
+}  // namespace
+}  // namespace lark

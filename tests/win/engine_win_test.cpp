@@ -1,0 +1,135 @@
+// The complete backup and restore against Wine's real registry, registry editor and shell:
+// what lands in the backup folder, the registry round trip, and the export rewrite.
+#include "backup/fixfile.h"
+#include "fs/regedit_run.h"
+#include "win_support.h"
+
+namespace lark::test {
+namespace {
+
+class Engine : public WinTest {
+ protected:
+  void SetUp() override {
+    WinTest::SetUp();
+    ::SetEnvironmentVariableA("LARKSTORE", stores.c_str());
+    Identity("{A}", "Main Identity", "%LARKSTORE%\\{A}");
+    Seeded("{B}", "Work");
+    Identity("{C}", "Guest");  // no store of its own
+    SetText(MailClientKey("{A}") + "\\Signatures\\00000000", "text", "-- Ann \"A\"\\Work\\");
+    SetText(kAccount, "Account Name", "Home mail");
+    SetText(kAccount, "UNC", "\\\\server\\share\\mail\\");
+    SetText(kAccount, "NewLike", "C:\\new\\tmp\\x.txt");
+    SetText(kAccount, "Expand", "%USERPROFILE%\\Mail", REG_EXPAND_SZ);
+    SetValue(HKEY_CURRENT_USER, kAccount, "Password", REG_BINARY, std::string("\x01\0\xff\\\"", 5));
+    SetValue(HKEY_CURRENT_USER, kAccount, "Multi", REG_MULTI_SZ, std::string("one\0two\\\0\0", 10));
+    SetDword(kAccount, "Port", 110);
+    std::string big(3 << 20, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7919 >> 3);
+    WriteAll(Store("{A}") + "\\Inbox.dbx", big);
+    WriteAll(Store("{A}") + "\\Folders.dbx", "folders");
+    WriteAll(Store("{A}") + "\\Hidden.dbx", "hidden", FILE_ATTRIBUTE_HIDDEN);
+    WriteAll(Store("{A}") + "\\notes.txt", "not a store");
+    Settings();
+  }
+};
+
+TEST_F(Engine, BackupFolderLayoutAndTheRegistryRoundTrip) {
+  App app(p);
+  ASSERT_EQ(Backup(app), 0) << Messages();
+  EXPECT_EQ(Entries(backup), (std::set<std::string>{"AllIdentities.reg", "IAM.reg",
+                                                    "AddressBook.reg", "me.wab", "Main Identity",
+                                                    "Work"}));
+  EXPECT_EQ(Entries(backup + "\\Main Identity"),
+            (std::set<std::string>{"Inbox.dbx", "Folders.dbx", "me.wab", "SignaturesWinXP.reg"}));
+  EXPECT_EQ(ReadAll(backup + "\\Main Identity\\Inbox.dbx"), ReadAll(Store("{A}") + "\\Inbox.dbx"));
+  EXPECT_EQ(ReadAll(backup + "\\Work\\Inbox.dbx"), "inbox of {B}");
+  EXPECT_EQ(app.Form1().Panel(1), "Backup Complete");
+  EXPECT_EQ(app.Form1().Panel(2), "2 Identities Backed Up");
+
+  // Every value comes back through the registry editor exactly.
+  const auto before = UserRegistry();
+  ASSERT_GT(before.size(), 15u);
+  for (const char* b : {"Identities", "Software\\Microsoft\\Internet Account Manager",
+                        "Software\\Microsoft\\WAB"})
+    DeleteTree(b);
+  ::SetCurrentDirectoryA(backup.c_str());
+  for (const char* f : {"AllIdentities.reg", "IAM.reg", "AddressBook.reg"})
+    ASSERT_TRUE(regedit::RunAndWait(p, std::string("regedit /s /c \"") + f, 60000)) << f;
+  ::SetCurrentDirectoryA(cwd.c_str());
+  EXPECT_EQ(UserRegistry(), before);
+}
+
+TEST_F(Engine, SignaturesAreExportedUnderTheNameOfTheEdition) {
+  const std::pair<const char*, const char*> editions[] = {
+      {"Microsoft Windows 2000", "SignaturesWin2k.reg"}, {"Windows Server 2003", "Signatures.reg"}};
+  for (const auto& [product, file] : editions) {
+    SetProduct(product);
+    RemoveTree(backup);
+    ::CreateDirectoryA(backup.c_str(), nullptr);
+    App app(p);
+    EXPECT_EQ(Backup(app), 0) << Messages();
+    // Without a rewrite to wait for, the export may still be under way.
+    const std::string path = backup + "\\Main Identity\\" + file;
+    for (int i = 0; i < 100 && ReadAll(path).size() < 100; ++i) ::Sleep(100);
+    EXPECT_GE(ReadAll(path).size(), 100u) << product;
+  }
+}
+
+TEST_F(Engine, BackupThenDamageThenRestoreBringsTheStoresAndRegistryBack) {
+  App app(p);
+  ASSERT_EQ(Backup(app), 0) << Messages();
+  const auto registry = UserRegistry();
+  const auto storeFiles = Files(stores);
+  const auto saved = Files(backup);
+  WriteAll(Store("{A}") + "\\Inbox.dbx", "damaged");
+  ::DeleteFileA((Store("{A}") + "\\Folders.dbx").c_str());
+  RemoveTree(Store("{B}"));
+  SetText(kAccount, "Account Name", "changed");
+  DeleteTree("Identities\\{C}");
+  // Not the backup's own, and never to be put back.
+  WriteAll(backup + "\\Main Identity\\Stray.dbx", "stray", FILE_ATTRIBUTE_HIDDEN);
+  user.messages.clear();
+  EXPECT_EQ(Restore(), "Restore Complete");
+  EXPECT_TRUE(user.messages.empty()) << Messages();
+  EXPECT_EQ(Files(stores), storeFiles);
+  EXPECT_EQ(UserRegistry(), registry);
+  ::DeleteFileA((backup + "\\Main Identity\\Stray.dbx").c_str());
+  EXPECT_EQ(Files(backup), saved) << "the restore changed the backup";
+}
+
+// The rewrite on real files: key lines only, both encodings, a key line that straddles a
+// block of the reader, and the file never lost.
+TEST_F(Engine, ExportRewriteHalvesSeparatorsInKeyLinesOnly) {
+  auto wide = [](const std::string& text) {
+    std::string out = "\xFF\xFE";
+    for (char c : text) out += std::string(1, c) + '\0';
+    return out;
+  };
+  const std::string in = "[HKEY_CURRENT_USER\\Identities\\\\{A}\\\\x]\r\n\"P\"=\"\\\\\\\\srv\\\\\"\r\n";
+  const std::string out = "[HKEY_CURRENT_USER\\Identities\\{A}\\x]\r\n\"P\"=\"\\\\\\\\srv\\\\\"\r\n";
+  const std::string pad = "\"Pad\"=\"" + std::string((1 << 20) - 20, 'p') + "\"\r\n";
+  struct Case {
+    std::string before;  // "" : no file at all
+    FixResult result;
+    std::string after;
+  } cases[] = {
+      {"REGEDIT4\r\n" + in, FixResult::Rewritten, "REGEDIT4\r\n" + out},
+      {wide(in), FixResult::Rewritten, wide(out)},
+      {pad + in, FixResult::Rewritten, pad + out},
+      {"REGEDIT4\r\n" + out, FixResult::Unchanged, "REGEDIT4\r\n" + out},
+      {"", FixResult::Missing, "<missing>"},
+  };
+  ::SetCurrentDirectoryA(backup.c_str());
+  App app(p);
+  for (const Case& c : cases) {
+    ::DeleteFileA((backup + "\\x.reg").c_str());
+    if (!c.before.empty()) WriteAll(backup + "\\x.reg", c.before);
+    EXPECT_EQ(fixfile(app, "x.reg"), c.result) << c.before.substr(0, 40);
+    EXPECT_TRUE(ReadAll(backup + "\\x.reg") == c.after) << c.before.substr(0, 40);
+    EXPECT_EQ(Entries(backup).count("x.re~"), 0u) << "a scratch file was left";
+  }
+  ::SetCurrentDirectoryA(cwd.c_str());
+}
+
+}  // namespace
+}  // namespace lark::test

@@ -1,0 +1,388 @@
+// Set-up shared by the in-process tests under Wine: the program on Wine's real registry,
+// files, shell and registry editor, with its own message boxes recorded instead of shown,
+// the shell's dialogs answered, and checks that a run writes nowhere it should not.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "core/app.h"
+#include "core/startup.h"
+#include "core/texts.h"
+#include "discovery/identities.h"
+#include "platform/win32/win32_platform.h"
+#include "ui/handlers.h"
+
+namespace lark::test {
+
+inline const std::string kRoot = "C:\\larkmoor-win";
+inline const char* const kBranches[] = {"Identities", "Software\\TarnKeep",
+                                        "Software\\Microsoft\\Internet Account Manager",
+                                        "Software\\Microsoft\\WAB"};
+inline const char* const kNtVersion = "Software\\Microsoft\\Windows NT\\CurrentVersion";
+inline const char* const kAccount = "Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001";
+
+struct Ended {
+  int code;
+};
+
+// The one interface a test cannot drive for real: a user reading each message, cancelling
+// every dialog that asks for something unless told otherwise, and a process end that the
+// test can catch.
+class RecordingUser : public IUser {
+ public:
+  std::vector<std::string> messages;
+  std::function<bool()> onAsk = [] { return false; };  // Retry or Cancel
+  std::optional<std::string> chosenFile;
+  void MessageBoxA(const std::string& text, const std::string&) override { messages.push_back(text); }
+  std::optional<std::string> InputBox(const std::string&, const std::string&) override { return {}; }
+  std::optional<std::string> OpenFileDialog(const OpenFileRequest&) override { return chosenFile; }
+  void SetPointer(Pointer) override {}
+  bool AskRetryCancel(const std::string& text, const std::string&) override {
+    messages.push_back(text);
+    return onAsk();
+  }
+  bool WindowClassExists(const std::string& c) override { return ::FindWindowA(c.c_str(), nullptr); }
+  [[noreturn]] void EndProcess(int code) override { throw Ended{code}; }
+};
+
+inline bool Exists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "<missing>";
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Writes the file, making its missing folders first.
+inline void WriteAll(const std::string& path, const std::string& bytes, DWORD attributes = 0) {
+  for (std::size_t i = 3; i < path.size(); ++i)
+    if (path[i] == '\\') ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+  ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  if (attributes) ::SetFileAttributesA(path.c_str(), attributes);
+}
+
+// Removes a folder and everything in it, paths longer than MAX_PATH included.
+inline void RemoveTreeW(const std::wstring& path) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring child = path + L"\\" + data.cFileName;
+      if (data.cFileName == std::wstring(L".") || data.cFileName == std::wstring(L"..")) continue;
+      ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTreeW(child);
+      else ::DeleteFileW(child.c_str());
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+  }
+  ::RemoveDirectoryW(path.c_str());
+}
+inline void RemoveTree(const std::string& path) {  // ASCII paths only
+  RemoveTreeW(L"\\\\?\\" + std::wstring(path.begin(), path.end()));
+}
+
+// The names directly inside a folder.
+inline std::set<std::string> Entries(const std::string& folder) {
+  std::set<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name = data.cFileName;
+    // The checksum list and the run reports are the program's bookkeeping, not backed-up data.
+    static const std::set<std::string> own = {".", "..", "Larkmoor.sha256", "BackupReport.txt",
+                                              "RestoreReport.txt"};
+    if (!own.count(name)) names.insert(name);
+  } while (::FindNextFileA(find, &data));
+  ::FindClose(find);
+  return names;
+}
+
+// Every file below a folder, by relative path, with its read-only/hidden/system bits and bytes.
+inline void Files(const std::string& folder, std::map<std::string, std::string>* out,
+                  const std::string& prefix = "") {
+  for (const std::string& name : Entries(folder)) {
+    std::string path = folder + "\\" + name;
+    DWORD a = ::GetFileAttributesA(path.c_str());
+    if (a & FILE_ATTRIBUTE_DIRECTORY) Files(path, out, prefix + name + "\\");
+    else (*out)[prefix + name] = std::to_string(a & 0x7) + ":" + ReadAll(path);
+  }
+}
+inline std::map<std::string, std::string> Files(const std::string& folder) {
+  std::map<std::string, std::string> out;
+  Files(folder, &out);
+  return out;
+}
+
+inline void SetValue(HKEY root, const std::string& key, const char* name, DWORD type,
+                     const std::string& bytes) {
+  HKEY k;
+  ::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
+  ::RegSetValueExA(k, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                   static_cast<DWORD>(bytes.size()));
+  ::RegCloseKey(k);
+}
+// Text with its terminating NUL, as Windows programs store it.
+inline void SetText(const std::string& key, const char* name, const std::string& text,
+                    DWORD type = REG_SZ) {
+  SetValue(HKEY_CURRENT_USER, key, name, type, text + '\0');
+}
+inline void SetDword(const std::string& key, const char* name, DWORD value) {
+  SetValue(HKEY_CURRENT_USER, key, name, REG_DWORD, std::string(reinterpret_cast<char*>(&value), 4));
+}
+// The bytes of a value, "<missing>" when it cannot be read.
+inline std::string ReadValue(HKEY root, const std::string& key, const char* name) {
+  std::string data(65536, '\0');
+  DWORD size = static_cast<DWORD>(data.size());
+  HKEY k;
+  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return "<missing>";
+  LONG rc = ::RegQueryValueExA(k, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data[0]), &size);
+  ::RegCloseKey(k);
+  return rc == ERROR_SUCCESS ? data.substr(0, size) : "<missing>";
+}
+
+inline void DeleteTree(const std::string& key) {
+  HKEY k;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
+  char name[256];
+  for (DWORD len = sizeof(name);
+       ::RegEnumKeyExA(k, 0, name, &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+       len = sizeof(name))
+    DeleteTree(key + "\\" + name);
+  ::RegCloseKey(k);
+  ::RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+}
+
+// Every key and value of a branch under HKEY_CURRENT_USER: "key\name" -> type and bytes.
+inline void Snapshot(const std::string& key, std::map<std::string, std::string>* out) {
+  HKEY k;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return;
+  (*out)[key + "\\"] = "";
+  char name[16384];
+  std::string data(65536, '\0');
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLen = sizeof(name), size = static_cast<DWORD>(data.size()), type = 0;
+    if (::RegEnumValueA(k, i, name, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
+                        &size) != ERROR_SUCCESS)
+      break;
+    // The registry editor's import ends every string with a NUL, as RegSetValueEx would.
+    if ((type == REG_SZ || type == REG_EXPAND_SZ) && size && !data[size - 1]) --size;
+    (*out)[key + "\\" + name] = std::to_string(type) + ":" + data.substr(0, size);
+  }
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLen = sizeof(name);
+    if (::RegEnumKeyExA(k, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    Snapshot(key + "\\" + name, out);
+  }
+  ::RegCloseKey(k);
+}
+// The user's own data: identities, mail accounts, address book.
+inline std::map<std::string, std::string> UserRegistry() {
+  std::map<std::string, std::string> out;
+  for (const char* b : kBranches)
+    if (std::string(b) != "Software\\TarnKeep") Snapshot(b, &out);
+  return out;
+}
+
+// Answers the shell's own dialogs (class "#32770") of this process with "No", or cancels
+// them, from a helper thread, so that nothing can wait for a user; counts them.
+class ShellDialogAnswerer {
+ public:
+  ShellDialogAnswerer() { thread_ = ::CreateThread(nullptr, 0, &Run, this, 0, nullptr); }
+  ~ShellDialogAnswerer() {
+    stop_ = true;
+    ::WaitForSingleObject(thread_, 5000);
+    ::CloseHandle(thread_);
+  }
+  int answered() const { return answered_; }
+
+ private:
+  static DWORD WINAPI Run(LPVOID self) {
+    for (auto* me = static_cast<ShellDialogAnswerer*>(self); !me->stop_; ::Sleep(50))
+      ::EnumWindows(&Visit, reinterpret_cast<LPARAM>(me));
+    return 0;
+  }
+  static BOOL CALLBACK Visit(HWND window, LPARAM self) {
+    auto* me = reinterpret_cast<ShellDialogAnswerer*>(self);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    char cls[32] = "";
+    ::GetClassNameA(window, cls, sizeof(cls));
+    if (pid != ::GetCurrentProcessId() || std::string(cls) != "#32770" ||
+        !::IsWindowVisible(window) || !me->seen_.insert(window).second)
+      return TRUE;
+    int id = ::GetDlgItem(window, IDNO) ? IDNO : IDCANCEL;
+    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
+    ++me->answered_;
+    return TRUE;
+  }
+  HANDLE thread_ = nullptr;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> answered_{0};
+  std::set<HWND> seen_;  // touched by the helper thread only
+};
+
+// When this program is started with LARK_HOLD_FILE set, it is only the "other process" of
+// the lock cases: it opens that file without sharing and keeps it open until it is ended.
+inline const bool kHolder = [] {
+  const char* file = std::getenv("LARK_HOLD_FILE");
+  if (!file || !*file) return false;
+  HANDLE h = ::CreateFileA(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ::Sleep(h == INVALID_HANDLE_VALUE ? 0 : 60000);
+  ::ExitProcess(h == INVALID_HANDLE_VALUE ? 1 : 0);
+  return true;
+}();
+
+// Another process holding a file open without sharing, for as long as this object lives.
+class HeldByAnotherProcess {
+ public:
+  explicit HeldByAnotherProcess(const std::string& file) {
+    char self[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string line = "\"" + std::string(self) + "\"";
+    ::SetEnvironmentVariableA("LARK_HOLD_FILE", file.c_str());
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      ::CloseHandle(pi.hThread);
+      process_ = pi.hProcess;
+    }
+    ::SetEnvironmentVariableA("LARK_HOLD_FILE", nullptr);
+    for (int i = 0; i < 200 && process_ && !held_; ++i, ::Sleep(50)) {  // until opens are refused
+      HANDLE h = ::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+      held_ = h == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_SHARING_VIOLATION;
+      if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+    }
+  }
+  ~HeldByAnotherProcess() {
+    if (!process_) return;
+    ::TerminateProcess(process_, 0);
+    ::WaitForSingleObject(process_, 5000);
+    ::CloseHandle(process_);
+  }
+  bool held() const { return held_; }
+
+ private:
+  HANDLE process_ = nullptr;
+  bool held_ = false;
+};
+
+// A fresh profile on Windows XP, with the folder the program "was started in" at kRoot\cwd;
+// afterwards, nothing new may have appeared in the root of C: or in the Windows folder.
+class WinTest : public ::testing::Test {
+ protected:
+  Win32Platform w;
+  RecordingUser user;
+  Platform p{w.registry, w.files, w.streams, w.processes, w.shell, user};
+  std::unique_ptr<ShellDialogAnswerer> shellDialogs;
+  std::string savedProduct, savedCwd;
+  std::set<std::string> rootBefore, windowsBefore, cwdBefore;
+  const std::string cwd = kRoot + "\\cwd";
+  const std::string stores = kRoot + "\\stores";
+  const std::string backup = kRoot + "\\bk";
+  const std::string book = kRoot + "\\book\\me.wab";
+
+  void SetUp() override {
+    savedProduct = ReadValue(HKEY_LOCAL_MACHINE, kNtVersion, "ProductName");
+    SetProduct("Microsoft Windows XP");
+    for (const char* b : kBranches) DeleteTree(b);
+    char here[MAX_PATH] = "";
+    ::GetCurrentDirectoryA(MAX_PATH, here);
+    savedCwd = here;
+    ::SetCurrentDirectoryA("C:\\");
+    RemoveTree(kRoot);
+    ::CreateDirectoryA(kRoot.c_str(), nullptr);
+    ::CreateDirectoryA(cwd.c_str(), nullptr);
+    ::SetCurrentDirectoryA(cwd.c_str());
+    shellDialogs = std::make_unique<ShellDialogAnswerer>();
+    rootBefore = Entries("C:");
+    windowsBefore = Entries("C:\\windows");
+    cwdBefore = Entries(cwd);
+  }
+  void TearDown() override {
+    shellDialogs.reset();
+    EXPECT_EQ(Entries("C:"), rootBefore) << "a write in the root of C:";
+    EXPECT_EQ(Entries("C:\\windows"), windowsBefore) << "a write in the Windows folder";
+    EXPECT_EQ(Entries(cwd), cwdBefore) << "a write in the start folder";
+    ::SetCurrentDirectoryA(savedCwd.c_str());
+    for (const char* b : kBranches) DeleteTree(b);
+    if (savedProduct != "<missing>") SetProduct(savedProduct.c_str());
+  }
+  static void SetProduct(const std::string& name) {
+    SetValue(HKEY_LOCAL_MACHINE, kNtVersion, "ProductName", REG_SZ, name + '\0');
+  }
+
+  std::string Store(const std::string& id) { return stores + "\\" + id; }
+  // An identity with a display name and a store folder (REG_EXPAND_SZ, as the mail client
+  // writes it); an empty store leaves the mail-client key out. The first is the default.
+  void Identity(const std::string& id, const std::string& name, const std::string& store = "") {
+    SetText("Identities\\" + id, "Username", name);
+    if (!store.empty()) SetText(MailClientKey(id), "Store Root", store, REG_EXPAND_SZ);
+    if (ReadValue(HKEY_CURRENT_USER, "Identities", "Default User ID") == "<missing>")
+      SetText("Identities", "Default User ID", id);
+  }
+  // An identity whose store holds one Inbox.dbx that names it.
+  void Seeded(const std::string& id, const std::string& name) {
+    WriteAll(Store(id) + "\\Inbox.dbx", "inbox of " + id);
+    Identity(id, name, Store(id));
+  }
+  // The settings and the address book; the default backup folder is made, another is not.
+  void Settings(const std::string& folder = "", DWORD overwrite = 1) {
+    SetText("Software\\TarnKeep", "TarnKeep", folder.empty() ? backup : folder);
+    SetDword("Software\\TarnKeep", "BackupOverWrite", overwrite);
+    if (folder.empty()) ::CreateDirectoryA(backup.c_str(), nullptr);
+    SetText("Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "", book);
+    WriteAll(book, "address book");
+  }
+
+  // A complete backup as an unattended run with its window shown ("/a") makes it, after the
+  // start-up steps that read the identities and the option; the exit code it would end with.
+  int Backup(App& app) {
+    GetInputPaths(app);
+    chkbox(app);
+    app.Form1().SetVisible(true);
+    app.state.unattended = true;
+    cmdComplete_Click(app);
+    return app.state.exitCode;
+  }
+  // A complete restore from the window, the address-book dialog cancelled; panel 1 after it.
+  std::string Restore() {
+    App app(p);
+    GetInputPaths(app);
+    chkbox(app);
+    cmdRestore_Click(app);
+    return app.Form1().Panel(1);
+  }
+  // The closing report of a backup or restore, or "" when none was shown.
+  std::string Report() const {
+    for (const std::string& m : user.messages)
+      if (m.rfind(texts::kBackupProblemsIntro, 0) == 0 || m.rfind(texts::kRestoreProblemsIntro, 0) == 0)
+        return m;
+    return "";
+  }
+  std::string Messages() const {
+    std::string all;
+    for (const std::string& m : user.messages) all += "[" + m + "]\n";
+    return all;
+  }
+};
+
+}  // namespace lark::test
