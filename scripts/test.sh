@@ -56,19 +56,20 @@ run_suite() {
   echo "$name: $p passed, $f failed"
 }
 
-# A small disk for the backup that fills its disk half-way: a 4 MiB tmpfs as drive Q: of the
+# A small disk for the backup that fills its disk half-way: a 4 MiB tmpfs as drive S: of the
 # prefix (needs root, as CI has; the test is skipped without it).
 SMALL_DISK=$ROOT/build/small-disk
 mkdir -p "$SMALL_DISK"
 if mountpoint -q "$SMALL_DISK" || mount -t tmpfs -o size=4m tmpfs "$SMALL_DISK" 2>/dev/null; then
   touch "$SMALL_DISK/larkmoor-small-disk"
-  ln -sfn "$SMALL_DISK" "$WINEPREFIX/dosdevices/q:"
+  ln -sfn "$SMALL_DISK" "$WINEPREFIX/dosdevices/s:"
 fi
-unmount_small_disk() { mountpoint -q "$SMALL_DISK" && umount "$SMALL_DISK"; rm -f "$WINEPREFIX/dosdevices/q:"; }
+unmount_small_disk() { mountpoint -q "$SMALL_DISK" && umount "$SMALL_DISK"; rm -f "$WINEPREFIX/dosdevices/s:"; }
 trap 'lark_stop; unmount_small_disk' EXIT
 
 run_suite native 600 build/native/tests/lark_native_tests
 run_suite windows 900 "$WINE" build/win64/tests/lark_win_tests.exe
+unmount_small_disk
 
 # The checksum list a backup under Wine wrote, read by the host's own sha256sum: it verifies,
 # and a file changed afterwards fails the check.

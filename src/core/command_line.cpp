@@ -16,6 +16,8 @@ namespace lark {
 
 namespace {
 
+constexpr std::size_t kMaxFolderPath = 248;
+
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
@@ -38,7 +40,8 @@ std::string FolderArgument(std::string folder) {
 bool ApplyFolderSwitch(App& app, const std::string& folder) {
   const std::string previous = StoredBackupFolder(app);
   IFileSystem& fs = app.p.files;
-  bool ok = !folder.empty();
+  // Windows makes no folder whose path is this long, and a program could not open it again.
+  bool ok = !folder.empty() && folder.size() < kMaxFolderPath;
   if (ok && folder.size() >= 2 && folder[1] == ':') ok = fs.SetCurrentDirectoryA(folder.substr(0, 2));
   if (ok) {
     SetKeyValue(app.p, kSettingsKey, kFolderValue, folder, kRegSz);

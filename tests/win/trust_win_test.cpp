@@ -200,19 +200,19 @@ TEST_F(Trust, CommandLineMakesMissingParentsButNeverAVanishedFolder) {
 }
 
 TEST_F(Trust, ABackupDisk_ThatFillsUpKeepsTheEarlierCopies) {
-  // scripts/test.sh maps a 4 MiB tmpfs as drive Q: of the prefix.
-  if (!Exists("Q:\\larkmoor-small-disk")) GTEST_SKIP() << "no small disk mapped as Q:";
-  RemoveTree("Q:\\backup");
-  ::CreateDirectoryA("Q:\\backup", nullptr);
-  SetText("Software\\TarnKeep", "TarnKeep", "Q:\\backup");
+  // scripts/test.sh maps a 4 MiB tmpfs as drive S: of the prefix.
+  if (!Exists("S:\\larkmoor-small-disk")) GTEST_SKIP() << "no small disk mapped as S:";
+  RemoveTree("S:\\backup");
+  ::CreateDirectoryA("S:\\backup", nullptr);
+  SetText("Software\\TarnKeep", "TarnKeep", "S:\\backup");
   ASSERT_EQ(Backup(), 0);
-  const std::string earlier = ReadAll("Q:\\backup\\Main Identity\\Inbox.dbx");
+  const std::string earlier = ReadAll("S:\\backup\\Main Identity\\Inbox.dbx");
   WriteAll(kTop + "\\storeA\\Inbox.dbx", std::string(3 << 20, 'j'));
   EXPECT_EQ(Backup(), 4);
-  EXPECT_EQ(ReadAll("Q:\\backup\\Main Identity\\Inbox.dbx"), earlier);
-  EXPECT_NE(ReadAll("Q:\\backup\\BackupReport.txt").find("Inbox.dbx was not copied"),
+  EXPECT_EQ(ReadAll("S:\\backup\\Main Identity\\Inbox.dbx"), earlier);
+  EXPECT_NE(ReadAll("S:\\backup\\BackupReport.txt").find("Inbox.dbx was not copied"),
             std::string::npos);
-  RemoveTree("Q:\\backup");
+  RemoveTree("S:\\backup");
 }
 
 TEST_F(Trust, RestoreChecksEachFileAgainstTheListBeforeItReplacesALiveOne) {
