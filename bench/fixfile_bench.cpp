@@ -11,7 +11,6 @@
 #include <string>
 
 #include "backup/fixfile.h"
-#include "core/app.h"
 #include "platform/memory/memory_platform.h"
 #include "posix_files.h"
 
@@ -169,9 +168,8 @@ int Rewrite(const char* path) {
   lark::bench::PosixFileSystem files;
   lark::bench::PosixFileStreams streams;
   lark::Platform platform{rest.registry, files, streams, rest.processes, rest.shell, rest.user};
-  lark::App app(platform);
   auto start = std::chrono::steady_clock::now();
-  FixResult r = lark::fixfile(app, path);
+  FixResult r = lark::fixfile(platform, path);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const char* name = r == FixResult::Rewritten   ? "rewritten"
                      : r == FixResult::Unchanged ? "unchanged"

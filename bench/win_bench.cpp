@@ -22,12 +22,12 @@
 #include <cstring>
 #include <string>
 
-#include "core/app.h"
-#include "core/startup.h"
 #include "platform/memory/memory_platform.h"
 #include "platform/win32/win32_platform.h"
+#include "program/startup.h"
 #include "restore/complete_restore.h"
 #include "ui/handlers.h"
+#include "ui/windowed_app.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ struct Program {
   lark::Win32Platform w;
   lark::MemoryUser user;
   lark::Platform p{w.registry, w.files, w.streams, w.processes, w.shell, user};
-  lark::App app{p};
+  lark::WindowedApp app{p};
 
   Program() {
     lark::GetInputPaths(app);

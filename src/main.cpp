@@ -4,13 +4,13 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "core/app.h"
 #include "core/quiet_user.h"
 #include "core/texts.h"
 #include "platform/win32/win32_platform.h"
-#include "ui/handlers.h"
+#include "program/startup.h"
 #include "ui/win32/chooser_view.h"
 #include "ui/win32/main_window_view.h"
+#include "ui/windowed_app.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
@@ -29,7 +29,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   lark::QuietUser quiet(win32.user);
   lark::Platform platform{win32.registry, win32.files, win32.streams, win32.processes,
                           win32.shell, hidden ? static_cast<lark::IUser&>(quiet) : win32.user};
-  lark::App app(platform);
+  lark::WindowedApp app(platform);
   quiet.SetSink(&app.state.unseenMessages);
   app.state.commandLine = arguments;
   app.state.hiddenRun = hidden;
@@ -40,7 +40,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   win32.user.SetOwner(reinterpret_cast<std::uintptr_t>(view.hwnd()));
 
   // The chooser gets its window when something first refers to it.
-  app.makeChooserView = [&](lark::App& a, lark::ChooserWindow& model)
+  app.makeChooserView = [&](lark::WindowedApp& a, lark::ChooserWindow& model)
       -> std::unique_ptr<lark::IChooserView> {
     auto chooser = std::make_unique<lark::ChooserView>(
         a, model, [&win32](std::uintptr_t owner) { win32.user.SetOwner(owner); });

@@ -6,7 +6,6 @@
 #include "core/texts.h"
 #include "fs/folders.h"
 #include "fs/manifest.h"
-#include "ui/handlers.h"
 
 namespace lark {
 
@@ -23,7 +22,7 @@ bool BackupAddressBookFile(App& app, Manifest* runManifest, std::vector<std::str
     return true;
   }
   // A folder that has gone (a disk unplugged since start-up) is never made anew here.
-  if (!DirExists(app, folder)) {
+  if (!DirExists(app.p, folder)) {
     if (runProblems) {
       runProblems->push_back(texts::BackupFolderUnavailable(folder));
     } else if (app.state.unattended) {
@@ -39,7 +38,7 @@ bool BackupAddressBookFile(App& app, Manifest* runManifest, std::vector<std::str
     Manifest own;
     const bool listed = !runManifest && ReadManifest(app.p.files, folder, &own);
     std::vector<std::string> mine;
-    copied = BackupFile(app, app.state.wabFile, folder + "\\" + name, app.state.silentCopy, name,
+    copied = BackupFile(app.p, app.state.wabFile, folder + "\\" + name, app.state.silentCopy, app.state.hiddenRun, name,
                         runManifest ? *runManifest : own, runProblems ? *runProblems : mine);
     // On its own, the file's line in the list follows the new copy; a failed copy left the
     // earlier one in place, which the old line still describes.

@@ -1,6 +1,5 @@
 #include "backup/checked_copy.h"
 
-#include "core/app.h"
 #include "core/texts.h"
 #include "fs/folders.h"
 #include "fs/manifest.h"
@@ -15,8 +14,8 @@ std::string SetAsideNameFor(const std::string& path) {
   return aside;
 }
 
-void RemoveFile(App& app, const std::string& path) {
-  IFileSystem& fs = app.p.files;
+void RemoveFile(const Platform& p, const std::string& path) {
+  IFileSystem& fs = p.files;
   if (fs.DeleteFileA(path)) return;
   std::uint32_t a = fs.GetFileAttributesA(path);
   if (a != kInvalidFileAttributes && (a & kFileAttributeReadOnly)) {
@@ -25,13 +24,13 @@ void RemoveFile(App& app, const std::string& path) {
   }
 }
 
-bool BackupFile(App& app, const std::string& src, const std::string& dest, bool noConfirm,
-                const std::string& relPath, Manifest& manifest,
+bool BackupFile(const Platform& p, const std::string& src, const std::string& dest, bool noConfirm,
+                bool hiddenRun, const std::string& relPath, Manifest& manifest,
                 std::vector<std::string>& problems, std::uint64_t* bytes) {
-  IFileSystem& fs = app.p.files;
+  IFileSystem& fs = p.files;
   // The shell makes missing destination folders; a backup folder that has gone (a disk
   // unplugged) must not be made anew on whatever drive now answers to its letter.
-  if (!DirExists(app, DirectoryFromFile(dest))) {
+  if (!DirExists(p, DirectoryFromFile(dest))) {
     problems.push_back(texts::FileNotCopied(src));
     return false;
   }
@@ -42,10 +41,10 @@ bool BackupFile(App& app, const std::string& src, const std::string& dest, bool 
   std::string aside;
   if (noConfirm && existed && !(earlier.attributes & kFileAttributeDirectory)) {
     aside = SetAsideNameFor(dest);
-    RemoveFile(app, aside);
+    RemoveFile(p, aside);
     if (!fs.MoveFileReplacing(dest, aside)) aside.clear();
   }
-  const bool copied = ShellFileCopy(app, src, dest, noConfirm);
+  const bool copied = ShellFileCopy(p, src, dest, noConfirm, hiddenRun);
   FileInfo after;
   const bool unchanged = haveSource && fs.GetFileInfo(src, &after) && after.size == before.size &&
                          after.lastWrite == before.lastWrite;
@@ -53,7 +52,7 @@ bool BackupFile(App& app, const std::string& src, const std::string& dest, bool 
   const bool complete = copied && fs.GetFileInfo(dest, &copy) && haveSource &&
                         copy.size == before.size;
   std::string hex;
-  const bool hashed = complete && unchanged && Sha256File(app.p.streams, dest, &hex);
+  const bool hashed = complete && unchanged && Sha256File(p.streams, dest, &hex);
   if (!hashed) {
     if (!copied)
       problems.push_back(aside.empty() ? texts::FileNotCopied(src) : texts::CopyIncomplete(src));
@@ -65,15 +64,15 @@ bool BackupFile(App& app, const std::string& src, const std::string& dest, bool 
       problems.push_back(texts::CopyNotChecked(src));
     // What the shell left is partial or inconsistent: the earlier copy is worth more.
     if (!aside.empty()) {
-      RemoveFile(app, dest);
+      RemoveFile(p, dest);
       fs.MoveFileReplacing(aside, dest);
     } else if (!existed) {
-      RemoveFile(app, dest);
+      RemoveFile(p, dest);
     }
     manifest.Remove(relPath);
     return false;
   }
-  if (!aside.empty()) RemoveFile(app, aside);
+  if (!aside.empty()) RemoveFile(p, aside);
   manifest.Set(relPath, hex);
   if (bytes) *bytes = copy.size;
   return true;

@@ -6,17 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace lark {
 
-class App;
 class Manifest;
 
 // Copies src to the full path dest with the shell (replacing without asking when
-// noConfirm). On success the copy's checksum goes into the manifest under relPath and
+// noConfirm; asking nothing at all in a hidden run). On success the copy's checksum goes into the manifest under relPath and
 // *bytes gets its size. On failure the reason is added to problems, the earlier copy is
 // put back and nothing is listed. A destination folder that is missing is never made.
-bool BackupFile(App& app, const std::string& src, const std::string& dest, bool noConfirm,
-                const std::string& relPath, Manifest& manifest,
+bool BackupFile(const Platform& p, const std::string& src, const std::string& dest, bool noConfirm,
+                bool hiddenRun, const std::string& relPath, Manifest& manifest,
                 std::vector<std::string>& problems, std::uint64_t* bytes = nullptr);
 
 // The name an earlier file waits under while its successor is written: beside it and no
@@ -24,6 +25,6 @@ bool BackupFile(App& app, const std::string& src, const std::string& dest, bool 
 std::string SetAsideNameFor(const std::string& path);
 
 // Deletes a file even when it is read-only.
-void RemoveFile(App& app, const std::string& path);
+void RemoveFile(const Platform& p, const std::string& path);
 
 }  // namespace lark

@@ -20,7 +20,6 @@
 #include "fs/safe_name.h"
 #include "fs/sha256.h"
 #include "platform/reg_key.h"
-#include "ui/handlers.h"
 
 namespace lark {
 
@@ -44,9 +43,10 @@ class HourglassPointer {
 };
 
 // Everything one complete backup gathers on its way: the checksums of what it wrote, the
-// signature exports still running, and what went wrong.
+// registry and signature exports still running, and what went wrong.
 struct BackupRun {
   Manifest manifest;
+  std::vector<StartedExport> exports;
   std::vector<StartedExport> signatureExports;
   std::vector<std::string>& problems;
 };
@@ -54,7 +54,7 @@ struct BackupRun {
 std::vector<std::string> DbxFilesOf(App& app, const std::string& store) {
   std::vector<std::string> names;
   try {
-    for (const std::string& name : FileList(app, store + "\\*.dbx"))
+    for (const std::string& name : FileList(app.p, store + "\\*.dbx"))
       if (!name.empty()) names.push_back(name);
   } catch (const std::exception&) {
     // A store on a drive that is not ready has nothing to copy.
@@ -76,7 +76,7 @@ void SaveSignatures(App& app, BackupRun& run, const std::string& identityKey,
       return;  // no signatures: nothing to save
     key.Close();
     std::string hex;
-    if (SaveKey(app, branch, hive, kHkeyCurrentUser) &&
+    if (SaveKey(app.p, branch, hive, kHkeyCurrentUser) &&
         Sha256File(app.p.streams, identityFolder + "\\" + hive, &hex))
       run.manifest.Set(rel, hex);
     else
@@ -102,7 +102,7 @@ bool IdentitiesReadable(App& app) {
 // One identity's stores, address book and signatures into its folder (the current directory).
 void BackupIdentity(App& app, BackupRun& run, std::size_t i, const std::string& store,
                     bool storeFound, const std::string& sub, const std::string& identityFolder) {
-  MainWindow& f = app.Form1();
+  IMainView& f = app.Form1();
   long files = 0;
   unsigned long long bytes = 0;
   // A copy that fails its check (a store held open or written to by the mail client, a
@@ -110,7 +110,7 @@ void BackupIdentity(App& app, BackupRun& run, std::size_t i, const std::string& 
   for (const std::string& dbx :
        storeFound ? DbxFilesOf(app, store) : std::vector<std::string>()) {
     std::uint64_t size = 0;
-    if (BackupFile(app, store + "\\" + dbx, identityFolder + "\\" + dbx, app.state.silentCopy,
+    if (BackupFile(app.p, store + "\\" + dbx, identityFolder + "\\" + dbx, app.state.silentCopy, app.state.hiddenRun,
                    ManifestPath(sub, dbx), run.manifest, run.problems, &size)) {
       ++files;
       bytes += size;
@@ -124,7 +124,7 @@ void BackupIdentity(App& app, BackupRun& run, std::size_t i, const std::string& 
     std::uint64_t size = 0;
     std::vector<std::string> wabProblems;
     if (!wabName.empty() &&
-        BackupFile(app, wab, identityFolder + "\\" + wabName, app.state.silentCopy,
+        BackupFile(app.p, wab, identityFolder + "\\" + wabName, app.state.silentCopy, app.state.hiddenRun,
                    ManifestPath(sub, wabName), run.manifest, wabProblems, &size)) {
       ++files;
       bytes += size;
@@ -139,7 +139,7 @@ void BackupIdentity(App& app, BackupRun& run, std::size_t i, const std::string& 
 }
 
 BackupOutcome RunBkupcomplete(App& app, BackupRun& run) {
-  MainWindow& f = app.Form1();
+  IMainView& f = app.Form1();
   std::vector<std::string>& problems = run.problems;
   f.SetPanel(2, "");
   const std::string folder = StoredBackupFolder(app);
@@ -165,7 +165,7 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run) {
       break;
     }
     const std::string& key = app.state.identKey[i];
-    StoreFolder store = ReadStoreFolder(app, key);
+    StoreFolder store = ReadStoreFolder(app.p, key);
     if (store.kind == StoreFolder::Kind::Empty) continue;
     // A store that cannot be found would leave the identity's folder without its messages
     // and the backup looking complete; the user learns which identity it is. Its address
@@ -174,12 +174,12 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run) {
       problems.push_back(texts::NoStoreFolderRecorded(app.state.identName[i]));
       continue;
     }
-    const bool storeFound = IsFullPath(store.path) && DirExists(app, store.path);
+    const bool storeFound = IsFullPath(store.path) && DirExists(app.p, store.path);
     if (!storeFound)
       problems.push_back(texts::StoreFolderNotFound(app.state.identName[i], store.path));
 
     const std::string& name = folders[i];
-    if ((!DirExists(app, name) && !app.p.files.CreateDirectoryA(name)) ||
+    if ((!DirExists(app.p, name) && !app.p.files.CreateDirectoryA(name)) ||
         !app.p.files.SetCurrentDirectoryA(name)) {
       problems.push_back(texts::IdentityFolderNotCreated(name));
       continue;
@@ -206,11 +206,11 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run) {
 
 // The end of a run: every export awaited and checked, then the checksum list and the report.
 BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool mailClientRan) {
-  for (StartedExport& e : app.exports) FinishExport(app, e, run.manifest, run.problems);
+  for (StartedExport& e : run.exports) FinishExport(app, e, run.manifest, run.problems);
   for (StartedExport& e : run.signatureExports) FinishExport(app, e, run.manifest, run.problems);
-  app.exports.clear();
+  run.exports.clear();
   const std::string folder = StoredBackupFolder(app);
-  const bool folderThere = IsFullPath(folder) && DirExists(app, folder);
+  const bool folderThere = IsFullPath(folder) && DirExists(app.p, folder);
   if (folderThere && !run.manifest.Empty() &&
       !ReplaceTextFile(app.p.files, folder + "\\" + kManifestFile, run.manifest.Text()))
     run.problems.push_back(texts::kManifestNotWritten);
@@ -228,12 +228,11 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
 
 BackupOutcome bkupcomplete(App& app) {
   std::vector<std::string> problems;
-  BackupRun run{Manifest(), {}, problems};
+  BackupRun run{Manifest(), {}, {}, problems};
   return FinishRun(app, run, RunBkupcomplete(app, run), false);
 }
 
 void cmdComplete_Click(App& app) {
-  app.exports.clear();
   app.state.report = RunReport();
   // A store that the mail client writes to while it is copied gives an unusable copy: a
   // person is asked to close it; a scheduled run goes on and its copy check names the stores.
@@ -252,11 +251,11 @@ void cmdComplete_Click(App& app) {
     return;
   }
   std::vector<std::string> problems;
-  BackupRun run{Manifest(), {}, problems};
+  BackupRun run{Manifest(), {}, {}, problems};
   // The registry editors run while the files are copied; each is awaited before its rewrite.
-  bkupallIdentities(app);
-  bkupIAM(app);
-  bkupAddBook(app);
+  bkupallIdentities(app, run.exports);
+  bkupIAM(app, run.exports);
+  bkupAddBook(app, run.exports);
   BackupAddressBookFile(app, &run.manifest, &problems);
   BackupOutcome outcome = FinishRun(app, run, RunBkupcomplete(app, run), mailClientRan && app.state.unattended);
   if (app.state.unattended) app.state.exitCode = static_cast<int>(outcome);

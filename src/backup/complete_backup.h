@@ -19,6 +19,10 @@ enum class BackupOutcome {
   CompleteWithProblems = 4,  // ran to its end, but some parts could not be written
 };
 
+// The main window's complete-backup button and the File menu's address-book backup.
+void cmdComplete_Click(App& app);
+void addBookFile_Click(App& app);
+
 // The per-identity work, after the exports and the address book.
 BackupOutcome bkupcomplete(App& app);
 

@@ -44,7 +44,7 @@ StartedExport StartExport(App& app, const std::string& folder, const std::string
     e.hadPrevious = true;
     e.previous = info;
     const std::string aside = SetAsideNameFor(e.path);
-    RemoveFile(app, aside);
+    RemoveFile(app.p, aside);
     if (fs.MoveFileReplacing(e.path, aside)) e.aside = aside;
   }
   e.editor = regedit::Start(app.p, ExportCommand(app.state.winVer, file, branch));
@@ -74,12 +74,13 @@ bool WrittenThisRun(App& app, const StartedExport& e) {
 
 void PutBack(App& app, StartedExport& e) {
   if (e.aside.empty()) return;
-  RemoveFile(app, e.path);
+  RemoveFile(app.p, e.path);
   app.p.files.MoveFileReplacing(e.aside, e.path);
   e.aside.clear();
 }
 
-void RunExportUnit(App& app, const char* file, const char* branch, const char* reminder) {
+void RunExportUnit(App& app, std::vector<StartedExport>& exports, const char* file,
+                   const char* branch, const char* reminder) {
   const std::string folder = StoredBackupFolder(app);
   if (folder == texts::kNoneSelected) {
     app.p.user.MessageBoxA(reminder, texts::kAppTitle);
@@ -87,7 +88,7 @@ void RunExportUnit(App& app, const char* file, const char* branch, const char* r
   }
   if (!EnterFolder(app, folder)) return;
   if (ExportCommand(app.state.winVer, file, branch).empty()) return;
-  app.exports.push_back(StartExport(app, app.p.files.GetCurrentDirectoryA(), file, branch, file));
+  exports.push_back(StartExport(app, app.p.files.GetCurrentDirectoryA(), file, branch, file));
 }
 
 }  // namespace
@@ -127,27 +128,27 @@ void FinishExport(App& app, StartedExport& e, Manifest& manifest,
     return;
   }
   std::string hex;
-  if (fixfile(app, e.path) == FixResult::Failed || !Sha256File(app.p.streams, e.path, &hex)) {
+  if (fixfile(app.p, e.path) == FixResult::Failed || !Sha256File(app.p.streams, e.path, &hex)) {
     PutBack(app, e);
     problems.push_back(texts::ExportNotRewritten(e.file));
     return;
   }
-  if (!e.aside.empty()) RemoveFile(app, e.aside);
+  if (!e.aside.empty()) RemoveFile(app.p, e.aside);
   e.aside.clear();
   manifest.Set(e.relPath, hex);
   app.state.report.done.push_back(texts::ExportWritten(e.relPath));
 }
 
-void bkupallIdentities(App& app) {
-  RunExportUnit(app, kAllIdentitiesFile, kIdentitiesBranch, texts::kFirstRunReminder);
+void bkupallIdentities(App& app, std::vector<StartedExport>& exports) {
+  RunExportUnit(app, exports, kAllIdentitiesFile, kIdentitiesBranch, texts::kFirstRunReminder);
 }
 
-void bkupIAM(App& app) {
-  RunExportUnit(app, kIamFile, kIamBranch, texts::kFirstRunReminderIam);
+void bkupIAM(App& app, std::vector<StartedExport>& exports) {
+  RunExportUnit(app, exports, kIamFile, kIamBranch, texts::kFirstRunReminderIam);
 }
 
-void bkupAddBook(App& app) {
-  RunExportUnit(app, kAddressBookFile, kAddressBookBranch, texts::kFirstRunReminder);
+void bkupAddBook(App& app, std::vector<StartedExport>& exports) {
+  RunExportUnit(app, exports, kAddressBookFile, kAddressBookBranch, texts::kFirstRunReminder);
 }
 
 }  // namespace lark

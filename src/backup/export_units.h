@@ -50,9 +50,10 @@ void FinishExport(App& app, StartedExport& e, Manifest& manifest,
 std::string ExportCommand(const std::string& winVer, const std::string& file,
                           const std::string& branch);
 
-void bkupallIdentities(App& app);
-void bkupIAM(App& app);
-void bkupAddBook(App& app);
+// Each starts its export into `exports`, where the run awaits it.
+void bkupallIdentities(App& app, std::vector<StartedExport>& exports);
+void bkupIAM(App& app, std::vector<StartedExport>& exports);
+void bkupAddBook(App& app, std::vector<StartedExport>& exports);
 
 // Makes the folder the current drive and directory; false when it cannot be entered.
 bool EnterFolder(App& app, const std::string& folder);

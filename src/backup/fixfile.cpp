@@ -4,7 +4,6 @@
 #include <memory>
 #include <vector>
 
-#include "core/app.h"
 #include "fs/folders.h"
 
 namespace lark {
@@ -194,10 +193,10 @@ class KeyLineRewriter {
 
 }  // namespace
 
-FixResult fixfile(App& app, const std::string& FileName) {
-  IFileSystem& fs = app.p.files;
+FixResult fixfile(const Platform& p, const std::string& FileName) {
+  IFileSystem& fs = p.files;
   if (fs.GetFileAttributesA(FileName) == kInvalidFileAttributes) return FixResult::Missing;
-  std::unique_ptr<IFileReader> in = app.p.streams.OpenRead(FileName);
+  std::unique_ptr<IFileReader> in = p.streams.OpenRead(FileName);
   if (!in) return FixResult::Failed;
 
   // The new text goes to a file beside the old one, which it replaces only when complete.
@@ -205,7 +204,7 @@ FixResult fixfile(App& app, const std::string& FileName) {
   bool written = false;
   bool changed = false;
   {
-    std::unique_ptr<IFileWriter> out = app.p.streams.Create(temp);
+    std::unique_ptr<IFileWriter> out = p.streams.Create(temp);
     if (!out) return FixResult::Failed;
     KeyLineRewriter rewriter(*out);
     std::vector<char> block(kBlock);

@@ -3,9 +3,10 @@
 
 #include <string>
 
+#include "platform/platform.h"
+
 namespace lark {
 
-class App;
 
 enum class FixResult {
   Unchanged,   // nothing to collapse: the file was left exactly as it was
@@ -19,6 +20,6 @@ enum class FixResult {
 // key line (a line that starts with "[") is halved, a pair becoming one; value lines, where
 // a doubled backslash is the editor's escape for one, are never touched. Single-byte files
 // and UTF-16LE files with their byte-order mark are both handled, a block at a time.
-FixResult fixfile(App& app, const std::string& FileName);
+FixResult fixfile(const Platform& p, const std::string& FileName);
 
 }  // namespace lark

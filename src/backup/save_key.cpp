@@ -1,20 +1,19 @@
 #include "backup/save_key.h"
 
-#include "core/app.h"
 #include "fs/folders.h"
 #include "platform/reg_key.h"
 
 namespace lark {
 
-bool EnablePrivilege(App& app, const std::string& seName) {
-  return app.p.registry.EnablePrivilege(seName);
+bool EnablePrivilege(const Platform& p, const std::string& seName) {
+  return p.registry.EnablePrivilege(seName);
 }
 
-bool SaveKey(App& app, const std::string& sKeyName, const std::string& sFileName,
+bool SaveKey(const Platform& p, const std::string& sKeyName, const std::string& sFileName,
              RegKey lPredefinedKey) {
-  if (!EnablePrivilege(app, "SeBackupPrivilege")) return false;
-  IRegistry& reg = app.p.registry;
-  IFileSystem& fs = app.p.files;
+  if (!EnablePrivilege(p, "SeBackupPrivilege")) return false;
+  IRegistry& reg = p.registry;
+  IFileSystem& fs = p.files;
   RegKeyOwner key(reg);
   if (reg.RegOpenKeyExA(lPredefinedKey, sKeyName, kKeyAllAccess, key.Receive()) != kErrorSuccess)
     return false;

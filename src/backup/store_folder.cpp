@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/app.h"
 #include "discovery/identities.h"
 #include "platform/reg_key.h"
 
 namespace lark {
 
-StoreFolder ReadStoreFolder(App& app, const std::string& identityKey) {
-  IRegistry& reg = app.p.registry;
+StoreFolder ReadStoreFolder(const Platform& p, const std::string& identityKey) {
+  IRegistry& reg = p.registry;
   StoreFolder result;
   RegKeyOwner key(reg);
   reg.RegOpenKeyExA(kHkeyCurrentUser, MailClientKey(identityKey), kKeyAllAccess, key.Receive());
@@ -35,7 +34,7 @@ StoreFolder ReadStoreFolder(App& app, const std::string& identityKey) {
   }
   std::string expanded = text.find('%') == std::string::npos
                              ? text
-                             : app.p.shell.ExpandEnvironmentStringsA(text);
+                             : p.shell.ExpandEnvironmentStringsA(text);
   while (!expanded.empty() && (expanded.back() == '\\' || expanded.back() == '/') &&
          expanded.size() > 3)
     expanded.pop_back();

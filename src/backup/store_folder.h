@@ -3,9 +3,10 @@
 
 #include <string>
 
+#include "platform/platform.h"
+
 namespace lark {
 
-class App;
 
 struct StoreFolder {
   enum class Kind {
@@ -18,6 +19,6 @@ struct StoreFolder {
 };
 
 // Reads the identity's "Store Root" and expands every %name% reference in it.
-StoreFolder ReadStoreFolder(App& app, const std::string& identityKey);
+StoreFolder ReadStoreFolder(const Platform& p, const std::string& identityKey);
 
 }  // namespace lark

@@ -1,17 +1,14 @@
 // The program as one object: the platform it runs on, the state shared by every
-// procedure, and its two windows. Every procedure takes the App it works for.
+// procedure, and what the procedures use of its two windows. Every procedure takes the App
+// it works for; the windows (WindowedApp) complete it.
 #pragma once
 
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "backup/export_units.h"
+#include "core/main_view.h"
 #include "core/run_report.h"
 #include "platform/platform.h"
-#include "ui/chooser_window.h"
-#include "ui/main_window.h"
 
 namespace lark {
 
@@ -24,7 +21,6 @@ struct AppState {
   bool unattended = false;
   bool hiddenRun = false;  // "/a" with "/h": nobody is there to answer anything
   bool silentCopy = false;
-  std::vector<std::string> foundFiles;
   std::string browseResult;
   std::string fixedDriveRoot;
   std::string commandLine;  // the program's arguments, as Windows passed them
@@ -36,30 +32,20 @@ struct AppState {
 
 class App {
  public:
-  explicit App(const Platform& platform);
-  ~App();
+  App(const Platform& platform, IMainView& form1);
+  virtual ~App();
   App(const App&) = delete;
   App& operator=(const App&) = delete;
 
   const Platform& p;
   AppState state;
 
-  MainWindow& Form1() { return form1_; }
+  IMainView& Form1() { return form1_; }
   // Referring to the chooser loads it (its load procedure runs) without showing it.
-  ChooserWindow& Form3();
-  bool Form3Loaded() const { return form3_ != nullptr; }
-  void UnloadForm3();
-
-  // The registry exports the current complete backup started, awaited before their rewrite.
-  std::vector<StartedExport> exports;
-
-  // Set by the Win32 front so that a loaded chooser gets a real window.
-  std::function<std::unique_ptr<IChooserView>(App&, ChooserWindow&)> makeChooserView;
+  virtual IChooserPath& Form3() = 0;
 
  private:
-  MainWindow form1_;
-  std::unique_ptr<ChooserWindow> form3_;
-  std::unique_ptr<IChooserView> form3View_;
+  IMainView& form1_;
 };
 
 }  // namespace lark

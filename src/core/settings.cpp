@@ -2,11 +2,9 @@
 
 #include "core/app.h"
 #include "core/registry_access.h"
-#include "core/startup.h"
 #include "core/texts.h"
 #include "fs/folders.h"
 #include "platform/reg_key.h"
-#include "ui/handlers.h"
 
 namespace lark {
 
@@ -17,7 +15,7 @@ std::string ReadFolderValue(App& app) {
 }
 
 void ShowNoneSelected(App& app) {
-  MainWindow& f = app.Form1();
+  IMainView& f = app.Form1();
   f.SetLblbkuppthColour(kRed);
   f.SetLblbkuppthText(texts::kNoneSelected);
   f.SetLblbkuppthTooltip(ReadFolderValue(app));
@@ -39,7 +37,7 @@ void FirstRun(App& app) {
   RegKeyOwner existing(reg);
   reg.RegOpenKeyExA(kHkeyCurrentUser, kSettingsKey, kKeyAllAccess, existing.Receive());
   if (!existing.IsOpen()) {
-    MainWindow& f = app.Form1();
+    IMainView& f = app.Form1();
     f.SetLblbkuppthColour(kRed);
     f.SetLblbkuppthText(texts::kNoneSelected);
     f.SetLblbkuppthTooltip(ReadFolderValue(app));
@@ -57,7 +55,7 @@ void FirstRun(App& app) {
     ShowNoneSelected(app);
     return;
   }
-  MainWindow& f = app.Form1();
+  IMainView& f = app.Form1();
   std::string v = ReadFolderValue(app);
   f.SetLblbkuppthColour(kRed);
   f.SetLblbkuppthText(v);
@@ -70,7 +68,7 @@ void RefreshBackupFolderLine(App& app, bool withReminder, const std::string& set
   if (reg.RegOpenKeyExA(kHkeyCurrentUser, kSettingsKey, kKeyAllAccess, key.Receive()) !=
       kErrorSuccess)
     return;
-  MainWindow& f = app.Form1();
+  IMainView& f = app.Form1();
   long probe = ProbeValue(reg, key.get(), kFolderValue);
   if (probe == kErrorFileNotFound) {
     std::string v = ReadFolderValue(app);
@@ -100,7 +98,7 @@ void RefreshBackupFolderLine(App& app, bool withReminder, const std::string& set
   // or a list read as text): it would make the root of the current drive, or a folder of
   // wherever the program was started, the backup folder.
   const std::string& shown = f.lblbkuppth().text;
-  if (!IsFullPath(shown) || !DirExists2(app, shown))
+  if (!IsFullPath(shown) || !DirExists2(app.p, shown))
     SetKeyValue(app.p, settingsKeyName, kFolderValue, texts::kNoneSelected, kRegSz);
 }
 

@@ -25,4 +25,12 @@ std::string StoredBackupFolder(App& app);
 // holds data, 0 when it holds none, another code when the key cannot be read.
 long ProbeValue(IRegistry& registry, RegKey key, const std::string& name);
 
+// Start-up's settings steps.
+void FirstRun(App& app);  // creates the settings key with defaults on a first run
+void oeb(App& app);       // the backup-folder line, with its reminder
+void chkbox(App& app);    // the overwrite option into the check box
+
+// The overwrite check box's click: the option is stored.
+void chkOverwrite_Click(App& app);
+
 }  // namespace lark

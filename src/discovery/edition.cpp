@@ -3,7 +3,6 @@
 #include "core/app.h"
 #include "core/registry_access.h"
 #include "core/settings.h"
-#include "core/startup.h"
 #include "platform/reg_key.h"
 
 namespace lark {

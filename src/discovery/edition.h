@@ -14,4 +14,7 @@ void DecideEdition(App& app);
 // Sets app.state.wabFile from the address book's registry entry ("" when missing).
 void LocateAddressBook(App& app);
 
+// Start-up's edition and backup-folder line, again after the identities are known.
+void loadup(App& app);
+
 }  // namespace lark

@@ -7,7 +7,6 @@
 
 #include "core/app.h"
 #include "core/registry_access.h"
-#include "core/startup.h"
 #include "core/texts.h"
 #include "discovery/edition.h"
 #include "platform/reg_key.h"

@@ -6,7 +6,11 @@
 
 namespace lark {
 
+class App;
 struct AppState;
+
+// Start-up's identity discovery: the identity table and its count in the main window.
+void GetInputPaths(App& app);
 
 // Store Root of an identity that never used the mail client.
 inline constexpr const char* kEmptyIdentityMarker =

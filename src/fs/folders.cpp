@@ -3,8 +3,6 @@
 
 #include <cctype>
 
-#include "core/app.h"
-
 namespace lark {
 
 namespace {
@@ -20,37 +18,36 @@ bool EndsWithSeparator(const std::string& path) {
 
 }  // namespace
 
-bool DirExists(App& app, std::string DName) {
+bool DirExists(const Platform& p, std::string DName) {
   if (DName.empty() || DName.back() != '\\') DName += '\\';
   try {
     // Any folder but a drive root yields its own "." entry here.
-    if (!SearchDirectory(app.p, DName + "*.*", kFileAttributeDirectory).empty()) return true;
+    if (!SearchDirectory(p, DName + "*.*", kFileAttributeDirectory).empty()) return true;
   } catch (const SearchError&) {
     return false;
   }
   // An empty drive root, or a hidden folder whose parent is hidden too, lets no entry
   // through the filter, yet it is a folder that exists.
-  return IsExistingFolder(app.p.files, DName);
+  return IsExistingFolder(p.files, DName);
 }
 
-bool DirExists2(App& app, std::string DName) { return DirExists(app, std::move(DName)); }
+bool DirExists2(const Platform& p, std::string DName) { return DirExists(p, std::move(DName)); }
 
-bool PathExists(App& app, const std::string& Pathname, bool IsFolder) {
+bool PathExists(const Platform& p, const std::string& Pathname, bool IsFolder) {
   std::uint32_t mask =
       kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem | kFileAttributeArchive;
   if (IsFolder) mask |= kFileAttributeDirectory;
-  if (!SearchDirectory(app.p, Pathname, mask).empty()) return true;
+  if (!SearchDirectory(p, Pathname, mask).empty()) return true;
   // A search cannot find "C:\Backup\" or "C:\" by those names, though both are folders;
   // "/b:C:\Backup\" would otherwise try to make a folder that is already there.
   bool namesFolderOnly =
       EndsWithSeparator(Pathname) || (Pathname.size() == 2 && Pathname[1] == ':');
-  return IsFolder && namesFolderOnly && IsExistingFolder(app.p.files, Pathname);
+  return IsFolder && namesFolderOnly && IsExistingFolder(p.files, Pathname);
 }
 
-std::vector<std::string> FileList(App& app, const std::string& Mask) {
-  std::vector<std::string>& found = app.state.foundFiles;
-  found.assign(1, std::string());
-  for (std::string& name : SearchDirectory(app.p, Mask, 0)) {
+std::vector<std::string> FileList(const Platform& p, const std::string& Mask) {
+  std::vector<std::string> found(1);
+  for (std::string& name : SearchDirectory(p, Mask, 0)) {
     if (found[0].empty())
       found[0] = std::move(name);
     else
@@ -88,14 +85,14 @@ std::string ScratchNameFor(const std::string& path) {
   return scratch;
 }
 
-bool MakeFolder(App& app, std::string pathToCreate) { return CreatePath(app, pathToCreate); }
+bool MakeFolder(const Platform& p, std::string pathToCreate) { return CreatePath(p, pathToCreate); }
 
-bool CreatePath(App& app, const std::string& NewPath) {
+bool CreatePath(const Platform& p, const std::string& NewPath) {
   std::string path = NewPath;
   if (path.empty() || path.back() != '\\') path += '\\';
-  if (!app.p.files.MakeSureDirectoryPathExists(path)) return false;
+  if (!p.files.MakeSureDirectoryPathExists(path)) return false;
   // The call also succeeds when a file stands where the last folder should be.
-  return IsExistingFolder(app.p.files, path);
+  return IsExistingFolder(p.files, path);
 }
 
 }  // namespace lark

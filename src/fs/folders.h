@@ -8,24 +8,21 @@
 
 namespace lark {
 
-class App;
-
 // True when DName names an existing folder (a trailing "\" is optional; "" is the root of
 // the current drive), whatever the folder holds and whatever its attributes. Never fails:
 // a missing drive, a drive without its medium or a malformed path give false.
-bool DirExists(App& app, std::string DName);
-bool DirExists2(App& app, std::string DName);
+bool DirExists(const Platform& p, std::string DName);
+bool DirExists2(const Platform& p, std::string DName);
 
 // True when the search for Pathname (taken as it is, wildcards allowed) finds a file of any
 // attributes, or with IsFolder also a folder; with IsFolder, a folder named with a trailing
 // "\" and a drive root count as well. Throws SearchError when the search fails for any
 // reason other than "nothing there" (a missing drive, a drive without its medium).
-bool PathExists(App& app, const std::string& Pathname, bool IsFolder = false);
+bool PathExists(const Platform& p, const std::string& Pathname, bool IsFolder = false);
 
 // Names of the files matching Mask that are neither hidden, system nor folders, in the
-// file system's order; also left in app.state.foundFiles. Nothing matched: one empty entry.
-// Throws SearchError as PathExists does, with foundFiles left at its one empty entry.
-std::vector<std::string> FileList(App& app, const std::string& Mask);
+// file system's order. Nothing matched: one empty entry. Throws SearchError as PathExists does.
+std::vector<std::string> FileList(const Platform& p, const std::string& Mask);
 
 // The folder part of a path with its trailing "\" ("C:\Data\book.wab" -> "C:\Data\"),
 // after blanks at both ends are trimmed; "" when there is no "\".
@@ -43,7 +40,7 @@ bool IsFullPath(const std::string& path);
 std::string ScratchNameFor(const std::string& path);
 
 // Creates every missing folder of the path; true when all of them exist afterwards.
-bool MakeFolder(App& app, std::string pathToCreate);
-bool CreatePath(App& app, const std::string& NewPath);
+bool MakeFolder(const Platform& p, std::string pathToCreate);
+bool CreatePath(const Platform& p, const std::string& NewPath);
 
 }  // namespace lark

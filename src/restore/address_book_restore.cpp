@@ -17,7 +17,6 @@
 #include "fs/shell_copy.h"
 #include "restore/complete_restore.h"
 #include "restore/import_units.h"
-#include "ui/handlers.h"
 
 namespace lark {
 
@@ -34,7 +33,7 @@ bool StartsWithNoCase(const std::string& path, const std::string& prefix) {
 }  // namespace
 
 void resWAB_Click(App& app) {
-  MainWindow& f = app.Form1();
+  IMainView& f = app.Form1();
   if (!app.state.restoreUnderWay) {
     app.state.report = RunReport();
     if (!WaitForMailClientClosed(app)) return;
@@ -68,7 +67,7 @@ void resWAB_Click(App& app) {
   }
   if (mayCopy) {
     if (app.state.unattended) app.state.silentCopy = true;
-    if (ShellFileCopy(app, *chosen, target, app.state.silentCopy)) {
+    if (ShellFileCopy(app.p, *chosen, target, app.state.silentCopy, app.state.hiddenRun)) {
       MakeWritable(app, destination);
       app.state.report.done.push_back(texts::AddressBookRestored(destination));
     } else {

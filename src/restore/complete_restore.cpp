@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "backup/export_units.h"
 #include "backup/store_folder.h"
 #include "core/app.h"
 #include "core/run_report.h"
 #include "core/settings.h"
-#include "core/startup.h"
 #include "core/texts.h"
 #include "discovery/identities.h"
 #include "discovery/mail_client.h"
@@ -17,7 +17,6 @@
 #include "fs/safe_name.h"
 #include "fs/shell_copy.h"
 #include "restore/import_units.h"
-#include "ui/handlers.h"
 
 namespace lark {
 
@@ -55,15 +54,15 @@ namespace {
 // Copies one identity's files from its folder (the current directory) into its store.
 void RestoreIdentity(App& app, const Manifest* manifest, const std::string& identity,
                      const std::string& folderName, const std::string& store) {
-  MainWindow& f = app.Form1();
+  IMainView& f = app.Form1();
   std::vector<std::string>& problems = app.state.report.problems;
-  if (!MakeFolder(app, store)) {
+  if (!MakeFolder(app.p, store)) {
     problems.push_back(texts::RestoreStoreNotCreated(store));
     return;
   }
   std::vector<std::string> entries;
   try {
-    entries = FileList(app, "*.dbx");
+    entries = FileList(app.p, "*.dbx");
   } catch (const SearchError&) {
     problems.push_back(texts::RestoreIdentityFolderUnreadable(folderName));
     return;
@@ -83,7 +82,7 @@ void RestoreIdentity(App& app, const Manifest* manifest, const std::string& iden
     const std::string target = store + "\\" + entry;
     if (!entry.empty() &&
         MayPutBack(app, manifest, here + entry, ManifestPath(folderName, entry), target)) {
-      if (ShellFileCopy(app, here + entry, target, app.state.silentCopy)) {
+      if (ShellFileCopy(app.p, here + entry, target, app.state.silentCopy, app.state.hiddenRun)) {
         MakeWritable(app, target);
         ++restored;
       } else {
@@ -119,9 +118,9 @@ void resComplete(App& app) {
     // backups made before each got its own; such a folder is still found.
     std::string name = folders[i];
     const std::string shared = SafeFolderName(app.state.identName[i]);
-    if (name != shared && !DirExists(app, name)) name = shared;
-    if (!DirExists(app, name)) continue;
-    const StoreFolder store = ReadStoreFolder(app, app.state.identKey[i]);
+    if (name != shared && !DirExists(app.p, name)) name = shared;
+    if (!DirExists(app.p, name)) continue;
+    const StoreFolder store = ReadStoreFolder(app.p, app.state.identKey[i]);
     // An identity that never used the mail client has no store to put files into.
     if (store.kind == StoreFolder::Kind::Empty) continue;
     // Nor has one whose store is unknown, or relative: that would put the files back
@@ -165,7 +164,7 @@ void cmdRestore_Click(App& app) {
   app.state.restoreUnderWay = false;
   const std::string folder = StoredBackupFolder(app);
   CloseRun(app, texts::kRestoreProblemsIntro, "complete restore", kRestoreReportFile,
-           IsFullPath(folder) && DirExists(app, folder) ? folder : std::string(), -1);
+           IsFullPath(folder) && DirExists(app.p, folder) ? folder : std::string(), -1);
 }
 
 }  // namespace lark

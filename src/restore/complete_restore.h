@@ -11,8 +11,11 @@ class App;
 class Manifest;
 
 // Copies the .dbx files of each identity's backup folder back into its message store.
-// cmdRestore_Click and resWAB_Click are declared with the other handlers (ui/handlers.h).
 void resComplete(App& app);
+
+// The main window's complete-restore button and the File menu's address-book restore.
+void cmdRestore_Click(App& app);
+void resWAB_Click(App& app);
 
 // The backup folder's checksum list, or nullptr for a backup made before there was one.
 std::unique_ptr<Manifest> BackupManifest(App& app, const std::string& folder);

@@ -5,8 +5,8 @@
 #include "backup/export_units.h"
 #include "core/app.h"
 #include "core/settings.h"
-#include "core/startup.h"
 #include "core/texts.h"
+#include "discovery/identities.h"
 #include "fs/manifest.h"
 #include "fs/regedit_run.h"
 #include "restore/complete_restore.h"
@@ -32,7 +32,7 @@ namespace {
 enum class ClearPanel2 { First, BeforeEditor, AfterEditor };
 
 bool RunImportUnit(App& app, const char* file, const char* doneText, ClearPanel2 clear) {
-  MainWindow& f = app.Form1();
+  IMainView& f = app.Form1();
   if (clear == ClearPanel2::First) f.SetPanel(2, "");
   const std::string folder = EnterBackupFolder(app);
   if (folder.empty()) return false;

@@ -1,13 +1,13 @@
 // The folder chooser: its load, the chained drive, folder and file lists, and its buttons.
 #include "ui/chooser.h"
 
-#include "core/app.h"
 #include "core/registry_access.h"
 #include "core/settings.h"
 #include "core/texts.h"
 #include "fs/folders.h"
 #include "ui/handlers.h"
 #include "ui/ids.h"
+#include "ui/windowed_app.h"
 
 namespace lark {
 
@@ -21,7 +21,7 @@ bool IsBlank(const std::string& s) { return s.find_first_not_of(" \t") == std::s
 
 }  // namespace
 
-std::string DriveType(App& app, std::string& Drive) {
+std::string DriveType(WindowedApp& app, std::string& Drive) {
   if (Drive.size() == 1)
     Drive += ":\\";
   else if (Drive.size() == 2 && Drive[1] == ':')
@@ -36,7 +36,7 @@ std::string DriveType(App& app, std::string& Drive) {
   }
 }
 
-void Form3_Load(App& app) {
+void Form3_Load(WindowedApp& app) {
   ChooserWindow& f = app.Form3();
   std::string& root = app.state.fixedDriveRoot;
   for (char letter = 'B'; letter <= 'Z'; ++letter) {
@@ -64,14 +64,14 @@ void Form3_Load(App& app) {
   }
 
   if (f.txtbkPth() != texts::kNoneSelected) {
-    if (DirExists2(app, f.txtbkPth()))
+    if (DirExists2(app.p, f.txtbkPth()))
       f.SetDir1Path(f.txtbkPth());
     else
       SetKeyValue(app.p, kSettingsKey, kFolderValue, texts::kNoneSelected, kRegSz);
   }
 }
 
-void Drive1_Change(App& app) {
+void Drive1_Change(WindowedApp& app) {
   ChooserWindow& f = app.Form3();
   if (!f.SetDir1Path(f.Drive1())) {
     // No medium or no access: say so and go back to the drive the folder list still shows.
@@ -82,14 +82,14 @@ void Drive1_Change(App& app) {
   f.RefreshDir1();
 }
 
-void Dir1_Change(App& app) {
+void Dir1_Change(WindowedApp& app) {
   ChooserWindow& f = app.Form3();
   f.SetFile1Path(f.Dir1Path());
   f.SetTxtbkPth(f.File1Path());
   f.RefreshFile1();
 }
 
-void ChooseDrive(App& app, const std::string& drive) {
+void ChooseDrive(WindowedApp& app, const std::string& drive) {
   ChooserWindow& f = app.Form3();
   if (f.SetDrive1(drive)) return;
   // The drive went away since the list was filled.
@@ -98,7 +98,7 @@ void ChooseDrive(App& app, const std::string& drive) {
   f.ShowDrive1(DriveOf(f.Dir1Path()));
 }
 
-void OpenFolderListItem(App& app, std::size_t index) {
+void OpenFolderListItem(WindowedApp& app, std::size_t index) {
   ChooserWindow& f = app.Form3();
   if (index >= f.Dir1Items().size()) return;
   std::string path = f.Dir1Items()[index].path;
@@ -107,7 +107,7 @@ void OpenFolderListItem(App& app, std::size_t index) {
   f.RefreshDir1();
 }
 
-void cmdMkFolder_Click(App& app) {
+void cmdMkFolder_Click(WindowedApp& app) {
   std::optional<std::string> name = app.p.user.InputBox(texts::kEnterFolderName, "");
   if (!name || name->empty()) return;
   ChooserWindow& f = app.Form3();
@@ -119,7 +119,7 @@ void cmdMkFolder_Click(App& app) {
   f.RefreshDir1();
 }
 
-void cmdSetPath_Click(App& app) {
+void cmdSetPath_Click(WindowedApp& app) {
   ChooserWindow& f = app.Form3();
   std::string text = f.txtbkPth();
   if (StoredBackupFolder(app) == text) return;
@@ -132,19 +132,19 @@ void cmdSetPath_Click(App& app) {
   main.SetLblbkuppthTooltip(StoredBackupFolder(app));
 }
 
-void cmdClse_Click(App& app) {
+void cmdClse_Click(WindowedApp& app) {
   app.Form1().SetVisible(true);
   app.Form3().SetVisible(false);
 }
 
-void Form3_QueryUnload(App& app, short& cancel, short /*unloadMode*/) {
+void Form3_QueryUnload(WindowedApp& app, short& cancel, short /*unloadMode*/) {
   // However the chooser is asked to close, it closes as its Close button does: it stays
   // loaded, and the main window comes back.
   cancel = -1;
   cmdClse_Click(app);
 }
 
-bool DispatchChooserCommand(App& app, int id) {
+bool DispatchChooserCommand(WindowedApp& app, int id) {
   switch (id) {
     case ids::kCmdMkFolder: cmdMkFolder_Click(app); return true;
     case ids::kCmdSetPath: cmdSetPath_Click(app); return true;

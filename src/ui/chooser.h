@@ -6,15 +6,15 @@
 
 namespace lark {
 
-class App;
+class WindowedApp;
 
 // The kind of drive `Drive` is, as a text. A bare letter ("C") or a letter with a colon
 // ("C:") is first completed to the drive's root, in the caller's text too.
-std::string DriveType(App& app, std::string& Drive);
+std::string DriveType(WindowedApp& app, std::string& Drive);
 
 // The user picked a drive in the drive list.
-void ChooseDrive(App& app, const std::string& drive);
+void ChooseDrive(WindowedApp& app, const std::string& drive);
 // The user double-clicked a line of the folder list (or pressed Enter on it).
-void OpenFolderListItem(App& app, std::size_t index);
+void OpenFolderListItem(WindowedApp& app, std::size_t index);
 
 }  // namespace lark

@@ -1,6 +1,6 @@
 // The folder chooser as the procedures see it: the path box, the drive list, the folder
 // list and the file list, chained together, and whether the window is shown. Created the
-// first time anything refers to it (App::Form3), then kept, mostly hidden, until the
+// first time anything refers to it (WindowedApp::Form3), then kept, mostly hidden, until the
 // program ends. It works without any window, so the native tests drive it directly.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/main_view.h"
 #include "platform/platform.h"
 
 namespace lark {
@@ -32,7 +33,7 @@ struct FolderItem {
   bool open = false;
 };
 
-class ChooserWindow {
+class ChooserWindow : public IChooserPath {
  public:
   explicit ChooserWindow(IFileSystem& files);
 
@@ -48,8 +49,8 @@ class ChooserWindow {
   }
 
   // The path box, shared state between the chooser and the main window's commands.
-  const std::string& txtbkPth() const { return txtbkPth_; }
-  void SetTxtbkPth(const std::string& text) {
+  const std::string& txtbkPth() const override { return txtbkPth_; }
+  void SetTxtbkPth(const std::string& text) override {
     txtbkPth_ = text;
     Changed(ChooserPart::TxtbkPth);
   }

@@ -2,27 +2,27 @@
 // existing one (through the shell's folder browser), and open the folder in the explorer.
 #include "ui/folder_commands.h"
 
-#include "core/app.h"
 #include "core/registry_access.h"
 #include "core/settings.h"
 #include "core/texts.h"
 #include "platform/reg_key.h"
 #include "ui/handlers.h"
+#include "ui/windowed_app.h"
 
 namespace lark {
 
-std::string BrowseForFolder(App& app, std::uintptr_t hwnd) {
+std::string BrowseForFolder(WindowedApp& app, std::uintptr_t hwnd) {
   return app.p.shell.BrowseForFolder(hwnd, texts::kBrowseTitle, kBifReturnOnlyFsDirs)
       .value_or(std::string());
 }
 
-void crtbkfldr2_Click(App& app) {
+void crtbkfldr2_Click(WindowedApp& app) {
   app.Form1().SetPanel(2, "");
   app.Form1().SetVisible(false);
   app.Form3().SetVisible(true);
 }
 
-void brbkfldr_Click(App& app) {
+void brbkfldr_Click(WindowedApp& app) {
   MainWindow& main = app.Form1();
   main.SetPanel(2, "");
   app.state.browseResult = BrowseForFolder(app, main.Handle());
@@ -35,7 +35,7 @@ void brbkfldr_Click(App& app) {
   chooser.SetTxtbkPth(StoredBackupFolder(app));
 }
 
-void opnbkfldr_Click(App& app) {
+void opnbkfldr_Click(WindowedApp& app) {
   app.Form1().SetPanel(2, "");
   std::string path;
   {

@@ -6,10 +6,10 @@
 
 namespace lark {
 
-class App;
+class WindowedApp;
 
 // The shell's folder browser, owned by hwnd: the chosen folder's path, or "" when the user
 // cancels or picks an item that is no file-system folder.
-std::string BrowseForFolder(App& app, std::uintptr_t hwnd);
+std::string BrowseForFolder(WindowedApp& app, std::uintptr_t hwnd);
 
 }  // namespace lark

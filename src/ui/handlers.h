@@ -1,41 +1,40 @@
 // The event handlers of the two windows, by the names of their controls and events.
-// The Win32 views call them; so do the native tests.
+// The Win32 views call them; so do the native tests. The commands that run the engine are
+// declared with it and bound here too.
 #pragma once
+
+#include "backup/complete_backup.h"
+#include "core/settings.h"
+#include "restore/complete_restore.h"
 
 namespace lark {
 
-class App;
+class WindowedApp;
 
 // Main window.
-void Form_Load(App& app);
-void Form_QueryUnload(App& app, short& cancel, short unloadMode);
-void cmdComplete_Click(App& app);
-void cmdRestore_Click(App& app);
-void chkOverwrite_Click(App& app);
-void cmdExit_Click(App& app);
-void addBookFile_Click(App& app);
-void crtbkfldr2_Click(App& app);
-void opnbkfldr_Click(App& app);
-void brbkfldr_Click(App& app);
-void resWAB_Click(App& app);
-void Exit_Click(App& app);
-void Notyet_Click(App& app);
-void mnuURL_Click(App& app);
+void Form_QueryUnload(WindowedApp& app, short& cancel, short unloadMode);
+void cmdExit_Click(WindowedApp& app);
+void crtbkfldr2_Click(WindowedApp& app);
+void opnbkfldr_Click(WindowedApp& app);
+void brbkfldr_Click(WindowedApp& app);
+void Exit_Click(WindowedApp& app);
+void Notyet_Click(WindowedApp& app);
+void mnuURL_Click(WindowedApp& app);
 
 // Folder chooser.
-void Form3_Load(App& app);
-void Form3_QueryUnload(App& app, short& cancel, short unloadMode);
-void Drive1_Change(App& app);
-void Dir1_Change(App& app);
-void cmdMkFolder_Click(App& app);
-void cmdSetPath_Click(App& app);
-void cmdClse_Click(App& app);
+void Form3_Load(WindowedApp& app);
+void Form3_QueryUnload(WindowedApp& app, short& cancel, short unloadMode);
+void Drive1_Change(WindowedApp& app);
+void Dir1_Change(WindowedApp& app);
+void cmdMkFolder_Click(WindowedApp& app);
+void cmdSetPath_Click(WindowedApp& app);
+void cmdClse_Click(WindowedApp& app);
 
 // Runs the handler bound to a chooser button id; false if none is.
-bool DispatchChooserCommand(App& app, int id);
+bool DispatchChooserCommand(WindowedApp& app, int id);
 
 // Runs the handler bound to a main-window control or menu command id; false if none is.
-bool DispatchMainCommand(App& app, int id);
+bool DispatchMainCommand(WindowedApp& app, int id);
 
 // Unload modes of Form_QueryUnload.
 constexpr short kUnloadFormControlMenu = 0;  // the window's own close control or window menu

@@ -19,42 +19,33 @@ class IMainWindowView {
   virtual std::uintptr_t Handle() const = 0;
 };
 
-struct LabelState {
-  std::string text;
-  std::string tooltip;
-  Rgb colour;
-};
-
-class MainWindow {
+class MainWindow : public IMainView {
  public:
   MainWindow();
 
   void SetView(IMainWindowView* view) { view_ = view; }
-  std::uintptr_t Handle() const { return view_ ? view_->Handle() : 0; }
+  std::uintptr_t Handle() const override { return view_ ? view_->Handle() : 0; }
 
   const LabelState& Label2() const { return label2_; }
-  void SetLabel2(const std::string& text);
+  void SetLabel2(const std::string& text) override;
 
-  const LabelState& lblbkuppth() const { return lblbkuppth_; }
-  void SetLblbkuppthText(const std::string& text);
-  void SetLblbkuppthTooltip(const std::string& tooltip);
-  void SetLblbkuppthColour(Rgb colour);
+  const LabelState& lblbkuppth() const override { return lblbkuppth_; }
+  void SetLblbkuppthText(const std::string& text) override;
+  void SetLblbkuppthTooltip(const std::string& tooltip) override;
+  void SetLblbkuppthColour(Rgb colour) override;
 
-  // 0 unchecked, 1 checked, 2 greyed. A change of value runs the click handler, as a
-  // click by the user does.
-  int chkOverwrite() const { return chkOverwrite_; }
-  void SetChkOverwrite(int value);
+  int chkOverwrite() const override { return chkOverwrite_; }
+  void SetChkOverwrite(int value) override;
   void SetChkOverwriteHandler(void (*onClick)(void*), void* context) {
     onClick_ = onClick;
     onClickContext_ = context;
   }
 
-  // Status-bar panels, numbered from 1.
-  const std::string& Panel(int number) const { return panels_[number == 2 ? 1 : 0]; }
-  void SetPanel(int number, const std::string& text);
+  const std::string& Panel(int number) const override { return panels_[number == 2 ? 1 : 0]; }
+  void SetPanel(int number, const std::string& text) override;
 
-  bool Visible() const { return visible_; }
-  void SetVisible(bool visible);
+  bool Visible() const override { return visible_; }
+  void SetVisible(bool visible) override;
 
   bool Loaded() const { return loaded_; }
   void Unload();

@@ -1,36 +1,36 @@
 // The main window's own commands: leaving the program, the Help menu, and the table
 // that binds each control and menu item to its handler.
-#include "core/app.h"
 #include "core/texts.h"
 #include "ui/handlers.h"
 #include "ui/ids.h"
+#include "ui/windowed_app.h"
 
 namespace lark {
 
-void Exit_Click(App& app) {
+void Exit_Click(WindowedApp& app) {
   app.UnloadForm3();
   // The program itself closes the main window, so Form_QueryUnload has nothing to do.
   app.Form1().Unload();
   app.p.user.EndProcess(app.state.exitCode);
 }
 
-void cmdExit_Click(App& app) { Exit_Click(app); }
+void cmdExit_Click(WindowedApp& app) { Exit_Click(app); }
 
-void Form_QueryUnload(App& app, short& /*cancel*/, short unloadMode) {
+void Form_QueryUnload(WindowedApp& app, short& /*cancel*/, short unloadMode) {
   if (unloadMode != kUnloadFormControlMenu) return;
   app.Form1().Unload();
   app.p.user.EndProcess(app.state.exitCode);
 }
 
-void Notyet_Click(App&) {}
+void Notyet_Click(WindowedApp&) {}
 
-void mnuURL_Click(App& app) {
+void mnuURL_Click(WindowedApp& app) {
   app.Form1().SetPanel(2, "");
   app.p.shell.ShellExecuteA(app.Form1().Handle(), texts::kOpenVerb, texts::kHomePage, "", "",
                             kSwShowNormal);
 }
 
-bool DispatchMainCommand(App& app, int id) {
+bool DispatchMainCommand(WindowedApp& app, int id) {
   switch (id) {
     case ids::kCmdComplete: cmdComplete_Click(app); return true;
     case ids::kCmdRestore: cmdRestore_Click(app); return true;

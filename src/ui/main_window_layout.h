@@ -3,18 +3,11 @@
 
 #include <cstdint>
 
+#include "core/main_view.h"
 #include "core/texts.h"
 #include "ui/ids.h"
 
 namespace lark {
-
-struct Rgb {
-  std::uint8_t r, g, b;
-  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-constexpr Rgb kRed{255, 0, 0};
-constexpr Rgb kDarkBlue{0, 0, 192};
-constexpr Rgb kBlack{0, 0, 0};
 
 enum class ControlKind { Label, Button, CheckBox };
 

@@ -34,7 +34,7 @@ class Engine : public WinTest {
 };
 
 TEST_F(Engine, BackupFolderLayoutAndTheRegistryRoundTrip) {
-  App app(p);
+  WindowedApp app(p);
   ASSERT_EQ(Backup(app), 0) << Messages();
   EXPECT_EQ(Entries(backup), (std::set<std::string>{"AllIdentities.reg", "IAM.reg",
                                                     "AddressBook.reg", "me.wab", "Main Identity",
@@ -66,7 +66,7 @@ TEST_F(Engine, SignaturesAreExportedUnderTheNameOfTheEdition) {
     SetProduct(product);
     RemoveTree(backup);
     ::CreateDirectoryA(backup.c_str(), nullptr);
-    App app(p);
+    WindowedApp app(p);
     EXPECT_EQ(Backup(app), 0) << Messages();
     // Without a rewrite to wait for, the export may still be under way.
     const std::string path = backup + "\\Main Identity\\" + file;
@@ -76,7 +76,7 @@ TEST_F(Engine, SignaturesAreExportedUnderTheNameOfTheEdition) {
 }
 
 TEST_F(Engine, BackupThenDamageThenRestoreBringsTheStoresAndRegistryBack) {
-  App app(p);
+  WindowedApp app(p);
   ASSERT_EQ(Backup(app), 0) << Messages();
   const auto registry = UserRegistry();
   const auto storeFiles = Files(stores);
@@ -120,11 +120,11 @@ TEST_F(Engine, ExportRewriteHalvesSeparatorsInKeyLinesOnly) {
       {"", FixResult::Missing, "<missing>"},
   };
   ::SetCurrentDirectoryA(backup.c_str());
-  App app(p);
+  WindowedApp app(p);
   for (const Case& c : cases) {
     ::DeleteFileA((backup + "\\x.reg").c_str());
     if (!c.before.empty()) WriteAll(backup + "\\x.reg", c.before);
-    EXPECT_EQ(fixfile(app, "x.reg"), c.result) << c.before.substr(0, 40);
+    EXPECT_EQ(fixfile(app.p, "x.reg"), c.result) << c.before.substr(0, 40);
     EXPECT_TRUE(ReadAll(backup + "\\x.reg") == c.after) << c.before.substr(0, 40);
     EXPECT_EQ(Entries(backup).count("x.re~"), 0u) << "a scratch file was left";
   }

@@ -53,7 +53,7 @@ TEST_F(BackupRobustness, HostileDisplayNamesEachGetTheirOwnFolderAndComeBack) {
   Settings();
   const auto storesBefore = Files(stores);
 
-  App app(p);
+  WindowedApp app(p);
   // The longest name's folder reaches past what a Windows path may hold: Windows refuses
   // to make it, Wine makes it but cannot give its path back. Either way it is named in the
   // report, nothing of it lands anywhere else, and it is the only thing named.
@@ -133,7 +133,7 @@ TEST_F(BackupRobustness, StoreRootValuesAreBackedUpOrNamedInTheReport) {
   Settings();
   const auto storesBefore = Files(stores);
 
-  App app(p);
+  WindowedApp app(p);
   EXPECT_EQ(Backup(app), 4);
   const std::string report = Report();
   int backedUp = 0;
@@ -185,7 +185,7 @@ TEST_F(BackupRobustness, StoreFilesThatAreHeldEmptyReadOnlyOrOddlyNamed) {
   {
     HeldByAnotherProcess holder(Store("{A}") + "\\Locked.dbx");
     ASSERT_TRUE(holder.held());
-    App app(p);
+    WindowedApp app(p);
     EXPECT_EQ(Backup(app), 4);
     EXPECT_EQ(Report(), std::string(texts::kBackupProblemsIntro) + "\r\n" +
                             texts::FileNotCopied(Store("{A}") + "\\Locked.dbx"));
@@ -200,7 +200,7 @@ TEST_F(BackupRobustness, StoreFilesThatAreHeldEmptyReadOnlyOrOddlyNamed) {
   // The second run replaces the read-only copy without a question and saves the freed file.
   user.messages.clear();
   const int answered = shellDialogs->answered();
-  App app(p);
+  WindowedApp app(p);
   EXPECT_EQ(Backup(app), 0) << Messages();
   EXPECT_EQ(shellDialogs->answered(), answered);
   EXPECT_EQ(ReadAll(backup + "\\Main\\Locked.dbx"), "locked");
@@ -277,7 +277,7 @@ TEST_F(BackupRobustness, BackupFoldersThatCannotBeReachedOrAreAwkward) {
     }
     Settings(c.folder);
     user.messages.clear();
-    App app(p);
+    WindowedApp app(p);
     int code = Backup(app);
     EXPECT_EQ(code, c.exitCode) << Messages();
     if (c.exitCode == 2) {
@@ -285,7 +285,7 @@ TEST_F(BackupRobustness, BackupFoldersThatCannotBeReachedOrAreAwkward) {
       EXPECT_FALSE(Exists(c.folder));
       EXPECT_TRUE(user.messages.empty()) << Messages();
       // A user who starts the backup from the window is told.
-      App window(p);
+      WindowedApp window(p);
       GetInputPaths(window);
       cmdComplete_Click(window);
       EXPECT_EQ(Messages(), "[" + texts::BackupFolderNotOpened(c.folder) + "]\n");
@@ -332,7 +332,7 @@ TEST_F(BackupRobustness, IdentityKeyThatCannotBeOpenedStopsDiscoveryButMergesNot
   ASSERT_EQ(permit("D:(A;;KRWDSD;;;WD)"), 0);  // everyone may read it; nothing else
   Settings();
 
-  App app(p);
+  WindowedApp app(p);
   int code = Backup(app);
   ASSERT_GE(user.messages.size(), 1u);
   EXPECT_EQ(user.messages[0], "Registry read error 5 Identities\\Username");
@@ -352,7 +352,7 @@ TEST_F(BackupRobustness, FiveHundredIdentities) {
     else Identity(id, "User " + std::to_string(i));
   }
   Settings();
-  App app(p);
+  WindowedApp app(p);
   EXPECT_EQ(Backup(app), 0) << Messages();
   EXPECT_EQ(app.Form1().Label2().text, "500");
   EXPECT_EQ(app.Form1().Panel(2), "3 Identities Backed Up");
@@ -386,7 +386,7 @@ TEST_F(BackupRobustness, SettingsOfTheWrongType) {
     SetValue(HKEY_CURRENT_USER, "Software\\TarnKeep", "TarnKeep", c.type, c.data);
     SetDword("Software\\TarnKeep", "BackupOverWrite", 1);
     user.messages.clear();
-    App app(p);
+    WindowedApp app(p);
     FirstRun(app);
     oeb(app);
     GetInputPaths(app);
@@ -405,7 +405,7 @@ TEST_F(BackupRobustness, SettingsOfTheWrongType) {
     int checked;
   } options[] = {{"1", 1}, {"0", 0}, {"yes", 0}};
   for (const Option& o : options) {
-    App app(p);
+    WindowedApp app(p);
     app.Form1().SetChkOverwrite(1 - o.checked);  // stores the option as a number
     SetText("Software\\TarnKeep", "BackupOverWrite", o.text);
     chkbox(app);
@@ -453,7 +453,7 @@ TEST_F(BackupRobustness, ExportHeldOpenWhenTheRewriteStarts) {
         holder =
             ::CreateFileA(file.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
     };
-    App app(held);
+    WindowedApp app(held);
     int code = Backup(app);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     ::CloseHandle(holder);

@@ -27,7 +27,7 @@ class RestoreRobustness : public WinTest {
     WriteAll(storeB + "\\Inbox.dbx", "work inbox");
     SetText(kAccount, "Account Name", "mail");
     Settings();
-    App app(p);
+    WindowedApp app(p);
     ASSERT_EQ(Backup(app), 0) << Messages();
     user.messages.clear();
   }

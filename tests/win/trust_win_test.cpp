@@ -9,8 +9,6 @@
 #include <fstream>
 
 #include "backup/complete_backup.h"
-#include "core/app.h"
-#include "core/startup.h"
 #include "discovery/identities.h"
 #include "fs/manifest.h"
 #include "fs/sha256.h"
@@ -67,7 +65,7 @@ class Trust : public WinTest {
   }
   // An unattended complete backup, as "/a" runs it; its exit code.
   int Backup(bool unattended = true) {
-    App app(p);
+    WindowedApp app(p);
     GetInputPaths(app);
     app.Form1().SetChkOverwrite(1);
     app.Form1().SetVisible(!unattended);
@@ -76,7 +74,7 @@ class Trust : public WinTest {
     return app.state.exitCode;
   }
   void Restore() {
-    App app(p);
+    WindowedApp app(p);
     GetInputPaths(app);
     app.Form1().SetChkOverwrite(1);
     app.Form1().SetVisible(true);
@@ -160,7 +158,7 @@ TEST_F(Trust, AStoreWrittenToWhileCopiedIsReportedAndTheEarlierCopyKept) {
 }
 
 TEST_F(Trust, AHiddenRunCopiesWithoutAnyDialogOfTheShell) {
-  App app(p);
+  WindowedApp app(p);
   GetInputPaths(app);
   app.state.unattended = app.state.hiddenRun = true;
   cmdComplete_Click(app);
@@ -184,7 +182,7 @@ TEST_F(Trust, CommandLineMakesMissingParentsButNeverAVanishedFolder) {
                {"/a /w", 2, "", kTop + "\\gone"}};
   for (const Case& c : cases) {
     SetText("Software\\TarnKeep", "TarnKeep", kTop + "\\gone");
-    App app(p);
+    WindowedApp app(p);
     GetInputPaths(app);
     app.state.commandLine = c.line;
     int code = -1;

@@ -16,12 +16,13 @@
 #include <set>
 #include <string>
 
-#include "core/app.h"
-#include "core/startup.h"
 #include "core/texts.h"
+#include "discovery/edition.h"
 #include "discovery/identities.h"
 #include "platform/win32/win32_platform.h"
+#include "program/startup.h"
 #include "ui/handlers.h"
+#include "ui/windowed_app.h"
 
 namespace lark::test {
 
@@ -365,7 +366,7 @@ class WinTest : public ::testing::Test {
   }
   // A complete restore from the window, the address-book dialog cancelled; panel 1 after it.
   std::string Restore() {
-    App app(p);
+    WindowedApp app(p);
     GetInputPaths(app);
     chkbox(app);
     cmdRestore_Click(app);

@@ -45,7 +45,7 @@ LPARAM FolderItemData(const FolderItem& item) {
 }
 }  // namespace
 
-ChooserView::ChooserView(App& app, ChooserWindow& model,
+ChooserView::ChooserView(WindowedApp& app, ChooserWindow& model,
                          std::function<void(std::uintptr_t)> setDialogOwner)
     : app_(app), model_(model), setDialogOwner_(std::move(setDialogOwner)) {}
 

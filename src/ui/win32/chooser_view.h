@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "core/app.h"
 #include "ui/win32/window_support.h"
+#include "ui/windowed_app.h"
 
 namespace lark {
 
@@ -17,7 +17,7 @@ class ChooserView : public IChooserView {
  public:
   // setDialogOwner is told which window should own the message boxes and the input box:
   // the chooser while it is shown, the main window otherwise.
-  ChooserView(App& app, ChooserWindow& model, std::function<void(std::uintptr_t)> setDialogOwner);
+  ChooserView(WindowedApp& app, ChooserWindow& model, std::function<void(std::uintptr_t)> setDialogOwner);
   ~ChooserView() override;
   ChooserView(const ChooserView&) = delete;
   ChooserView& operator=(const ChooserView&) = delete;
@@ -41,7 +41,7 @@ class ChooserView : public IChooserView {
   void DriveChosen();
   void RequestClose();
 
-  App& app_;
+  WindowedApp& app_;
   ChooserWindow& model_;
   std::function<void(std::uintptr_t)> setDialogOwner_;
   HWND hwnd_ = nullptr;

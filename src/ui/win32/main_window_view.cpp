@@ -17,7 +17,7 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 COLORREF ToColorref(Rgb c) { return RGB(c.r, c.g, c.b); }
 }  // namespace
 
-MainWindowView::MainWindowView(App& app) : app_(app) {}
+MainWindowView::MainWindowView(WindowedApp& app) : app_(app) {}
 
 MainWindowView::~MainWindowView() {
   // The window goes before the fonts its controls still use.

@@ -7,14 +7,14 @@
 #include <functional>
 #include <memory>
 
-#include "core/app.h"
 #include "ui/win32/window_support.h"
+#include "ui/windowed_app.h"
 
 namespace lark {
 
 class MainWindowView : public IMainWindowView {
  public:
-  explicit MainWindowView(App& app);
+  explicit MainWindowView(WindowedApp& app);
   ~MainWindowView() override;
   MainWindowView(const MainWindowView&) = delete;
   MainWindowView& operator=(const MainWindowView&) = delete;
@@ -41,7 +41,7 @@ class MainWindowView : public IMainWindowView {
   void UpdateTool(HWND control, const std::string& text);
   HMENU BuildMenu();
 
-  App& app_;
+  WindowedApp& app_;
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
   HWND statusBar_ = nullptr;

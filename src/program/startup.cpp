@@ -1,11 +1,14 @@
 // Start-up: the main window's load procedure, run once before any command can be chosen.
-#include "core/app.h"
-#include "core/startup.h"
-#include "ui/handlers.h"
+#include "program/startup.h"
+
+#include "core/settings.h"
+#include "discovery/edition.h"
+#include "discovery/identities.h"
+#include "ui/windowed_app.h"
 
 namespace lark {
 
-void Form_Load(App& app) {
+void Form_Load(WindowedApp& app) {
   FirstRun(app);
   oeb(app);
   app.Form1().SetPanel(2, "");

@@ -3,14 +3,13 @@
 #include <cctype>
 
 #include "backup/complete_backup.h"
-#include "backup/export_units.h"
-#include "core/app.h"
 #include "core/registry_access.h"
 #include "core/settings.h"
-#include "core/startup.h"
 #include "core/texts.h"
 #include "fs/folders.h"
+#include "program/startup.h"
 #include "ui/handlers.h"
+#include "ui/windowed_app.h"
 
 namespace lark {
 
@@ -47,12 +46,12 @@ bool ApplyFolderSwitch(App& app, const std::string& folder) {
     SetKeyValue(app.p, kSettingsKey, kFolderValue, folder, kRegSz);
     bool exists = false;
     try {
-      exists = PathExists(app, folder, true);
+      exists = PathExists(app.p, folder, true);
     } catch (const std::exception&) {
       exists = false;
     }
     // A new disk has none of the folders yet: every missing one is made.
-    if (!exists) MakeFolder(app, folder);
+    if (!exists) MakeFolder(app.p, folder);
     ok = fs.SetCurrentDirectoryA(folder);
     // A relative folder is kept as the full path it named now; later runs start elsewhere.
     if (ok && !IsFullPath(folder))
@@ -64,7 +63,7 @@ bool ApplyFolderSwitch(App& app, const std::string& folder) {
 
 }  // namespace
 
-void HandleCommandLine(App& app) {
+void HandleCommandLine(WindowedApp& app) {
   const std::string c = app.state.commandLine;
   const std::string lower = Lower(c);
   app.state.unattended = false;

@@ -1,0 +1,34 @@
+// The App with its two windows: the main window, and the folder chooser, loaded the first
+// time anything refers to it. The window handlers take this; the procedures below them see
+// the windows only through the App's interfaces.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "core/app.h"
+#include "ui/chooser_window.h"
+#include "ui/main_window.h"
+
+namespace lark {
+
+class WindowedApp : public App {
+ public:
+  explicit WindowedApp(const Platform& platform);
+  ~WindowedApp() override;
+
+  MainWindow& Form1() { return form1_; }
+  ChooserWindow& Form3() override;
+  bool Form3Loaded() const { return form3_ != nullptr; }
+  void UnloadForm3();
+
+  // Set by the Win32 front so that a loaded chooser gets a real window.
+  std::function<std::unique_ptr<IChooserView>(WindowedApp&, ChooserWindow&)> makeChooserView;
+
+ private:
+  MainWindow form1_;
+  std::unique_ptr<ChooserWindow> form3_;
+  std::unique_ptr<IChooserView> form3View_;
+};
+
+}  // namespace lark
