@@ -93,7 +93,7 @@ bool IdentitiesReadable(App& app) {
   long rc = app.p.registry.RegOpenKeyExA(kHkeyCurrentUser, "Identities", kKeyAllAccess,
                                          identities.Receive());
   if (rc == kErrorSuccess) return true;
-  app.p.user.MessageBoxA("Registry read error " + std::to_string(rc) + "Identities",
+  app.p.user.MessageBoxA(texts::RegistryReadError(rc, "Identities"),
                          texts::kAppTitle);
   app.p.user.MessageBoxA(texts::kRunOutlookExpressOnce, texts::kAppTitle);
   return false;
@@ -219,7 +219,7 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
       (!run.problems.empty() || CountsAsProblems(app.state.unseenMessages)))
     outcome = BackupOutcome::CompleteWithProblems;
   for (const std::string& p : run.problems) app.state.report.problems.push_back(p);
-  CloseRun(app, texts::kBackupProblemsIntro, "complete backup", kBackupReportFile,
+  CloseRun(app, texts::kBackupProblemsIntro, texts::kReportOfBackup, kBackupReportFile,
            folderThere ? folder : std::string(), app.state.unattended ? static_cast<int>(outcome) : -1);
   return outcome;
 }

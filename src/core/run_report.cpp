@@ -36,12 +36,11 @@ void CloseRun(App& app, const char* intro, const char* title, const char* report
     app.p.user.MessageBoxA(text, texts::kAppTitle);
   }
   if (IsFullPath(folder)) {
-    std::string text = std::string(texts::kAppTitle) + " " + texts::kVersion + " - " + title +
-                       ", " + Now() + "\r\nBackup folder: " + folder + "\r\n\r\n";
+    std::string text = texts::ReportHeading(title, Now(), folder);
     for (const std::string& d : r.done) text += d + "\r\n";
-    text += r.problems.empty() ? "\r\nNothing went wrong.\r\n" : std::string("\r\n") + intro + "\r\n";
+    text += std::string("\r\n") + (r.problems.empty() ? texts::kReportAllWell : intro) + "\r\n";
     for (const std::string& p : r.problems) text += p + "\r\n";
-    if (exitCode >= 0) text += "\r\nExit code: " + std::to_string(exitCode) + "\r\n";
+    if (exitCode >= 0) text += "\r\n" + texts::ReportExitCode(exitCode) + "\r\n";
     ReplaceTextFile(app.p.files, folder + "\\" + reportFile, text);
   }
   r = RunReport();

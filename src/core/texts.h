@@ -69,6 +69,9 @@ inline constexpr const char* kIdentitiesBackedUp = " Identities Backed Up";
 inline constexpr const char* kAddressBookCopyComplete = " Address Book Copy Complete";
 inline constexpr const char* kRunOutlookExpressOnce =
     "You will need to run Outlook Express at least one time.";
+inline std::string RegistryReadError(long code, const std::string& what) {
+  return "Registry read error " + std::to_string(code) + what;
+}
 inline constexpr const char* kBackupProblemsIntro =
     "The backup finished, but some of it could not be written:";
 inline std::string FileNotCopied(const std::string& path) {
@@ -139,6 +142,18 @@ inline std::string BadFolderArgument(const std::string& folder) {
   return "The backup folder \"" + folder + "\" given on the command line could not be created "
          "or opened. Nothing was backed up.";
 }
+
+// ---- the run reports in the backup folder ----
+inline constexpr const char* kReportOfBackup = "complete backup";
+inline constexpr const char* kReportOfRestore = "complete restore";
+inline constexpr const char* kReportOfAddressBookRestore = "address book restore";
+inline std::string ReportHeading(const std::string& what, const std::string& when,
+                                 const std::string& folder) {
+  return std::string(kAppTitle) + " " + kVersion + " - " + what + ", " + when +
+         "\r\nBackup folder: " + folder + "\r\n\r\n";
+}
+inline constexpr const char* kReportAllWell = "Nothing went wrong.";
+inline std::string ReportExitCode(int code) { return "Exit code: " + std::to_string(code); }
 
 // ---- Outlook Express running ----
 inline constexpr const char* kMailClientWindowClass = "Outlook Express Browser Class";

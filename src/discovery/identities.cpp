@@ -49,7 +49,7 @@ std::string ReadText(IRegistry& reg, RegKey key, const char* name) {
 }
 
 void ReadError(App& app, long code, const char* suffix) {
-  app.p.user.MessageBoxA("Registry read error " + std::to_string(code) + suffix, texts::kAppTitle);
+  app.p.user.MessageBoxA(texts::RegistryReadError(code, suffix), texts::kAppTitle);
 }
 
 void Discover(App& app) {

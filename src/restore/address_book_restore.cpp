@@ -77,7 +77,7 @@ void resWAB_Click(App& app) {
   f.SetPanel(1, texts::kAddressBookCopyComplete);
   // On its own, the command reports at once; within a complete restore, at its end.
   if (!app.state.restoreUnderWay)
-    CloseRun(app, texts::kRestoreProblemsIntro, "address book restore", kRestoreReportFile,
+    CloseRun(app, texts::kRestoreProblemsIntro, texts::kReportOfAddressBookRestore, kRestoreReportFile,
              std::string(), -1);
 }
 

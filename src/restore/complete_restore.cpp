@@ -163,7 +163,7 @@ void cmdRestore_Click(App& app) {
   resComplete(app);
   app.state.restoreUnderWay = false;
   const std::string folder = StoredBackupFolder(app);
-  CloseRun(app, texts::kRestoreProblemsIntro, "complete restore", kRestoreReportFile,
+  CloseRun(app, texts::kRestoreProblemsIntro, texts::kReportOfRestore, kRestoreReportFile,
            IsFullPath(folder) && DirExists(app.p, folder) ? folder : std::string(), -1);
 }
 
