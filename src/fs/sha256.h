@@ -1,0 +1,42 @@
+// SHA-256 of byte streams and of whole files, with the processor's SHA instructions
+// where it has them, so that a backup's manifest costs little next to its copies.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace lark {
+
+class IFileStreams;  // from platform/platform.h
+
+using Sha256Digest = std::array<std::uint8_t, 32>;
+
+class Sha256 {
+ public:
+  Sha256();
+  void Update(const void* data, std::size_t size);
+  Sha256Digest Final();  // the object may not be updated afterwards
+
+ private:
+  std::uint32_t state_[8];
+  std::uint8_t block_[64];
+  std::size_t used_ = 0;      // bytes waiting in block_
+  std::uint64_t length_ = 0;  // bytes hashed so far
+};
+
+std::string Sha256Hex(const Sha256Digest& digest);  // 64 lower-case hex digits
+
+// Hashes a whole file through the streaming reader (flat memory, blocks of 1 MiB);
+// false when it cannot be opened or read.
+bool Sha256File(IFileStreams& streams, const std::string& path, std::string* hexDigest);
+
+// True when the processor has the SHA extensions (checked once at run time with cpuid)
+// and they are being used.
+bool Sha256UsesCpuExtensions();
+
+// For tests and the bench: force the portable code even on a processor with the extensions.
+void Sha256ForcePortable(bool force);
+
+}  // namespace lark
