@@ -7,6 +7,7 @@
 //                                                spent flushing the new file to disk, and the
 //                                                MiB the process's peak working set grew by
 #include <windows.h>
+// after windows.h, which it needs
 #include <psapi.h>
 
 #include <chrono>

@@ -61,7 +61,8 @@ double MegabytesPerSecond(const std::vector<unsigned char>& data) {
 
 int Speed(int mib) {
   std::vector<unsigned char> data(static_cast<std::size_t>(mib) << 20);
-  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<unsigned char>(i * 2654435761u >> 13);
+  for (std::size_t i = 0; i < data.size(); ++i)
+    data[i] = static_cast<unsigned char>(i * 2654435761u >> 13);
   lark::Sha256ForcePortable(false);
   std::printf("sha-ext %.1f\n", lark::Sha256UsesCpuExtensions() ? MegabytesPerSecond(data) : 0.0);
   lark::Sha256ForcePortable(true);
@@ -75,7 +76,8 @@ int main(int argc, char** argv) {
   if (argc >= 3 && std::strcmp(argv[1], "files") == 0) {
     const bool portable = std::strcmp(argv[2], "portable") == 0;
     lark::Sha256ForcePortable(portable);
-    if (argc > (portable ? 3 : 2)) return Files(argv + (portable ? 3 : 2), argc - (portable ? 3 : 2));
+    if (argc > (portable ? 3 : 2))
+      return Files(argv + (portable ? 3 : 2), argc - (portable ? 3 : 2));
   }
   if (argc == 3 && std::strcmp(argv[1], "speed") == 0) return Speed(std::atoi(argv[2]));
   std::fprintf(stderr, "usage: lark_hash_bench files [portable] FILE... | speed MIB\n");

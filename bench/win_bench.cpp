@@ -53,7 +53,9 @@ class PromptUser : public lark::IUser {
   std::vector<std::string> messages;
   std::deque<std::string> openFileAnswers;
 
-  void MessageBoxA(const std::string& text, const std::string&) override { messages.push_back(text); }
+  void MessageBoxA(const std::string& text, const std::string&) override {
+    messages.push_back(text);
+  }
   std::optional<std::string> InputBox(const std::string&, const std::string&) override {
     return std::nullopt;
   }
