@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The benchmarks: builds the programs they time (optimised, in build/bench-native and
-# build/bench-win64), generates their data, runs each several times and prints a table of
+# The benchmarks: builds the programs they time (optimised, in build/bench-win64; all of
+# them run under Wine), generates their data, runs each several times and prints a table of
 # medians and ratios against a plain copy of the same bytes. Takes a few minutes and about
 # 3 GiB of disk while it runs; everything it generated is removed at the end.
 #   LARK_BENCH_RUNS=9 bash bench/run.sh     more runs per figure (default 5)
@@ -21,7 +21,6 @@ build() {
 }
 mkdir -p build
 echo "== building" >&2
-build build/bench-native
 build build/bench-win64 --toolchain cmake/mingw-w64-x86_64.cmake
 
 export LARK_WINEPREFIX=$ROOT/build/bench-prefix

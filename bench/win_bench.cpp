@@ -20,14 +20,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <optional>
 #include <string>
+#include <vector>
 
-#include "platform/memory/memory_platform.h"
-#include "platform/win32/win32_platform.h"
 #include "program/startup.h"
+#include "ui/windowed_app.h"
+#include "platform/win32/win32_platform.h"
 #include "restore/complete_restore.h"
 #include "ui/handlers.h"
-#include "ui/windowed_app.h"
 
 namespace {
 
@@ -44,10 +46,35 @@ double Now() {
   return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+// A user who answers at once: message boxes are kept for the report, the file dialog takes
+// the answers queued for it, anything else is cancelled.
+class PromptUser : public lark::IUser {
+ public:
+  std::vector<std::string> messages;
+  std::deque<std::string> openFileAnswers;
+
+  void MessageBoxA(const std::string& text, const std::string&) override {
+    messages.push_back(text);
+  }
+  std::optional<std::string> InputBox(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> OpenFileDialog(const lark::OpenFileRequest&) override {
+    if (openFileAnswers.empty()) return std::nullopt;
+    std::string answer = openFileAnswers.front();
+    openFileAnswers.pop_front();
+    return answer;
+  }
+  void SetPointer(lark::Pointer) override {}
+  bool AskRetryCancel(const std::string&, const std::string&) override { return false; }
+  bool WindowClassExists(const std::string&) override { return false; }
+  [[noreturn]] void EndProcess(int exitCode) override { std::exit(exitCode); }
+};
+
 // The program's own parts, but a user who answers every question at once.
 struct Program {
   lark::Win32Platform w;
-  lark::MemoryUser user;
+  PromptUser user;
   lark::Platform p{w.registry, w.files, w.streams, w.processes, w.shell, user};
   lark::WindowedApp app{p};
 
@@ -59,7 +86,7 @@ struct Program {
     app.state.silentCopy = true;
   }
   int Report() {
-    for (const auto& m : user.messages) std::fprintf(stderr, "message: %s\n", m.text.c_str());
+    for (const auto& m : user.messages) std::fprintf(stderr, "message: %s\n", m.c_str());
     return user.messages.empty() ? 0 : 1;
   }
 };

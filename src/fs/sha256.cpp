@@ -22,16 +22,14 @@ namespace lark {
 namespace {
 
 alignas(16) const std::uint32_t kRound[64] = {
-    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4,
-    0xab1c5ed5, 0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe,
-    0x9bdc06a7, 0xc19bf174, 0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f,
-    0x4a7484aa, 0x5cb0a9dc, 0x76f988da, 0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7,
-    0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967, 0x27b70a85, 0x2e1b2138, 0x4d2c6dfc,
-    0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85, 0xa2bfe8a1, 0xa81a664b,
-    0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070, 0x19a4c116,
-    0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7,
-    0xc67178f2};
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
 
 inline std::uint32_t Rotr(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
 
@@ -49,8 +47,8 @@ void CompressPortable(std::uint32_t state[8], const std::uint8_t* data, std::siz
     std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
     std::uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
     for (int i = 0; i < 64; ++i) {
-      std::uint32_t t1 = h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) +
-                         kRound[i] + w[i];
+      std::uint32_t t1 =
+          h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) + kRound[i] + w[i];
       std::uint32_t t2 = (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
       h = g;
       g = f;
@@ -92,11 +90,13 @@ bool DetectShaExtensions() {
 
 // The state is kept as ABEF and CDGH, the halves sha256rnds2 works on; each step does
 // four rounds and extends the message schedule four words ahead.
-__attribute__((target("sha,sse4.1,ssse3"))) LARK_REALIGN void CompressSha(
-    std::uint32_t state[8], const std::uint8_t* data, std::size_t blocks) {
+__attribute__((target("sha,sse4.1,ssse3"))) LARK_REALIGN void CompressSha(std::uint32_t state[8],
+                                                                          const std::uint8_t* data,
+                                                                          std::size_t blocks) {
   const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
   __m128i tmp = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state)), 0xB1);
-  __m128i s1 = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state + 4)), 0x1B);
+  __m128i s1 =
+      _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state + 4)), 0x1B);
   __m128i s0 = _mm_alignr_epi8(tmp, s1, 8);  // ABEF
   s1 = _mm_blend_epi16(s1, tmp, 0xF0);       // CDGH
   for (; blocks > 0; --blocks, data += 64) {
@@ -105,9 +105,10 @@ __attribute__((target("sha,sse4.1,ssse3"))) LARK_REALIGN void CompressSha(
     for (int i = 0; i < 4; ++i)
       m[i] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * i)),
                               byteSwap);
+#pragma GCC unroll 16
     for (int r = 0; r < 16; ++r) {
-      __m128i msg = _mm_add_epi32(m[r & 3],
-                                  _mm_load_si128(reinterpret_cast<const __m128i*>(kRound + 4 * r)));
+      __m128i msg =
+          _mm_add_epi32(m[r & 3], _mm_load_si128(reinterpret_cast<const __m128i*>(kRound + 4 * r)));
       s1 = _mm_sha256rnds2_epu32(s1, s0, msg);
       s0 = _mm_sha256rnds2_epu32(s0, s1, _mm_shuffle_epi32(msg, 0x0E));
       if (r < 12) {  // W[t] = W[t-16] + s0(W[t-15]) + W[t-7] + s1(W[t-2]), four at a time
@@ -119,9 +120,9 @@ __attribute__((target("sha,sse4.1,ssse3"))) LARK_REALIGN void CompressSha(
     s0 = _mm_add_epi32(s0, abef);
     s1 = _mm_add_epi32(s1, cdgh);
   }
-  tmp = _mm_shuffle_epi32(s0, 0x1B);  // FEBA
-  s1 = _mm_shuffle_epi32(s1, 0xB1);   // DCHG
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(state), _mm_blend_epi16(tmp, s1, 0xF0));  // DCBA
+  tmp = _mm_shuffle_epi32(s0, 0x1B);                                                     // FEBA
+  s1 = _mm_shuffle_epi32(s1, 0xB1);                                                      // DCHG
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(state), _mm_blend_epi16(tmp, s1, 0xF0));   // DCBA
   _mm_storeu_si128(reinterpret_cast<__m128i*>(state + 4), _mm_alignr_epi8(s1, tmp, 8));  // HGFE
 }
 
@@ -148,8 +149,8 @@ void Compress(std::uint32_t state[8], const std::uint8_t* data, std::size_t bloc
 }  // namespace
 
 Sha256::Sha256()
-    : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab,
-             0x5be0cd19} {}
+    : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+             0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
 
 void Sha256::Update(const void* data, std::size_t size) {
   auto* p = static_cast<const std::uint8_t*>(data);
@@ -180,7 +181,8 @@ Sha256Digest Sha256::Final() {
   for (int i = 0; i < 8; ++i) tail[pad + i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
   Update(tail, pad + 8);
   Sha256Digest out;
-  for (int i = 0; i < 32; ++i) out[i] = static_cast<std::uint8_t>(state_[i / 4] >> (24 - 8 * (i % 4)));
+  for (int i = 0; i < 32; ++i)
+    out[i] = static_cast<std::uint8_t>(state_[i / 4] >> (24 - 8 * (i % 4)));
   return out;
 }
 

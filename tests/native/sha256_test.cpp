@@ -1,0 +1,78 @@
+// SHA-256: the published test vectors, and the processor's SHA instructions agreeing with
+// the portable code on data of every length around the block size, fed in uneven pieces.
+#include "fs/sha256.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace lark {
+namespace {
+
+std::string HexOf(const std::string& data) {
+  Sha256 sha;
+  sha.Update(data.data(), data.size());
+  return Sha256Hex(sha.Final());
+}
+
+TEST(Sha256, PublishedVectors) {
+  const struct {
+    std::string message;
+    const char* digest;
+  } cases[] = {
+      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+      {"abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnopqrlm"
+       "nopqrsmnopqrstnopqrstu",
+       "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1"},
+      {std::string(1000000, 'a'),
+       "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+  };
+  for (bool portable : {false, true}) {
+    Sha256ForcePortable(portable);
+    for (const auto& c : cases)
+      EXPECT_EQ(HexOf(c.message), c.digest) << c.message.size() << " bytes, portable " << portable;
+  }
+  Sha256ForcePortable(false);
+}
+
+// Pieces of 1 to 131 bytes, so that the block buffer is entered and left at every offset.
+std::string HexInPieces(const std::vector<unsigned char>& data) {
+  Sha256 sha;
+  std::size_t at = 0;
+  for (std::size_t piece = 1; at < data.size(); piece = (piece * 7 + 3) % 131 + 1) {
+    std::size_t n = std::min(piece, data.size() - at);
+    sha.Update(data.data() + at, n);
+    at += n;
+  }
+  return Sha256Hex(sha.Final());
+}
+
+TEST(Sha256, CpuExtensionsAgreeWithPortableCode) {
+  std::vector<std::size_t> lengths;
+  for (std::size_t n = 0; n <= 300; ++n) lengths.push_back(n);
+  for (std::size_t n : {4096u + 13u, (1u << 20) + 7u, (3u << 20) + 64u}) lengths.push_back(n);
+  std::uint32_t x = 2463534242u;
+  for (std::size_t n : lengths) {
+    std::vector<unsigned char> data(n);
+    for (auto& b : data) {
+      x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+      b = static_cast<unsigned char>(x >> 11);
+    }
+    Sha256ForcePortable(false);
+    std::string fast = HexInPieces(data);
+    Sha256ForcePortable(true);
+    EXPECT_FALSE(Sha256UsesCpuExtensions());
+    Sha256 whole;
+    whole.Update(data.data(), data.size());
+    EXPECT_EQ(fast, Sha256Hex(whole.Final())) << n << " bytes";
+  }
+  Sha256ForcePortable(false);
+}
+
+}  // namespace
+}  // namespace lark
