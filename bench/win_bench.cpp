@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "discovery/identities.h"
 #include "program/startup.h"
 #include "ui/windowed_app.h"
 #include "platform/win32/win32_platform.h"
