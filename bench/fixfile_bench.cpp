@@ -62,11 +62,12 @@ class ExportWriter {
          HexBytes(n, 96, 14));  // %UserProfile%\Local Settings\... as expandable text
     Line("\"Signature Flags\"=dword:00000003");
     Line(std::string("\"Last Store\"=\"C:\\\\Documents and Settings\\\\user\\\\Local Settings\\\\"
-                     "Application Data\\\\Identities\\\\") + guid +
-         "\\\\Microsoft\\\\Outlook Express\"");
+                     "Application Data\\\\Identities\\\\") +
+         guid + "\\\\Microsoft\\\\Outlook Express\"");
     Line("\"Attach Folder\"=\"\\\\\\\\fileserver\\\\mail\\\\attachments\\\\\"");
     Line("");
-    for (const char* sub : {"Mail", "News", "Rules\\\\Mail\\\\000", "Columns", "Dont Show Dialogs"}) {
+    for (const char* sub :
+         {"Mail", "News", "Rules\\\\Mail\\\\000", "Columns", "Dont Show Dialogs"}) {
       Key(oe + "\\\\" + sub);
       Line("\"Window Pos\"=hex:" + HexBytes(n + 7, 44, 18));
       Line("\"Check Mail\"=dword:00000001");

@@ -26,11 +26,11 @@
 #include <vector>
 
 #include "discovery/identities.h"
-#include "program/startup.h"
-#include "ui/windowed_app.h"
 #include "platform/win32/win32_platform.h"
+#include "program/startup.h"
 #include "restore/complete_restore.h"
 #include "ui/handlers.h"
+#include "ui/windowed_app.h"
 
 namespace {
 

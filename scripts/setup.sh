@@ -6,7 +6,7 @@ set -euo pipefail
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 for p in cmake make g++ googletest mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
-         wine64 xvfb xauth imagemagick x11-utils fonts-liberation python3 bc time; do
+         wine64 xvfb xauth imagemagick x11-utils fonts-liberation python3 bc time clang-format-14; do
   have_pkg "$p" || need+=("$p")
 done
 

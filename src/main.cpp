@@ -27,8 +27,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   const std::string arguments = commandLine ? commandLine : "";
   const bool hidden = lark::IsHiddenUnattendedRun(arguments);
   lark::QuietUser quiet(win32.user);
-  lark::Platform platform{win32.registry, win32.files, win32.streams, win32.processes,
-                          win32.shell, hidden ? static_cast<lark::IUser&>(quiet) : win32.user};
+  lark::Platform platform{win32.registry, win32.files,
+                          win32.streams,  win32.processes,
+                          win32.shell,    hidden ? static_cast<lark::IUser&>(quiet) : win32.user};
   lark::WindowedApp app(platform);
   quiet.SetSink(&app.state.unseenMessages);
   app.state.commandLine = arguments;
@@ -40,8 +41,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   win32.user.SetOwner(reinterpret_cast<std::uintptr_t>(view.hwnd()));
 
   // The chooser gets its window when something first refers to it.
-  app.makeChooserView = [&](lark::WindowedApp& a, lark::ChooserWindow& model)
-      -> std::unique_ptr<lark::IChooserView> {
+  app.makeChooserView = [&](lark::WindowedApp& a,
+                            lark::ChooserWindow& model) -> std::unique_ptr<lark::IChooserView> {
     auto chooser = std::make_unique<lark::ChooserView>(
         a, model, [&win32](std::uintptr_t owner) { win32.user.SetOwner(owner); });
     if (!chooser->Create(instance)) return nullptr;

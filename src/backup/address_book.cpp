@@ -38,8 +38,9 @@ bool BackupAddressBookFile(App& app, Manifest* runManifest, std::vector<std::str
     Manifest own;
     const bool listed = !runManifest && ReadManifest(app.p.files, folder, &own);
     std::vector<std::string> mine;
-    copied = BackupFile(app.p, app.state.wabFile, folder + "\\" + name, app.state.silentCopy, app.state.hiddenRun, name,
-                        runManifest ? *runManifest : own, runProblems ? *runProblems : mine);
+    copied = BackupFile(app.p, app.state.wabFile, folder + "\\" + name, app.state.silentCopy,
+                        app.state.hiddenRun, name, runManifest ? *runManifest : own,
+                        runProblems ? *runProblems : mine);
     // On its own, the file's line in the list follows the new copy; a failed copy left the
     // earlier one in place, which the old line still describes.
     if (copied && listed) ReplaceTextFile(app.p.files, folder + "\\" + kManifestFile, own.Text());

@@ -49,8 +49,8 @@ bool BackupFile(const Platform& p, const std::string& src, const std::string& de
   const bool unchanged = haveSource && fs.GetFileInfo(src, &after) && after.size == before.size &&
                          after.lastWrite == before.lastWrite;
   FileInfo copy;
-  const bool complete = copied && fs.GetFileInfo(dest, &copy) && haveSource &&
-                        copy.size == before.size;
+  const bool complete =
+      copied && fs.GetFileInfo(dest, &copy) && haveSource && copy.size == before.size;
   std::string hex;
   const bool hashed = complete && unchanged && Sha256File(p.streams, dest, &hex);
   if (!hashed) {

@@ -13,9 +13,10 @@ namespace lark {
 class Manifest;
 
 // Copies src to the full path dest with the shell (replacing without asking when
-// noConfirm; asking nothing at all in a hidden run). On success the copy's checksum goes into the manifest under relPath and
-// *bytes gets its size. On failure the reason is added to problems, the earlier copy is
-// put back and nothing is listed. A destination folder that is missing is never made.
+// noConfirm; asking nothing at all in a hidden run). On success the copy's checksum goes into the
+// manifest under relPath and *bytes gets its size. On failure the reason is added to problems, the
+// earlier copy is put back and nothing is listed. A destination folder that is missing is never
+// made.
 bool BackupFile(const Platform& p, const std::string& src, const std::string& dest, bool noConfirm,
                 bool hiddenRun, const std::string& relPath, Manifest& manifest,
                 std::vector<std::string>& problems, std::uint64_t* bytes = nullptr);

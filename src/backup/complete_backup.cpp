@@ -66,7 +66,9 @@ void SaveSignatures(App& app, BackupRun& run, const std::string& identityKey,
                     const std::string& identityFolder, const std::string& sub) {
   const std::string branch = MailClientKey(identityKey) + "\\Signatures";
   const std::string& v = app.state.winVer;
-  const char* hive = v == "2K" ? "SignaturesWin2k.reg" : v == "XP" ? "SignaturesWinXP.reg" : nullptr;
+  const char* hive = v == "2K"   ? "SignaturesWin2k.reg"
+                     : v == "XP" ? "SignaturesWinXP.reg"
+                                 : nullptr;
   if (hive) {
     const std::string rel = ManifestPath(sub, hive);
     run.manifest.Remove(rel);
@@ -93,8 +95,7 @@ bool IdentitiesReadable(App& app) {
   long rc = app.p.registry.RegOpenKeyExA(kHkeyCurrentUser, "Identities", kKeyAllAccess,
                                          identities.Receive());
   if (rc == kErrorSuccess) return true;
-  app.p.user.MessageBoxA(texts::RegistryReadError(rc, "Identities"),
-                         texts::kAppTitle);
+  app.p.user.MessageBoxA(texts::RegistryReadError(rc, "Identities"), texts::kAppTitle);
   app.p.user.MessageBoxA(texts::kRunOutlookExpressOnce, texts::kAppTitle);
   return false;
 }
@@ -107,25 +108,25 @@ void BackupIdentity(App& app, BackupRun& run, std::size_t i, const std::string& 
   unsigned long long bytes = 0;
   // A copy that fails its check (a store held open or written to by the mail client, a
   // full disk) is named in the report at the end; the other files and identities go on.
-  for (const std::string& dbx :
-       storeFound ? DbxFilesOf(app, store) : std::vector<std::string>()) {
+  for (const std::string& dbx : storeFound ? DbxFilesOf(app, store) : std::vector<std::string>()) {
     std::uint64_t size = 0;
-    if (BackupFile(app.p, store + "\\" + dbx, identityFolder + "\\" + dbx, app.state.silentCopy, app.state.hiddenRun,
-                   ManifestPath(sub, dbx), run.manifest, run.problems, &size)) {
+    if (BackupFile(app.p, store + "\\" + dbx, identityFolder + "\\" + dbx, app.state.silentCopy,
+                   app.state.hiddenRun, ManifestPath(sub, dbx), run.manifest, run.problems,
+                   &size)) {
       ++files;
       bytes += size;
     }
     f.SetPanel(1, dbx + " Backup Complete");
   }
-  const std::string wab =
-      RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
+  const std::string wab = RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
   const std::string wabName = NameFromFullPath(wab);
   if (!wab.empty()) {
     std::uint64_t size = 0;
     std::vector<std::string> wabProblems;
     if (!wabName.empty() &&
-        BackupFile(app.p, wab, identityFolder + "\\" + wabName, app.state.silentCopy, app.state.hiddenRun,
-                   ManifestPath(sub, wabName), run.manifest, wabProblems, &size)) {
+        BackupFile(app.p, wab, identityFolder + "\\" + wabName, app.state.silentCopy,
+                   app.state.hiddenRun, ManifestPath(sub, wabName), run.manifest, wabProblems,
+                   &size)) {
       ++files;
       bytes += size;
     } else {
@@ -220,7 +221,8 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
     outcome = BackupOutcome::CompleteWithProblems;
   for (const std::string& p : run.problems) app.state.report.problems.push_back(p);
   CloseRun(app, texts::kBackupProblemsIntro, texts::kReportOfBackup, kBackupReportFile,
-           folderThere ? folder : std::string(), app.state.unattended ? static_cast<int>(outcome) : -1);
+           folderThere ? folder : std::string(),
+           app.state.unattended ? static_cast<int>(outcome) : -1);
   return outcome;
 }
 
@@ -257,7 +259,8 @@ void cmdComplete_Click(App& app) {
   bkupIAM(app, run.exports);
   bkupAddBook(app, run.exports);
   BackupAddressBookFile(app, &run.manifest, &problems);
-  BackupOutcome outcome = FinishRun(app, run, RunBkupcomplete(app, run), mailClientRan && app.state.unattended);
+  BackupOutcome outcome =
+      FinishRun(app, run, RunBkupcomplete(app, run), mailClientRan && app.state.unattended);
   if (app.state.unattended) app.state.exitCode = static_cast<int>(outcome);
 }
 

@@ -24,13 +24,13 @@ inline constexpr const char* kAddressBookBranch = "HKEY_CURRENT_USER\\Software\\
 // An export this run started: where its file lands, the editor writing it, and where the
 // previous file of that name waits until the new one is complete.
 struct StartedExport {
-  std::string file;     // bare name
-  std::string path;     // full path
+  std::string file;  // bare name
+  std::string path;  // full path
   std::string branch;
   std::string relPath;  // as the checksum list names it
   std::string aside;    // the previous file while the editor runs; "" when none was moved
   bool hadPrevious = false;
-  FileInfo previous;    // of a previous file that stayed in place (read-only, in use)
+  FileInfo previous;  // of a previous file that stayed in place (read-only, in use)
   bool started = false;
   ProcessOwner editor;
 };

@@ -92,7 +92,7 @@ class KeyLineRewriter {
   // as long as possible: a span ends only where a run of backslashes in a key line starts.
   template <std::size_t W>
   bool Scan(const char* d, std::size_t size) {
-    std::size_t from = 0;     // the first byte not yet handed on
+    std::size_t from = 0;  // the first byte not yet handed on
     std::size_t i = 0;
     std::size_t lineEnd = 0;  // of the key line being read: just past its "\n", or size
     bool lineEnds = false;    // whether that line ends in this block

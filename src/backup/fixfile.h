@@ -7,12 +7,11 @@
 
 namespace lark {
 
-
 enum class FixResult {
-  Unchanged,   // nothing to collapse: the file was left exactly as it was
-  Rewritten,   // the new text replaced the old file in one step
-  Missing,     // no such file: nothing was created
-  Failed,      // could not be read, written or replaced: the old file is kept whole
+  Unchanged,  // nothing to collapse: the file was left exactly as it was
+  Rewritten,  // the new text replaced the old file in one step
+  Missing,    // no such file: nothing was created
+  Failed,     // could not be read, written or replaced: the old file is kept whole
 };
 
 // The registry editor doubles the separator in key lines when the branch it was given

@@ -7,7 +7,6 @@
 
 namespace lark {
 
-
 // Switches the named privilege on in the program's own token.
 bool EnablePrivilege(const Platform& p, const std::string& seName);
 

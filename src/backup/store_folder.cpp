@@ -32,9 +32,8 @@ StoreFolder ReadStoreFolder(const Platform& p, const std::string& identityKey) {
     result.kind = StoreFolder::Kind::Empty;
     return result;
   }
-  std::string expanded = text.find('%') == std::string::npos
-                             ? text
-                             : p.shell.ExpandEnvironmentStringsA(text);
+  std::string expanded =
+      text.find('%') == std::string::npos ? text : p.shell.ExpandEnvironmentStringsA(text);
   while (!expanded.empty() && (expanded.back() == '\\' || expanded.back() == '/') &&
          expanded.size() > 3)
     expanded.pop_back();

@@ -7,7 +7,6 @@
 
 namespace lark {
 
-
 struct StoreFolder {
   enum class Kind {
     Folder,  // a usable folder path in `path`

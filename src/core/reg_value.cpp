@@ -27,22 +27,17 @@ RegValue RegValue::FromLong(std::int32_t value) {
 
 std::string RegValue::AsText() const {
   switch (kind_) {
-    case Kind::Text:
-      return text_;
-    case Kind::Long:
-      return std::to_string(long_);
-    case Kind::Bytes:
-      return std::string(bytes_.begin(), bytes_.end());
-    case Kind::Empty:
-      break;
+    case Kind::Text: return text_;
+    case Kind::Long: return std::to_string(long_);
+    case Kind::Bytes: return std::string(bytes_.begin(), bytes_.end());
+    case Kind::Empty: break;
   }
   return std::string();
 }
 
 std::int32_t RegValue::AsLong() const {
   switch (kind_) {
-    case Kind::Long:
-      return long_;
+    case Kind::Long: return long_;
     case Kind::Text: {
       const char* s = text_.c_str();
       char* end = nullptr;
@@ -51,8 +46,7 @@ std::int32_t RegValue::AsLong() const {
       if (n > INT32_MAX || n < INT32_MIN) return 0;
       return static_cast<std::int32_t>(n);
     }
-    default:
-      return 0;
+    default: return 0;
   }
 }
 

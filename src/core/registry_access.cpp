@@ -41,8 +41,7 @@ RegValue ReadOpenValue(IRegistry& reg, RegKey key, const std::string& name) {
                         (static_cast<std::uint32_t>(bytes[3]) << 24);
       return RegValue::FromLong(static_cast<std::int32_t>(v));
     }
-    default:
-      return {};
+    default: return {};
   }
 }
 
@@ -87,11 +86,10 @@ long SetValueEx(const Platform& p, RegKey hKey, const std::string& sValueName, l
       count = 4;
       break;
     }
-    default:
-      return 0;
+    default: return 0;
   }
-  return p.registry.RegSetValueExA(hKey, sValueName, static_cast<std::uint32_t>(lType),
-                                  data.data(), count);
+  return p.registry.RegSetValueExA(hKey, sValueName, static_cast<std::uint32_t>(lType), data.data(),
+                                   count);
 }
 
 void SetKeyValue(const Platform& p, const std::string& sKeyName, const std::string& sValueName,

@@ -87,7 +87,8 @@ inline std::string ExportNotRewritten(const std::string& file) {
   return "- " + file + ": could not be rewritten; the previous file, if any, was kept.";
 }
 inline std::string ExportNotReplaced(const std::string& file) {
-  return "- " + file + ": the registry editor could not write a new file (the old one is "
+  return "- " + file +
+         ": the registry editor could not write a new file (the old one is "
          "read-only or in use); the previous file was kept and is not this backup's.";
 }
 inline std::string ExportNotStarted(const std::string& file) {
@@ -97,11 +98,13 @@ inline std::string HiveNotSaved(const std::string& file) {
   return "- " + file + ": the signatures could not be saved; the previous file, if any, was kept.";
 }
 inline std::string SourceChanged(const std::string& path) {
-  return "- " + path + " changed while it was copied, so its copy would not be usable. Close "
+  return "- " + path +
+         " changed while it was copied, so its copy would not be usable. Close "
          "Outlook Express and run the backup again.";
 }
 inline std::string CopyIncomplete(const std::string& path) {
-  return "- " + path + " was not copied completely (the backup disk may be full); the earlier "
+  return "- " + path +
+         " was not copied completely (the backup disk may be full); the earlier "
          "copy, if any, was kept.";
 }
 inline std::string CopyNotChecked(const std::string& path) {
@@ -112,12 +115,14 @@ inline constexpr const char* kManifestNotWritten =
 inline constexpr const char* kMailClientRunningDuringBackup =
     "Note: Outlook Express was running during the backup; a message store it wrote to while "
     "it was copied is named below.";
-inline std::string IdentityBackedUp(const std::string& name, const std::string& folder,
-                                    long files, unsigned long long bytes) {
+inline std::string IdentityBackedUp(const std::string& name, const std::string& folder, long files,
+                                    unsigned long long bytes) {
   return "Identity \"" + name + "\" (folder \"" + folder + "\"): " + std::to_string(files) +
          " files, " + std::to_string(bytes) + " bytes";
 }
-inline std::string ExportWritten(const std::string& file) { return "Registry export " + file + ": written"; }
+inline std::string ExportWritten(const std::string& file) {
+  return "Registry export " + file + ": written";
+}
 inline std::string IdentityFolderNotCreated(const std::string& name) {
   return "- the identity folder \"" + name + "\" could not be created or opened.";
 }
@@ -139,7 +144,8 @@ inline std::string BackupFolderNotOpened(const std::string& folder) {
   return "The backup folder \"" + folder + "\" could not be opened. Nothing was backed up.";
 }
 inline std::string BadFolderArgument(const std::string& folder) {
-  return "The backup folder \"" + folder + "\" given on the command line could not be created "
+  return "The backup folder \"" + folder +
+         "\" given on the command line could not be created "
          "or opened. Nothing was backed up.";
 }
 
@@ -179,7 +185,8 @@ inline constexpr const char* kCmdSetPathTip =
 inline constexpr const char* kLblbkPth = "Backup Folder";
 inline constexpr const char* kTxtbkPthTip = "Path and name of folder.";
 inline constexpr const char* kChooserLabel1 = "1) Select Drive ";
-inline constexpr const char* kChooserLabel2 = "2a) Double Click Folder In Folder List To Select It.";
+inline constexpr const char* kChooserLabel2 =
+    "2a) Double Click Folder In Folder List To Select It.";
 inline constexpr const char* kChooserLabel6 = "OR";
 inline constexpr const char* kChooserLabel3 =
     "2b) Press Create Folder and type in path and name of folder to create";
@@ -225,14 +232,16 @@ inline constexpr const char* kAddressBookFilter = "Address Book (*.WAB) | *.WAB"
 inline constexpr const char* kRestoreProblemsIntro =
     "The restore finished, but some of it could not be put back:";
 inline std::string RestoreFolderUnavailable(const std::string& folder) {
-  return "- the backup folder \"" + folder + "\" could not be opened; no message store was "
+  return "- the backup folder \"" + folder +
+         "\" could not be opened; no message store was "
          "restored.";
 }
 inline std::string RestoreIdentityFolderUnreadable(const std::string& name) {
   return "- the identity folder \"" + name + "\" could not be opened or read.";
 }
 inline std::string RestoreNoStoreFolder(const std::string& identity) {
-  return "- the identity \"" + identity + "\" has no usable message store folder recorded; its "
+  return "- the identity \"" + identity +
+         "\" has no usable message store folder recorded; its "
          "files were not put back.";
 }
 inline std::string RestoreFileNotCopied(const std::string& target) {
@@ -243,19 +252,24 @@ inline std::string RestoreChecksumMismatch(const std::string& file, const std::s
          target + " was left as it was.";
 }
 inline std::string RestoreNotVouched(const std::string& file, const std::string& target) {
-  return "- " + file + " is not in the backup's checksum list (that backup could not write it, "
-         "or it was put there later); " + target + " was left as it was.";
+  return "- " + file +
+         " is not in the backup's checksum list (that backup could not write it, "
+         "or it was put there later); " +
+         target + " was left as it was.";
 }
 inline std::string RestoreImportSkipped(const std::string& file, bool listed) {
-  return "- " + file + (listed ? " is damaged (its checksum does not match)" :
-                                 " is not in the backup's checksum list") +
+  return "- " + file +
+         (listed ? " is damaged (its checksum does not match)"
+                 : " is not in the backup's checksum list") +
          "; it was not imported.";
 }
 inline std::string RestoreMailClientStarted(const std::string& identity) {
   return "- Outlook Express was started during the restore; the message stores of the identity \"" +
          identity + "\" were not put back.";
 }
-inline std::string ImportDone(const std::string& file) { return "Registry file " + file + ": imported"; }
+inline std::string ImportDone(const std::string& file) {
+  return "Registry file " + file + ": imported";
+}
 inline std::string AddressBookRestored(const std::string& file) {
   return "Address book " + file + ": put back";
 }

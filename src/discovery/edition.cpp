@@ -17,8 +17,7 @@ bool ProductNameExists(App& app, const char* key) {
   // Read access is all a look needs. Asking for full access here would fail for every
   // user who is not an administrator on later Windows, and the edition would go unknown.
   RegKeyOwner k(app.p.registry);
-  if (app.p.registry.RegOpenKeyExA(kHkeyLocalMachine, key, kKeyRead, k.Receive()) !=
-      kErrorSuccess)
+  if (app.p.registry.RegOpenKeyExA(kHkeyLocalMachine, key, kKeyRead, k.Receive()) != kErrorSuccess)
     return false;
   std::uint32_t type = 0;
   std::uint32_t size = 0;
@@ -49,8 +48,8 @@ void loadup(App& app) {
   DecideEdition(app);
   {
     RegKeyOwner k(app.p.registry);
-    if (app.p.registry.RegOpenKeyExA(kHkeyCurrentUser, kWabFileKey, kKeyAllAccess,
-                                     k.Receive()) != kErrorSuccess)
+    if (app.p.registry.RegOpenKeyExA(kHkeyCurrentUser, kWabFileKey, kKeyAllAccess, k.Receive()) !=
+        kErrorSuccess)
       return;
   }
   RefreshBackupFolderLine(app, false, kSettingsKey);

@@ -111,7 +111,8 @@ void Discover(App& app) {
 }  // namespace
 
 std::string MailClientKey(const std::string& identityKey) {
-  return std::string(kIdentitiesKey) + "\\" + identityKey + "\\Software\\Microsoft\\Outlook Express\\5.0";
+  return std::string(kIdentitiesKey) + "\\" + identityKey +
+         "\\Software\\Microsoft\\Outlook Express\\5.0";
 }
 
 std::size_t UsableIdentities(const AppState& s) {

@@ -9,9 +9,7 @@ namespace lark {
 
 namespace {
 
-bool IsForbidden(unsigned char c) {
-  return c < 32 || std::strchr("\\/:*?\"<>|", c) != nullptr;
-}
+bool IsForbidden(unsigned char c) { return c < 32 || std::strchr("\\/:*?\"<>|", c) != nullptr; }
 
 bool IsDeviceName(const std::string& name) {
   // Windows reserves these names whatever the extension (CON.txt is still CON).
@@ -79,7 +77,8 @@ std::string SafeFolderName(const std::string& displayName) {
   for (std::size_t i = name.size(); i > 0 && (name[i - 1] == '.' || name[i - 1] == ' '); --i)
     name[i - 1] = '_';
   if (name.empty()) name = "_";
-  if (IsDeviceName(name)) name.insert(name.find('.') == std::string::npos ? name.size() : name.find('.'), "_");
+  if (IsDeviceName(name))
+    name.insert(name.find('.') == std::string::npos ? name.size() : name.find('.'), "_");
   return name;
 }
 

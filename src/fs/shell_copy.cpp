@@ -3,8 +3,8 @@
 
 namespace lark {
 
-bool ShellFileCopy(const Platform& p, const std::string& src, const std::string& dest, bool NoConfirm,
-                   bool hiddenRun) {
+bool ShellFileCopy(const Platform& p, const std::string& src, const std::string& dest,
+                   bool NoConfirm, bool hiddenRun) {
   if (src.find('\0') != std::string::npos || dest.find('\0') != std::string::npos) return false;
   unsigned flags = kFofAllowUndo;
   if (NoConfirm) flags |= kFofNoConfirmation;

@@ -84,19 +84,18 @@ class IRegistry {
  public:
   virtual ~IRegistry() = default;
   virtual long RegOpenKeyExA(RegKey root, const std::string& subKey, std::uint32_t access,
-                            RegKey* result) = 0;
+                             RegKey* result) = 0;
   // data == nullptr asks for the type and size only; *size is the buffer size in, the
   // value's size out (ERROR_MORE_DATA when the buffer is too small).
   virtual long RegQueryValueExA(RegKey key, const std::string& valueName, std::uint32_t* type,
-                               std::uint8_t* data, std::uint32_t* size) = 0;
+                                std::uint8_t* data, std::uint32_t* size) = 0;
   virtual long RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t type,
-                             const std::uint8_t* data, std::uint32_t size) = 0;
+                              const std::uint8_t* data, std::uint32_t size) = 0;
   // Creates the key and its missing parents (non-volatile, inheritable handle).
-  virtual long RegCreateKeyExA(RegKey root, const std::string& subKey,
-                               const std::string& className, std::uint32_t access,
-                               RegKey* result) = 0;
+  virtual long RegCreateKeyExA(RegKey root, const std::string& subKey, const std::string& className,
+                               std::uint32_t access, RegKey* result) = 0;
   virtual long RegQueryInfoKeyA(RegKey key, std::uint32_t* subKeys,
-                               std::uint32_t* maxSubKeyLen) = 0;
+                                std::uint32_t* maxSubKeyLen) = 0;
   virtual long RegEnumKeyExA(RegKey key, std::uint32_t index, std::string* name) = 0;
   virtual long RegDeleteValueA(RegKey key, const std::string& valueName) = 0;
   virtual long RegCloseKey(RegKey key) = 0;
@@ -119,7 +118,7 @@ struct FileInfo {
 };
 
 struct FindEntry {
-  std::string name;             // bare name, no folder part
+  std::string name;              // bare name, no folder part
   std::uint32_t attributes = 0;  // FILE_ATTRIBUTE_* bits
   std::uint64_t size = 0;
 };
@@ -203,12 +202,11 @@ class IShell {
   // SHFileOperationA with one FO_COPY source and destination, no owner window.
   virtual int FileCopy(const std::string& from, const std::string& to, unsigned flags) = 0;
   virtual std::intptr_t ShellExecuteA(std::uintptr_t ownerWindow, const std::string& verb,
-                                     const std::string& file, const std::string& parameters,
-                                     const std::string& directory, int showCommand) = 0;
+                                      const std::string& file, const std::string& parameters,
+                                      const std::string& directory, int showCommand) = 0;
   // SHBrowseForFolderA + SHGetPathFromIDListA + CoTaskMemFree; nullopt when cancelled.
   virtual std::optional<std::string> BrowseForFolder(std::uintptr_t ownerWindow,
-                                                     const std::string& title,
-                                                     unsigned flags) = 0;
+                                                     const std::string& title, unsigned flags) = 0;
   virtual std::string ExpandEnvironmentStringsA(const std::string& text) = 0;
 };
 

@@ -41,7 +41,8 @@ bool ApplyFolderSwitch(App& app, const std::string& folder) {
   IFileSystem& fs = app.p.files;
   // Windows makes no folder whose path is this long, and a program could not open it again.
   bool ok = !folder.empty() && folder.size() < kMaxFolderPath;
-  if (ok && folder.size() >= 2 && folder[1] == ':') ok = fs.SetCurrentDirectoryA(folder.substr(0, 2));
+  if (ok && folder.size() >= 2 && folder[1] == ':')
+    ok = fs.SetCurrentDirectoryA(folder.substr(0, 2));
   if (ok) {
     SetKeyValue(app.p, kSettingsKey, kFolderValue, folder, kRegSz);
     bool exists = false;

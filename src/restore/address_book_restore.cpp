@@ -60,8 +60,7 @@ void resWAB_Click(App& app) {
   const std::string prefix = folder + "\\";
   const std::string destination = target + NameFromFullPath(*chosen);
   bool mayCopy = true;
-  if (IsFullPath(folder) && chosen->size() > prefix.size() &&
-      StartsWithNoCase(*chosen, prefix)) {
+  if (IsFullPath(folder) && chosen->size() > prefix.size() && StartsWithNoCase(*chosen, prefix)) {
     const std::unique_ptr<Manifest> manifest = BackupManifest(app, folder);
     mayCopy = MayPutBack(app, manifest.get(), *chosen, chosen->substr(prefix.size()), destination);
   }
@@ -77,8 +76,8 @@ void resWAB_Click(App& app) {
   f.SetPanel(1, texts::kAddressBookCopyComplete);
   // On its own, the command reports at once; within a complete restore, at its end.
   if (!app.state.restoreUnderWay)
-    CloseRun(app, texts::kRestoreProblemsIntro, texts::kReportOfAddressBookRestore, kRestoreReportFile,
-             std::string(), -1);
+    CloseRun(app, texts::kRestoreProblemsIntro, texts::kReportOfAddressBookRestore,
+             kRestoreReportFile, std::string(), -1);
 }
 
 }  // namespace lark

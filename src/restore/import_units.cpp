@@ -44,7 +44,8 @@ bool RunImportUnit(App& app, const char* file, const char* doneText, ClearPanel2
     const std::unique_ptr<Manifest> manifest = BackupManifest(app, folder);
     const Vouch vouch = CheckFile(app.p.streams, manifest.get(), path, file);
     if (vouch == Vouch::Mismatch || vouch == Vouch::Unlisted) {
-      app.state.report.problems.push_back(texts::RestoreImportSkipped(file, vouch == Vouch::Mismatch));
+      app.state.report.problems.push_back(
+          texts::RestoreImportSkipped(file, vouch == Vouch::Mismatch));
       return false;
     }
   }

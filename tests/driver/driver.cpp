@@ -3,8 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <cstdlib>
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -78,11 +78,13 @@ std::vector<HWND> Program::TopLevelWindows() const {
 
 HWND Program::WaitForWindow(const std::string& caption, DWORD timeoutMs) const {
   HWND found = nullptr;
-  WaitFor([&] {
-    for (HWND h : TopLevelWindows())
-      if (Text(h) == caption) found = h;
-    return found || !Running();
-  }, timeoutMs);
+  WaitFor(
+      [&] {
+        for (HWND h : TopLevelWindows())
+          if (Text(h) == caption) found = h;
+        return found || !Running();
+      },
+      timeoutMs);
   return found;
 }
 
@@ -142,12 +144,14 @@ std::string StatusText(HWND statusBar, int panel) {
 std::optional<Dialog> WaitForDialog(const Program& program, DWORD timeoutMs,
                                     const std::vector<HWND>& except) {
   HWND found = nullptr;
-  WaitFor([&] {
-    for (HWND h : program.TopLevelWindows())
-      if (ClassOf(h) == "#32770" && std::find(except.begin(), except.end(), h) == except.end())
-        found = h;
-    return found || !program.Running();
-  }, timeoutMs);
+  WaitFor(
+      [&] {
+        for (HWND h : program.TopLevelWindows())
+          if (ClassOf(h) == "#32770" && std::find(except.begin(), except.end(), h) == except.end())
+            found = h;
+        return found || !program.Running();
+      },
+      timeoutMs);
   if (!found) return std::nullopt;
   ::Sleep(100);  // let it finish laying out its controls
   Dialog d{found, Text(found), ""};
@@ -188,7 +192,8 @@ bool WaitFor(const std::function<bool()>& ready, DWORD timeoutMs) {
 
 void DeleteTree(const std::string& key) {
   HKEY k;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS)
+    return;
   char name[256];
   for (DWORD len = sizeof(name);
        ::RegEnumKeyExA(k, 0, name, &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;

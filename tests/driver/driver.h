@@ -79,7 +79,7 @@ void SeedSettings(const std::string& folder, DWORD overwrite);
 // C:\larkmoor-gui\<name>, created empty.
 std::string ScratchFolder(const std::string& name);
 void WriteAll(const std::string& path, const std::string& bytes);  // makes its folders
-std::string ReadAll(const std::string& path);                        // "<missing>"
+std::string ReadAll(const std::string& path);                      // "<missing>"
 // Every file directly in a folder, with its bytes.
 std::map<std::string, std::string> Files(const std::string& folder);
 

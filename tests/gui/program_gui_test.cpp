@@ -11,8 +11,8 @@ namespace {
 
 // The clipboard belongs to the user: the program must leave whatever is on it.
 void PutOnClipboard(const std::string& text) {
-  static HWND owner = ::CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                      nullptr, nullptr);
+  static HWND owner =
+      ::CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   ASSERT_TRUE(::OpenClipboard(owner));
   ::EmptyClipboard();
   HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
@@ -148,7 +148,7 @@ TEST_F(ProgramGui, UnattendedRunsEndWithTheirExitCode) {
   struct Case {
     const char* what;
     std::string args;
-    DWORD exitCode;      // 0: backed up into `folder`, which is stored; 2: the setting kept
+    DWORD exitCode;  // 0: backed up into `folder`, which is stored; 2: the setting kept
     std::string folder;
   } cases[] = {
       {"the stored folder", "/a /h", 0, backup},
@@ -156,8 +156,8 @@ TEST_F(ProgramGui, UnattendedRunsEndWithTheirExitCode) {
       {"a quoted new folder with blanks", "/a /h /b:\"" + blanks + "\"", 0, blanks},
       {"the whole switch quoted, upper case", "/A /H \"/B:" + blanks + "\"", 0, blanks},
       {"a drive that does not exist", "/a /h /b:Q:\\Mail Backup", 2, ""},
-      {"a folder longer than Windows allows", "/a /h /b:" + root + "\\" + std::string(3000, 'f'),
-       2, ""},
+      {"a folder longer than Windows allows", "/a /h /b:" + root + "\\" + std::string(3000, 'f'), 2,
+       ""},
       {"a very long line, switches inside other words",
        std::string(20000, 'x') + " /ALLOW /hidden /B:" + padded, 0, padded},
   };
@@ -188,8 +188,9 @@ TEST_F(ProgramGui, UnattendedRunsEndWithTheirExitCode) {
   program = Program::Start("/b:");
   std::optional<Dialog> d = WaitForDialog(*program);
   ASSERT_TRUE(d);
-  EXPECT_EQ(d->text, "The backup folder \"\" given on the command line could not be created or "
-                     "opened. Nothing was backed up.");
+  EXPECT_EQ(d->text,
+            "The backup folder \"\" given on the command line could not be created or "
+            "opened. Nothing was backed up.");
   Answer(*d, "OK");
   EXPECT_NE(program->MainWindow(), nullptr);
   EXPECT_EQ(Setting(), backup);

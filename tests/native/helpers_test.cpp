@@ -14,12 +14,23 @@ TEST(SafeFolderName, KeepsValidNamesAndMendsTheRestIntoOneFolderName) {
     const char* in;
     const char* out;
   } cases[] = {
-      {"Main Identity", "Main Identity"}, {"a.b", "a.b"},       {".hidden", ".hidden"},
-      {"  lead", "  lead"},               {"COM10", "COM10"},   {"Conrad", "Conrad"},
-      {"..\\..\\x", ".._.._x"},           {"../../x", ".._.._x"}, {"..", "__"},
-      {".", "_"},                         {"", "_"},            {"C:\\Windows", "C__Windows"},
-      {"a:b*c?d\"e<f>g|h", "a_b_c_d_e_f_g_h"},                  {"Work . ", "Work___"},
-      {"tab\there", "tab_here"},          {"con.txt", "con_.txt"}, {"LPT1", "LPT1_"},
+      {"Main Identity", "Main Identity"},
+      {"a.b", "a.b"},
+      {".hidden", ".hidden"},
+      {"  lead", "  lead"},
+      {"COM10", "COM10"},
+      {"Conrad", "Conrad"},
+      {"..\\..\\x", ".._.._x"},
+      {"../../x", ".._.._x"},
+      {"..", "__"},
+      {".", "_"},
+      {"", "_"},
+      {"C:\\Windows", "C__Windows"},
+      {"a:b*c?d\"e<f>g|h", "a_b_c_d_e_f_g_h"},
+      {"Work . ", "Work___"},
+      {"tab\there", "tab_here"},
+      {"con.txt", "con_.txt"},
+      {"LPT1", "LPT1_"},
       {"\\\\server\\share", "__server_share"},
   };
   for (const auto& c : cases) EXPECT_EQ(SafeFolderName(c.in), c.out) << c.in;
@@ -54,13 +65,17 @@ TEST(IdentityFolderNames, NoTwoIdentitiesEverShareAFolder) {
 }
 
 TEST(PathHelpers, SplitJudgeAndScratchNames) {
-  const std::pair<const char*, const char*> directory[] = {
-      {"C:\\Data\\book.wab", "C:\\Data\\"}, {"  C:\\Data\\book.wab  ", "C:\\Data\\"},
-      {"book.wab", ""}, {"   ", ""}, {"C:\\", "C:\\"}, {"Data\\Sub\\x", "Data\\Sub\\"}};
+  const std::pair<const char*, const char*> directory[] = {{"C:\\Data\\book.wab", "C:\\Data\\"},
+                                                           {"  C:\\Data\\book.wab  ", "C:\\Data\\"},
+                                                           {"book.wab", ""},
+                                                           {"   ", ""},
+                                                           {"C:\\", "C:\\"},
+                                                           {"Data\\Sub\\x", "Data\\Sub\\"}};
   for (const auto& [in, out] : directory) EXPECT_EQ(DirectoryFromFile(in), out) << in;
-  const std::pair<const char*, const char*> name[] = {
-      {"C:\\Data\\book.wab", "book.wab"}, {"book.wab", ""}, {"C:\\Data\\", ""},
-      {" C:\\Data\\ book.wab ", " book.wab "}};
+  const std::pair<const char*, const char*> name[] = {{"C:\\Data\\book.wab", "book.wab"},
+                                                      {"book.wab", ""},
+                                                      {"C:\\Data\\", ""},
+                                                      {" C:\\Data\\ book.wab ", " book.wab "}};
   for (const auto& [in, out] : name) EXPECT_EQ(NameFromFullPath(in), out) << in;
   for (const char* full : {"C:\\x", "c:\\", "\\\\server\\share\\x"}) EXPECT_TRUE(IsFullPath(full));
   for (const char* rel : {"x", "bk\\x", "C:x", "\\x", ""}) EXPECT_FALSE(IsFullPath(rel)) << rel;

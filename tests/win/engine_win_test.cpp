@@ -36,9 +36,9 @@ class Engine : public WinTest {
 TEST_F(Engine, BackupFolderLayoutAndTheRegistryRoundTrip) {
   WindowedApp app(p);
   ASSERT_EQ(Backup(app), 0) << Messages();
-  EXPECT_EQ(Entries(backup), (std::set<std::string>{"AllIdentities.reg", "IAM.reg",
-                                                    "AddressBook.reg", "me.wab", "Main Identity",
-                                                    "Work"}));
+  EXPECT_EQ(Entries(backup),
+            (std::set<std::string>{"AllIdentities.reg", "IAM.reg", "AddressBook.reg", "me.wab",
+                                   "Main Identity", "Work"}));
   EXPECT_EQ(Entries(backup + "\\Main Identity"),
             (std::set<std::string>{"Inbox.dbx", "Folders.dbx", "me.wab", "SignaturesWinXP.reg"}));
   EXPECT_EQ(ReadAll(backup + "\\Main Identity\\Inbox.dbx"), ReadAll(Store("{A}") + "\\Inbox.dbx"));
@@ -49,8 +49,8 @@ TEST_F(Engine, BackupFolderLayoutAndTheRegistryRoundTrip) {
   // Every value comes back through the registry editor exactly.
   const auto before = UserRegistry();
   ASSERT_GT(before.size(), 15u);
-  for (const char* b : {"Identities", "Software\\Microsoft\\Internet Account Manager",
-                        "Software\\Microsoft\\WAB"})
+  for (const char* b :
+       {"Identities", "Software\\Microsoft\\Internet Account Manager", "Software\\Microsoft\\WAB"})
     DeleteTree(b);
   ::SetCurrentDirectoryA(backup.c_str());
   for (const char* f : {"AllIdentities.reg", "IAM.reg", "AddressBook.reg"})
@@ -105,8 +105,10 @@ TEST_F(Engine, ExportRewriteHalvesSeparatorsInKeyLinesOnly) {
     for (char c : text) out += std::string(1, c) + '\0';
     return out;
   };
-  const std::string in = "[HKEY_CURRENT_USER\\Identities\\\\{A}\\\\x]\r\n\"P\"=\"\\\\\\\\srv\\\\\"\r\n";
-  const std::string out = "[HKEY_CURRENT_USER\\Identities\\{A}\\x]\r\n\"P\"=\"\\\\\\\\srv\\\\\"\r\n";
+  const std::string in =
+      "[HKEY_CURRENT_USER\\Identities\\\\{A}\\\\x]\r\n\"P\"=\"\\\\\\\\srv\\\\\"\r\n";
+  const std::string out =
+      "[HKEY_CURRENT_USER\\Identities\\{A}\\x]\r\n\"P\"=\"\\\\\\\\srv\\\\\"\r\n";
   const std::string pad = "\"Pad\"=\"" + std::string((1 << 20) - 20, 'p') + "\"\r\n";
   struct Case {
     std::string before;  // "" : no file at all

@@ -1,6 +1,6 @@
 // Replacing a file with plain renames, the way Windows 95, 98 and ME have to.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "platform/win32/win32_platform.h"
 

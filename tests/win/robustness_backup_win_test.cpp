@@ -2,6 +2,8 @@
 // values, stores that cannot be read, backup folders that cannot be reached, odd settings
 // and registries, and an export held open by another process. Each case must end in order:
 // what can be saved is saved, what cannot is named, and nothing is written elsewhere.
+#include <sddl.h>
+
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -9,8 +11,6 @@
 #include "backup/complete_backup.h"
 #include "restore/complete_restore.h"
 #include "win_support.h"
-
-#include <sddl.h>
 
 namespace lark::test {
 namespace {
@@ -317,7 +317,8 @@ TEST_F(BackupRobustness, IdentityKeyThatCannotBeOpenedStopsDiscoveryButMergesNot
     PSECURITY_DESCRIPTOR sd = nullptr;
     HKEY k;
     LONG rc = -1;
-    if (::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd, nullptr) &&
+    if (::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd,
+                                                               nullptr) &&
         ::RegOpenKeyExA(HKEY_CURRENT_USER, "Identities\\{M}", 0, WRITE_DAC, &k) == 0) {
       rc = ::RegSetKeySecurity(k, DACL_SECURITY_INFORMATION, sd);
       ::RegCloseKey(k);
@@ -348,15 +349,18 @@ TEST_F(BackupRobustness, IdentityKeyThatCannotBeOpenedStopsDiscoveryButMergesNot
 TEST_F(BackupRobustness, FiveHundredIdentities) {
   for (int i = 0; i < 500; ++i) {
     const std::string id = "{" + std::to_string(1000 + i) + "-0000-0000-0000-000000000000}";
-    if (i % 200 == 7) Seeded(id, "User " + std::to_string(i));
-    else Identity(id, "User " + std::to_string(i));
+    if (i % 200 == 7)
+      Seeded(id, "User " + std::to_string(i));
+    else
+      Identity(id, "User " + std::to_string(i));
   }
   Settings();
   WindowedApp app(p);
   EXPECT_EQ(Backup(app), 0) << Messages();
   EXPECT_EQ(app.Form1().Label2().text, "500");
   EXPECT_EQ(app.Form1().Panel(2), "3 Identities Backed Up");
-  EXPECT_EQ(ReadAll(backup + "\\User 407\\Inbox.dbx"), "inbox of {1407-0000-0000-0000-000000000000}");
+  EXPECT_EQ(ReadAll(backup + "\\User 407\\Inbox.dbx"),
+            "inbox of {1407-0000-0000-0000-000000000000}");
   // The identities export (UTF-16 text) holds every one of them.
   std::string last;
   for (char c : std::string("User 499")) last += std::string(1, c) + '\0';
@@ -397,7 +401,7 @@ TEST_F(BackupRobustness, SettingsOfTheWrongType) {
     user.messages.clear();
     cmdComplete_Click(app);
     EXPECT_EQ(user.messages.size(), 5u) << Messages();
-    }
+  }
 
   // The option as text: the number it spells decides.
   struct Option {

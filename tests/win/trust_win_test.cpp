@@ -2,9 +2,8 @@
 // registry, registry editor and shell: every run's files are its own, every copy is checked,
 // the checksum list vouches for what the restore puts back.
 #include <windows.h>
-#include <shellapi.h>
-
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <fstream>
 
@@ -178,8 +177,9 @@ TEST_F(Trust, CommandLineMakesMissingParentsButNeverAVanishedFolder) {
     std::string line;
     int code;
     std::string made, notMade;
-  } cases[] = {{"/a /b:" + kTop + "\\new1\\new2\\Backup", 0, kTop + "\\new1\\new2\\Backup\\IAM.reg", ""},
-               {"/a /w", 2, "", kTop + "\\gone"}};
+  } cases[] = {
+      {"/a /b:" + kTop + "\\new1\\new2\\Backup", 0, kTop + "\\new1\\new2\\Backup\\IAM.reg", ""},
+      {"/a /w", 2, "", kTop + "\\gone"}};
   for (const Case& c : cases) {
     SetText("Software\\TarnKeep", "TarnKeep", kTop + "\\gone");
     WindowedApp app(p);
@@ -231,7 +231,8 @@ TEST_F(Trust, RestoreChecksEachFileAgainstTheListBeforeItReplacesALiveOne) {
                  FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(user.messages.size(), withList ? 1u : 0u);
     if (withList) {
-      EXPECT_NE(user.messages[0].find("Inbox.dbx is damaged"), std::string::npos) << user.messages[0];
+      EXPECT_NE(user.messages[0].find("Inbox.dbx is damaged"), std::string::npos)
+          << user.messages[0];
       EXPECT_NE(ReadAll(kBk + "\\RestoreReport.txt").find("Inbox.dbx is damaged"),
                 std::string::npos);
     }
@@ -245,8 +246,8 @@ TEST_F(Trust, OutlookExpressRunningIsAskedToCloseAndNeverRestoredUnder) {
   wc.lpfnWndProc = ::DefWindowProcA;
   wc.lpszClassName = "Outlook Express Browser Class";
   ::RegisterClassA(&wc);
-  HWND mailClient = ::CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 10, 10, nullptr, nullptr,
-                                    nullptr, nullptr);
+  HWND mailClient =
+      ::CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(mailClient);
   Backup(false);  // Cancel: nothing done
   EXPECT_EQ(user.messages.size(), 1u);

@@ -3,8 +3,8 @@
 // the shell's dialogs answered, and checks that a run writes nowhere it should not.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -31,7 +31,8 @@ inline const char* const kBranches[] = {"Identities", "Software\\TarnKeep",
                                         "Software\\Microsoft\\Internet Account Manager",
                                         "Software\\Microsoft\\WAB"};
 inline const char* const kNtVersion = "Software\\Microsoft\\Windows NT\\CurrentVersion";
-inline const char* const kAccount = "Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001";
+inline const char* const kAccount =
+    "Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001";
 
 struct Ended {
   int code;
@@ -45,15 +46,21 @@ class RecordingUser : public IUser {
   std::vector<std::string> messages;
   std::function<bool()> onAsk = [] { return false; };  // Retry or Cancel
   std::optional<std::string> chosenFile;
-  void MessageBoxA(const std::string& text, const std::string&) override { messages.push_back(text); }
-  std::optional<std::string> InputBox(const std::string&, const std::string&) override { return {}; }
+  void MessageBoxA(const std::string& text, const std::string&) override {
+    messages.push_back(text);
+  }
+  std::optional<std::string> InputBox(const std::string&, const std::string&) override {
+    return {};
+  }
   std::optional<std::string> OpenFileDialog(const OpenFileRequest&) override { return chosenFile; }
   void SetPointer(Pointer) override {}
   bool AskRetryCancel(const std::string& text, const std::string&) override {
     messages.push_back(text);
     return onAsk();
   }
-  bool WindowClassExists(const std::string& c) override { return ::FindWindowA(c.c_str(), nullptr); }
+  bool WindowClassExists(const std::string& c) override {
+    return ::FindWindowA(c.c_str(), nullptr);
+  }
   [[noreturn]] void EndProcess(int code) override { throw Ended{code}; }
 };
 
@@ -85,8 +92,10 @@ inline void RemoveTreeW(const std::wstring& path) {
       std::wstring child = path + L"\\" + data.cFileName;
       if (data.cFileName == std::wstring(L".") || data.cFileName == std::wstring(L"..")) continue;
       ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTreeW(child);
-      else ::DeleteFileW(child.c_str());
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTreeW(child);
+      else
+        ::DeleteFileW(child.c_str());
     } while (::FindNextFileW(find, &data));
     ::FindClose(find);
   }
@@ -119,8 +128,10 @@ inline void Files(const std::string& folder, std::map<std::string, std::string>*
   for (const std::string& name : Entries(folder)) {
     std::string path = folder + "\\" + name;
     DWORD a = ::GetFileAttributesA(path.c_str());
-    if (a & FILE_ATTRIBUTE_DIRECTORY) Files(path, out, prefix + name + "\\");
-    else (*out)[prefix + name] = std::to_string(a & 0x7) + ":" + ReadAll(path);
+    if (a & FILE_ATTRIBUTE_DIRECTORY)
+      Files(path, out, prefix + name + "\\");
+    else
+      (*out)[prefix + name] = std::to_string(a & 0x7) + ":" + ReadAll(path);
   }
 }
 inline std::map<std::string, std::string> Files(const std::string& folder) {
@@ -143,7 +154,8 @@ inline void SetText(const std::string& key, const char* name, const std::string&
   SetValue(HKEY_CURRENT_USER, key, name, type, text + '\0');
 }
 inline void SetDword(const std::string& key, const char* name, DWORD value) {
-  SetValue(HKEY_CURRENT_USER, key, name, REG_DWORD, std::string(reinterpret_cast<char*>(&value), 4));
+  SetValue(HKEY_CURRENT_USER, key, name, REG_DWORD,
+           std::string(reinterpret_cast<char*>(&value), 4));
 }
 // The bytes of a value, "<missing>" when it cannot be read.
 inline std::string ReadValue(HKEY root, const std::string& key, const char* name) {
@@ -158,7 +170,8 @@ inline std::string ReadValue(HKEY root, const std::string& key, const char* name
 
 inline void DeleteTree(const std::string& key) {
   HKEY k;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS)
+    return;
   char name[256];
   for (DWORD len = sizeof(name);
        ::RegEnumKeyExA(k, 0, name, &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
@@ -244,7 +257,8 @@ class ShellDialogAnswerer {
 inline const bool kHolder = [] {
   const char* file = std::getenv("LARK_HOLD_FILE");
   if (!file || !*file) return false;
-  HANDLE h = ::CreateFileA(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h =
+      ::CreateFileA(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ::Sleep(h == INVALID_HANDLE_VALUE ? 0 : 60000);
   ::ExitProcess(h == INVALID_HANDLE_VALUE ? 1 : 0);
   return true;
@@ -261,7 +275,8 @@ class HeldByAnotherProcess {
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    if (::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                         &pi)) {
       ::CloseHandle(pi.hThread);
       process_ = pi.hProcess;
     }
@@ -375,7 +390,8 @@ class WinTest : public ::testing::Test {
   // The closing report of a backup or restore, or "" when none was shown.
   std::string Report() const {
     for (const std::string& m : user.messages)
-      if (m.rfind(texts::kBackupProblemsIntro, 0) == 0 || m.rfind(texts::kRestoreProblemsIntro, 0) == 0)
+      if (m.rfind(texts::kBackupProblemsIntro, 0) == 0 ||
+          m.rfind(texts::kRestoreProblemsIntro, 0) == 0)
         return m;
     return "";
   }

@@ -26,27 +26,26 @@ RegKey FromHkey(HKEY key) { return reinterpret_cast<RegKey>(key); }
 // Registry
 // ---------------------------------------------------------------------------
 long Win32Registry::RegOpenKeyExA(RegKey root, const std::string& subKey, std::uint32_t access,
-                                 RegKey* result) {
+                                  RegKey* result) {
   HKEY key = nullptr;
   LONG rc = ::RegOpenKeyExA(ToHkey(root), subKey.c_str(), 0, access, &key);
   *result = rc == ERROR_SUCCESS ? FromHkey(key) : 0;
   return rc;
 }
 
-long Win32Registry::RegQueryValueExA(RegKey key, const std::string& valueName,
-                                    std::uint32_t* type, std::uint8_t* data,
-                                    std::uint32_t* size) {
+long Win32Registry::RegQueryValueExA(RegKey key, const std::string& valueName, std::uint32_t* type,
+                                     std::uint8_t* data, std::uint32_t* size) {
   DWORD t = 0;
   DWORD s = size ? *size : 0;
-  LONG rc = ::RegQueryValueExA(ToHkey(key), valueName.c_str(), nullptr, &t, data,
-                               size ? &s : nullptr);
+  LONG rc =
+      ::RegQueryValueExA(ToHkey(key), valueName.c_str(), nullptr, &t, data, size ? &s : nullptr);
   if (type) *type = t;
   if (size) *size = s;
   return rc;
 }
 
 long Win32Registry::RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t type,
-                                  const std::uint8_t* data, std::uint32_t size) {
+                                   const std::uint8_t* data, std::uint32_t size) {
   return ::RegSetValueExA(ToHkey(key), valueName.c_str(), 0, type, data, size);
 }
 
@@ -65,7 +64,7 @@ long Win32Registry::RegCreateKeyExA(RegKey root, const std::string& subKey,
 }
 
 long Win32Registry::RegQueryInfoKeyA(RegKey key, std::uint32_t* subKeys,
-                                    std::uint32_t* maxSubKeyLen) {
+                                     std::uint32_t* maxSubKeyLen) {
   DWORD count = 0, maxLen = 0;
   LONG rc = ::RegQueryInfoKeyA(ToHkey(key), nullptr, nullptr, nullptr, &count, &maxLen, nullptr,
                                nullptr, nullptr, nullptr, nullptr, nullptr);
@@ -77,8 +76,8 @@ long Win32Registry::RegQueryInfoKeyA(RegKey key, std::uint32_t* subKeys,
 long Win32Registry::RegEnumKeyExA(RegKey key, std::uint32_t index, std::string* name) {
   char buffer[256];  // key names are at most 255 characters
   DWORD length = sizeof(buffer);
-  LONG rc = ::RegEnumKeyExA(ToHkey(key), index, buffer, &length, nullptr, nullptr, nullptr,
-                            nullptr);
+  LONG rc =
+      ::RegEnumKeyExA(ToHkey(key), index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
   name->assign(rc == ERROR_SUCCESS ? std::string(buffer, length) : std::string());
   return rc;
 }
@@ -242,8 +241,8 @@ bool MoveFileInSteps(const std::string& from, const std::string& to, long* error
 }
 
 bool Win32FileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
-  BOOL ok = ::MoveFileExA(from.c_str(), to.c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  BOOL ok =
+      ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   lastError_ = ok ? 0 : static_cast<long>(::GetLastError());
   // Windows 95, 98 and ME export MoveFileExA but do not implement it.
   if (!ok && lastError_ == ERROR_CALL_NOT_IMPLEMENTED)
@@ -310,8 +309,8 @@ ProcessId Win32Processes::Start(const std::string& commandLine, int showStyle) {
   PROCESS_INFORMATION pi{};
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
-  if (!::CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr,
-                        nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+  if (!::CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr,
+                        FALSE, 0, nullptr, nullptr, &si, &pi))
     return 0;
   ::CloseHandle(pi.hThread);
   return reinterpret_cast<ProcessId>(pi.hProcess);
@@ -343,8 +342,8 @@ int Win32Shell::FileCopy(const std::string& from, const std::string& to, unsigne
 }
 
 std::intptr_t Win32Shell::ShellExecuteA(std::uintptr_t ownerWindow, const std::string& verb,
-                                       const std::string& file, const std::string& parameters,
-                                       const std::string& directory, int showCommand) {
+                                        const std::string& file, const std::string& parameters,
+                                        const std::string& directory, int showCommand) {
   HINSTANCE h = ::ShellExecuteA(reinterpret_cast<HWND>(ownerWindow), verb.c_str(), file.c_str(),
                                 parameters.empty() ? nullptr : parameters.c_str(),
                                 directory.empty() ? nullptr : directory.c_str(), showCommand);
@@ -352,8 +351,7 @@ std::intptr_t Win32Shell::ShellExecuteA(std::uintptr_t ownerWindow, const std::s
 }
 
 std::optional<std::string> Win32Shell::BrowseForFolder(std::uintptr_t ownerWindow,
-                                                       const std::string& title,
-                                                       unsigned flags) {
+                                                       const std::string& title, unsigned flags) {
   BROWSEINFOA bi{};
   bi.hwndOwner = reinterpret_cast<HWND>(ownerWindow);
   bi.lpszTitle = title.c_str();

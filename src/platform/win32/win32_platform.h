@@ -10,11 +10,11 @@ namespace lark {
 class Win32Registry : public IRegistry {
  public:
   long RegOpenKeyExA(RegKey root, const std::string& subKey, std::uint32_t access,
-                    RegKey* result) override;
+                     RegKey* result) override;
   long RegQueryValueExA(RegKey key, const std::string& valueName, std::uint32_t* type,
-                       std::uint8_t* data, std::uint32_t* size) override;
+                        std::uint8_t* data, std::uint32_t* size) override;
   long RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t type,
-                     const std::uint8_t* data, std::uint32_t size) override;
+                      const std::uint8_t* data, std::uint32_t size) override;
   long RegCreateKeyExA(RegKey root, const std::string& subKey, const std::string& className,
                        std::uint32_t access, RegKey* result) override;
   long RegQueryInfoKeyA(RegKey key, std::uint32_t* subKeys, std::uint32_t* maxSubKeyLen) override;
@@ -69,8 +69,8 @@ class Win32Shell : public IShell {
  public:
   int FileCopy(const std::string& from, const std::string& to, unsigned flags) override;
   std::intptr_t ShellExecuteA(std::uintptr_t ownerWindow, const std::string& verb,
-                             const std::string& file, const std::string& parameters,
-                             const std::string& directory, int showCommand) override;
+                              const std::string& file, const std::string& parameters,
+                              const std::string& directory, int showCommand) override;
   std::optional<std::string> BrowseForFolder(std::uintptr_t ownerWindow, const std::string& title,
                                              unsigned flags) override;
   std::string ExpandEnvironmentStringsA(const std::string& text) override;

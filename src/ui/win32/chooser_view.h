@@ -17,7 +17,8 @@ class ChooserView : public IChooserView {
  public:
   // setDialogOwner is told which window should own the message boxes and the input box:
   // the chooser while it is shown, the main window otherwise.
-  ChooserView(WindowedApp& app, ChooserWindow& model, std::function<void(std::uintptr_t)> setDialogOwner);
+  ChooserView(WindowedApp& app, ChooserWindow& model,
+              std::function<void(std::uintptr_t)> setDialogOwner);
   ~ChooserView() override;
   ChooserView(const ChooserView&) = delete;
   ChooserView& operator=(const ChooserView&) = delete;
