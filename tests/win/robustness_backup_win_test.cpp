@@ -2,6 +2,7 @@
 // values, stores that cannot be read, backup folders that cannot be reached, odd settings
 // and registries, and an export held open by another process. Each case must end in order:
 // what can be saved is saved, what cannot is named, and nothing is written elsewhere.
+#include <windows.h>
 #include <sddl.h>
 
 #include <cstring>
