@@ -1,8 +1,5 @@
-// What a backup's manifest costs: SHA-256 of whole files through the program's own Win32
-// streams, and the hash's speed in memory, with and without the processor's SHA
-// instructions.
-//   lark_hash_bench files [portable] FILE...   hashes each file with Sha256File; prints
-//                                              "files SECONDS BYTES" and then each digest
+// The checksum's speed in memory, with and without the processor's SHA instructions (what
+// it costs a backup is timed by lark_bench backup).
 //   lark_hash_bench speed MIB                  hashes MIB MiB in memory with each path;
 //                                              prints "sha-ext MB/S" (0 when this processor
 //                                              has no SHA instructions) and "portable MB/S"
@@ -15,7 +12,6 @@
 #include <vector>
 
 #include "fs/sha256.h"
-#include "platform/win32/win32_platform.h"
 
 namespace {
 
@@ -24,30 +20,6 @@ double Now() {
   ::QueryPerformanceFrequency(&f);
   ::QueryPerformanceCounter(&t);
   return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-int Files(char** paths, int count) {
-  lark::Win32Platform w;
-  std::vector<std::string> digests;
-  unsigned long long bytes = 0;
-  double start = Now();
-  for (int i = 0; i < count; ++i) {
-    std::string hex;
-    if (!lark::Sha256File(w.streams, paths[i], &hex)) {
-      std::fprintf(stderr, "cannot hash %s\n", paths[i]);
-      return 1;
-    }
-    digests.push_back(hex + "  " + paths[i]);
-  }
-  double seconds = Now() - start;
-  for (int i = 0; i < count; ++i) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (::GetFileAttributesExA(paths[i], GetFileExInfoStandard, &data))
-      bytes += (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  }
-  std::printf("files %.6f %llu\n", seconds, bytes);
-  for (const auto& d : digests) std::printf("%s\n", d.c_str());
-  return 0;
 }
 
 double MegabytesPerSecond(const std::vector<unsigned char>& data) {
@@ -73,13 +45,7 @@ int Speed(int mib) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 3 && std::strcmp(argv[1], "files") == 0) {
-    const bool portable = std::strcmp(argv[2], "portable") == 0;
-    lark::Sha256ForcePortable(portable);
-    if (argc > (portable ? 3 : 2))
-      return Files(argv + (portable ? 3 : 2), argc - (portable ? 3 : 2));
-  }
   if (argc == 3 && std::strcmp(argv[1], "speed") == 0) return Speed(std::atoi(argv[2]));
-  std::fprintf(stderr, "usage: lark_hash_bench files [portable] FILE... | speed MIB\n");
+  std::fprintf(stderr, "usage: lark_hash_bench speed MIB\n");
   return 2;
 }

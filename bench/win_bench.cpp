@@ -2,6 +2,12 @@
 //   lark_bench restore WABFILE      the whole complete restore (cmdRestore_Click): the three
 //                                   registry imports, the address book (the file dialog is
 //                                   answered with WABFILE) and every identity's store files
+//   lark_bench backup [unhashed]    the whole complete backup as a scheduled run makes it
+//                                   (cmdComplete_Click, unattended), into the folder the
+//                                   settings name; "unhashed" reads every store copy as empty
+//                                   when its checksum is taken, so that the difference between
+//                                   the two is what the checksum list costs the backup
+//   lark_bench noop                 nothing: the time Wine takes to start and end a program
 //   lark_bench restore-copies       only its last step, resComplete: the store files copied
 //                                   back from the backup folder into each identity's store
 //   lark_bench startup EXE RUNS     starts EXE RUNS times; each time, the seconds from the
@@ -21,6 +27,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +35,7 @@
 #include "discovery/identities.h"
 #include "platform/win32/win32_platform.h"
 #include "program/startup.h"
+#include "backup/complete_backup.h"
 #include "restore/complete_restore.h"
 #include "ui/handlers.h"
 #include "ui/windowed_app.h"
@@ -99,6 +107,47 @@ int Restore(const char* wabFile) {
   lark::cmdRestore_Click(program.app);
   std::printf("restore %.6f\n", Now() - start);
   return program.Report();
+}
+
+// Store copies read back as empty: the backup without the cost of hashing them.
+class UnhashedStreams : public lark::IFileStreams {
+ public:
+  explicit UnhashedStreams(lark::IFileStreams& real) : real_(real) {}
+  std::unique_ptr<lark::IFileReader> OpenRead(const std::string& path) override {
+    struct Empty : lark::IFileReader {
+      bool Read(char*, std::size_t, std::size_t* got) override {
+        *got = 0;
+        return true;
+      }
+    };
+    if (path.size() > 4 && _stricmp(path.c_str() + path.size() - 4, ".dbx") == 0)
+      return std::make_unique<Empty>();
+    return real_.OpenRead(path);
+  }
+  std::unique_ptr<lark::IFileWriter> Create(const std::string& path) override {
+    return real_.Create(path);
+  }
+
+ private:
+  lark::IFileStreams& real_;
+};
+
+int Backup(bool unhashed) {
+  lark::Win32Platform w;
+  PromptUser user;
+  UnhashedStreams empty(w.streams);
+  lark::Platform p{w.registry, w.files, unhashed ? static_cast<lark::IFileStreams&>(empty) : w.streams,
+                   w.processes, w.shell, user};
+  lark::WindowedApp app{p};
+  lark::GetInputPaths(app);
+  app.state.unattended = true;
+  app.state.hiddenRun = true;
+  app.Form1().SetChkOverwrite(1);
+  double start = Now();
+  lark::cmdComplete_Click(app);
+  std::printf("backup %.6f\n", Now() - start);
+  for (const auto& m : user.messages) std::fprintf(stderr, "message: %s\n", m.c_str());
+  return app.state.exitCode;
 }
 
 int RestoreCopies() {
@@ -212,6 +261,9 @@ int Hold() {
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "restore") == 0) return Restore(argv[2]);
   if (argc == 2 && std::strcmp(argv[1], "restore-copies") == 0) return RestoreCopies();
+  if (argc >= 2 && std::strcmp(argv[1], "backup") == 0)
+    return Backup(argc == 3 && std::strcmp(argv[2], "unhashed") == 0);
+  if (argc == 2 && std::strcmp(argv[1], "noop") == 0) return 0;
   if (argc == 4 && std::strcmp(argv[1], "startup") == 0)
     return Startup(argv[2], std::atoi(argv[3]));
   if (argc >= 4 && std::strcmp(argv[1], "copy") == 0) return CopyFiles(argv[2], argv + 3, argc - 3);

@@ -24,58 +24,133 @@ void RemoveFile(const Platform& p, const std::string& path) {
   }
 }
 
-bool BackupFile(const Platform& p, const std::string& src, const std::string& dest, bool noConfirm,
-                bool hiddenRun, const std::string& relPath, Manifest& manifest,
-                std::vector<std::string>& problems, std::uint64_t* bytes) {
-  IFileSystem& fs = p.files;
+// A copy that passed its immediate checks, waiting for its checksum. The worker thread
+// writes hex and hashed only; the copying thread reads them after it has waited for it.
+struct CheckedCopies::Pending {
+  std::string src;
+  std::string dest;
+  std::string relPath;
+  std::string aside;  // the earlier copy, moved aside; empty when there was none
+  bool existed = false;
+  CopyTally* tally = nullptr;
+  std::string failedAs;
+  std::uint64_t size = 0;
+  ProcessId worker = 0;
+  std::string hex;
+  bool hashed = false;
+};
+
+CheckedCopies::CheckedCopies(const Platform& p, Manifest& manifest,
+                             std::vector<std::string>& problems)
+    : p_(p), manifest_(manifest), problems_(problems) {
+  // Settled here, on this thread: the worker threads only read it.
+  Sha256UsesCpuExtensions();
+}
+
+CheckedCopies::~CheckedCopies() {
+  try {
+    Finish();
+  } catch (...) {
+    // Leaving on an exception already: the copy keeps its earlier one set aside.
+  }
+}
+
+void CheckedCopies::Fail(Pending& c, const std::string& reason) {
+  problems_.push_back(c.failedAs.empty() ? reason : c.failedAs);
+  // What the shell left is partial or inconsistent: the earlier copy is worth more.
+  if (!c.aside.empty()) {
+    RemoveFile(p_, c.dest);
+    p_.files.MoveFileReplacing(c.aside, c.dest);
+  } else if (!c.existed) {
+    RemoveFile(p_, c.dest);
+  }
+  manifest_.Remove(c.relPath);
+}
+
+void CheckedCopies::Settle() {
+  std::unique_ptr<Pending> c = std::move(pending_);
+  if (!c) return;
+  if (c->worker) {
+    p_.processes.Wait(c->worker, kInfinite);
+    p_.processes.Release(c->worker);
+  }
+  if (!c->hashed) return Fail(*c, texts::CopyNotChecked(c->src));
+  if (!c->aside.empty()) RemoveFile(p_, c->aside);
+  manifest_.Set(c->relPath, c->hex);
+  if (c->tally) {
+    ++c->tally->files;
+    c->tally->bytes += c->size;
+  }
+}
+
+void CheckedCopies::Finish() { Settle(); }
+
+void CheckedCopies::Copy(const std::string& src, const std::string& dest, bool noConfirm,
+                         bool hiddenRun, const std::string& relPath, CopyTally* tally,
+                         const std::string& failedAs) {
+  IFileSystem& fs = p_.files;
+  auto c = std::make_unique<Pending>();
+  c->src = src;
+  c->dest = dest;
+  c->relPath = relPath;
+  c->tally = tally;
+  c->failedAs = failedAs;
   // The shell makes missing destination folders; a backup folder that has gone (a disk
   // unplugged) must not be made anew on whatever drive now answers to its letter.
-  if (!DirExists(p, DirectoryFromFile(dest))) {
-    problems.push_back(texts::FileNotCopied(src));
-    return false;
+  if (!DirExists(p_, DirectoryFromFile(dest))) {
+    Settle();
+    problems_.push_back(failedAs.empty() ? texts::FileNotCopied(src) : failedAs);
+    manifest_.Remove(relPath);
+    return;
   }
   FileInfo before;
   const bool haveSource = fs.GetFileInfo(src, &before);
   FileInfo earlier;
-  const bool existed = fs.GetFileInfo(dest, &earlier);
-  std::string aside;
-  if (noConfirm && existed && !(earlier.attributes & kFileAttributeDirectory)) {
-    aside = SetAsideNameFor(dest);
-    RemoveFile(p, aside);
-    if (!fs.MoveFileReplacing(dest, aside)) aside.clear();
+  c->existed = fs.GetFileInfo(dest, &earlier);
+  if (noConfirm && c->existed && !(earlier.attributes & kFileAttributeDirectory)) {
+    c->aside = SetAsideNameFor(dest);
+    RemoveFile(p_, c->aside);
+    if (!fs.MoveFileReplacing(dest, c->aside)) c->aside.clear();
   }
-  const bool copied = ShellFileCopy(p, src, dest, noConfirm, hiddenRun);
+  const bool copied = ShellFileCopy(p_, src, dest, noConfirm, hiddenRun);
   FileInfo after;
   const bool unchanged = haveSource && fs.GetFileInfo(src, &after) && after.size == before.size &&
                          after.lastWrite == before.lastWrite;
   FileInfo copy;
   const bool complete =
       copied && fs.GetFileInfo(dest, &copy) && haveSource && copy.size == before.size;
-  std::string hex;
-  const bool hashed = complete && unchanged && Sha256File(p.streams, dest, &hex);
-  if (!hashed) {
-    if (!copied)
-      problems.push_back(aside.empty() ? texts::FileNotCopied(src) : texts::CopyIncomplete(src));
-    else if (!complete)
-      problems.push_back(texts::CopyIncomplete(src));
-    else if (!unchanged)
-      problems.push_back(texts::SourceChanged(src));
-    else
-      problems.push_back(texts::CopyNotChecked(src));
-    // What the shell left is partial or inconsistent: the earlier copy is worth more.
-    if (!aside.empty()) {
-      RemoveFile(p, dest);
-      fs.MoveFileReplacing(aside, dest);
-    } else if (!existed) {
-      RemoveFile(p, dest);
+  // The copy before this one has been hashed while the shell copied this one.
+  Settle();
+  if (!copied)
+    return Fail(*c, c->aside.empty() ? texts::FileNotCopied(src) : texts::CopyIncomplete(src));
+  if (!complete) return Fail(*c, texts::CopyIncomplete(src));
+  if (!unchanged) return Fail(*c, texts::SourceChanged(src));
+  c->size = copy.size;
+  Pending* job = c.get();
+  IFileStreams& streams = p_.streams;
+  c->worker = p_.processes.StartThread([job, &streams] {
+    try {
+      job->hashed = Sha256File(streams, job->dest, &job->hex);
+    } catch (...) {
+      job->hashed = false;  // out of memory: the copy counts as not checked
     }
-    manifest.Remove(relPath);
-    return false;
+  });
+  // Without a second thread the copy is checked on this one.
+  if (!c->worker) c->hashed = Sha256File(streams, c->dest, &c->hex);
+  pending_ = std::move(c);
+}
+
+bool BackupFile(const Platform& p, const std::string& src, const std::string& dest, bool noConfirm,
+                bool hiddenRun, const std::string& relPath, Manifest& manifest,
+                std::vector<std::string>& problems, std::uint64_t* bytes) {
+  CopyTally tally;
+  {
+    CheckedCopies copies(p, manifest, problems);
+    copies.Copy(src, dest, noConfirm, hiddenRun, relPath, &tally);
+    copies.Finish();
   }
-  if (!aside.empty()) RemoveFile(p, aside);
-  manifest.Set(relPath, hex);
-  if (bytes) *bytes = copy.size;
-  return true;
+  if (bytes) *bytes = tally.bytes;
+  return tally.files == 1;
 }
 
 }  // namespace lark

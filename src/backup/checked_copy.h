@@ -1,8 +1,9 @@
-// One file into the backup folder, checked: the copy is complete and its source did not
-// change while it was copied. An earlier copy it replaces stays until the new one passed.
+// Files into the backup folder, checked: each copy is complete and its source did not change
+// while it was copied. An earlier copy a new one replaces stays until the new one passed.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,11 +13,42 @@ namespace lark {
 
 class Manifest;
 
-// Copies src to the full path dest with the shell (replacing without asking when
-// noConfirm; asking nothing at all in a hidden run). On success the copy's checksum goes into the
-// manifest under relPath and *bytes gets its size. On failure the reason is added to problems, the
-// earlier copy is put back and nothing is listed. A destination folder that is missing is never
-// made.
+// What the copies of one identity came to: the files that passed their checks and their bytes.
+struct CopyTally {
+  long files = 0;
+  std::uint64_t bytes = 0;
+};
+
+// Copies one file after another with the shell (replacing without asking when noConfirm;
+// asking nothing at all in a hidden run). The size and write-time checks are made at once;
+// the checksum of each copy is taken on a second thread while the shell copies the next file,
+// so that checking costs next to nothing beside the copies. A copy is settled when the next
+// one starts or at Finish: if it passed, its checksum goes into the manifest and it counts in
+// its tally; if not, the reason (or failedAs, when given) is added to problems, the earlier
+// copy is put back and nothing is listed. A destination folder that is missing is never made.
+class CheckedCopies {
+ public:
+  CheckedCopies(const Platform& p, Manifest& manifest, std::vector<std::string>& problems);
+  ~CheckedCopies();  // settles the last copy, as Finish does
+  CheckedCopies(const CheckedCopies&) = delete;
+  CheckedCopies& operator=(const CheckedCopies&) = delete;
+
+  void Copy(const std::string& src, const std::string& dest, bool noConfirm, bool hiddenRun,
+            const std::string& relPath, CopyTally* tally, const std::string& failedAs = "");
+  void Finish();
+
+ private:
+  struct Pending;
+  void Settle();
+  void Fail(Pending& c, const std::string& reason);
+
+  const Platform& p_;
+  Manifest& manifest_;
+  std::vector<std::string>& problems_;
+  std::unique_ptr<Pending> pending_;
+};
+
+// One checked copy, settled before it returns; true when it passed.
 bool BackupFile(const Platform& p, const std::string& src, const std::string& dest, bool noConfirm,
                 bool hiddenRun, const std::string& relPath, Manifest& manifest,
                 std::vector<std::string>& problems, std::uint64_t* bytes = nullptr);

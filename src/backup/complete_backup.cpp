@@ -1,5 +1,6 @@
 #include "backup/complete_backup.h"
 
+#include <deque>
 #include <exception>
 #include <vector>
 
@@ -43,12 +44,22 @@ class HourglassPointer {
 };
 
 // Everything one complete backup gathers on its way: the checksums of what it wrote, the
-// registry and signature exports still running, and what went wrong.
+// registry and signature exports still running, the copies still being checked, what each
+// identity came to and what went wrong.
 struct BackupRun {
+  struct Identity {
+    std::string name;
+    std::string folder;
+    CopyTally tally;
+  };
+  BackupRun(const Platform& p, std::vector<std::string>& problemList)
+      : problems(problemList), copies(p, manifest, problemList) {}
   Manifest manifest;
   std::vector<StartedExport> exports;
   std::vector<StartedExport> signatureExports;
   std::vector<std::string>& problems;
+  CheckedCopies copies;
+  std::deque<Identity> identities;  // a deque: the copies still being checked count into them
 };
 
 std::vector<std::string> DbxFilesOf(App& app, const std::string& store) {
@@ -104,39 +115,27 @@ bool IdentitiesReadable(App& app) {
 void BackupIdentity(App& app, BackupRun& run, std::size_t i, const std::string& store,
                     bool storeFound, const std::string& sub, const std::string& identityFolder) {
   IMainView& f = app.Form1();
-  long files = 0;
-  unsigned long long bytes = 0;
+  run.identities.push_back({app.state.identName[i], sub, CopyTally()});
+  CopyTally* tally = &run.identities.back().tally;
   // A copy that fails its check (a store held open or written to by the mail client, a
   // full disk) is named in the report at the end; the other files and identities go on.
   for (const std::string& dbx : storeFound ? DbxFilesOf(app, store) : std::vector<std::string>()) {
-    std::uint64_t size = 0;
-    if (BackupFile(app.p, store + "\\" + dbx, identityFolder + "\\" + dbx, app.state.silentCopy,
-                   app.state.hiddenRun, ManifestPath(sub, dbx), run.manifest, run.problems,
-                   &size)) {
-      ++files;
-      bytes += size;
-    }
+    run.copies.Copy(store + "\\" + dbx, identityFolder + "\\" + dbx, app.state.silentCopy,
+                    app.state.hiddenRun, ManifestPath(sub, dbx), tally);
     f.SetPanel(1, dbx + " Backup Complete");
   }
   const std::string wab = RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
   const std::string wabName = NameFromFullPath(wab);
   if (!wab.empty()) {
-    std::uint64_t size = 0;
-    std::vector<std::string> wabProblems;
-    if (!wabName.empty() &&
-        BackupFile(app.p, wab, identityFolder + "\\" + wabName, app.state.silentCopy,
-                   app.state.hiddenRun, ManifestPath(sub, wabName), run.manifest, wabProblems,
-                   &size)) {
-      ++files;
-      bytes += size;
-    } else {
+    if (wabName.empty())
       run.problems.push_back(texts::FileNotCopiedInto(wab, sub));
-    }
+    else
+      run.copies.Copy(wab, identityFolder + "\\" + wabName, app.state.silentCopy,
+                      app.state.hiddenRun, ManifestPath(sub, wabName), tally,
+                      texts::FileNotCopiedInto(wab, sub));
   }
   f.SetPanel(1, texts::kAdressBookBackupComplete);
   SaveSignatures(app, run, app.state.identKey[i], identityFolder, sub);
-  app.state.report.done.push_back(
-      texts::IdentityBackedUp(app.state.identName[i], sub, files, bytes));
 }
 
 BackupOutcome RunBkupcomplete(App& app, BackupRun& run) {
@@ -207,6 +206,10 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run) {
 
 // The end of a run: every export awaited and checked, then the checksum list and the report.
 BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool mailClientRan) {
+  run.copies.Finish();
+  for (const BackupRun::Identity& i : run.identities)
+    app.state.report.done.push_back(
+        texts::IdentityBackedUp(i.name, i.folder, i.tally.files, i.tally.bytes));
   for (StartedExport& e : run.exports) FinishExport(app, e, run.manifest, run.problems);
   for (StartedExport& e : run.signatureExports) FinishExport(app, e, run.manifest, run.problems);
   run.exports.clear();
@@ -230,7 +233,7 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
 
 BackupOutcome bkupcomplete(App& app) {
   std::vector<std::string> problems;
-  BackupRun run{Manifest(), {}, {}, problems};
+  BackupRun run(app.p, problems);
   return FinishRun(app, run, RunBkupcomplete(app, run), false);
 }
 
@@ -253,7 +256,7 @@ void cmdComplete_Click(App& app) {
     return;
   }
   std::vector<std::string> problems;
-  BackupRun run{Manifest(), {}, {}, problems};
+  BackupRun run(app.p, problems);
   // The registry editors run while the files are copied; each is awaited before its rewrite.
   bkupallIdentities(app, run.exports);
   bkupIAM(app, run.exports);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,6 +55,8 @@ constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 constexpr std::uint32_t kFileAttributeArchive = 0x20;
 constexpr std::uint32_t kFileAttributeNormal = 0x80;
 constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
+
+constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;  // a wait without a time limit
 
 constexpr int kSwHide = 0;
 constexpr int kSwShowNormal = 1;
@@ -178,9 +181,9 @@ class IFileStreams {
 };
 
 // ---------------------------------------------------------------------------
-// Child processes (CreateProcessA / WaitForSingleObject).
+// Child processes and threads (CreateProcessA, CreateThread / WaitForSingleObject).
 // ---------------------------------------------------------------------------
-using ProcessId = std::uint64_t;  // an opaque owner of a process handle; 0 = none
+using ProcessId = std::uint64_t;  // an opaque owner of a process or thread handle; 0 = none
 
 class IProcesses {
  public:
@@ -191,6 +194,9 @@ class IProcesses {
   virtual bool Wait(ProcessId process, std::uint32_t timeoutMs) = 0;
   // Releases the handle; the process itself runs on.
   virtual void Release(ProcessId process) = 0;
+  // Runs work on a thread of its own, awaited and released as a process is; 0 when no thread
+  // could be started. The work must not throw.
+  virtual ProcessId StartThread(std::function<void()> work) = 0;
 };
 
 // ---------------------------------------------------------------------------

@@ -433,6 +433,9 @@ class WatchedProcesses : public IProcesses {
     return ended;
   }
   void Release(ProcessId process) override { real_.Release(process); }
+  ProcessId StartThread(std::function<void()> work) override {
+    return real_.StartThread(std::move(work));
+  }
 
  private:
   IProcesses& real_;

@@ -325,6 +325,29 @@ void Win32Processes::Release(ProcessId process) {
   if (process != 0) ::CloseHandle(reinterpret_cast<HANDLE>(process));
 }
 
+namespace {
+
+DWORD WINAPI RunWork(LPVOID parameter) {
+  std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(parameter));
+  (*work)();
+  return 0;
+}
+
+}  // namespace
+
+// CreateThread rather than the C runtime's _beginthreadex: the runtime is msvcrt.dll, which
+// sets up and frees its per-thread data itself for threads started either way.
+ProcessId Win32Processes::StartThread(std::function<void()> work) {
+  auto* owned = new std::function<void()>(std::move(work));
+  DWORD id = 0;
+  HANDLE thread = ::CreateThread(nullptr, 0, RunWork, owned, 0, &id);
+  if (!thread) {
+    delete owned;
+    return 0;
+  }
+  return reinterpret_cast<ProcessId>(thread);
+}
+
 // ---------------------------------------------------------------------------
 // Shell
 // ---------------------------------------------------------------------------

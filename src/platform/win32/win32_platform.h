@@ -63,6 +63,7 @@ class Win32Processes : public IProcesses {
   ProcessId Start(const std::string& commandLine, int showStyle) override;
   bool Wait(ProcessId process, std::uint32_t timeoutMs) override;
   void Release(ProcessId process) override;
+  ProcessId StartThread(std::function<void()> work) override;
 };
 
 class Win32Shell : public IShell {
