@@ -237,7 +237,16 @@ def import_reg(lines, name):
     path = os.path.join(BENCH_DIR, name)
     with open(path, "w", newline="") as f:
         f.write("\r\n".join(lines) + "\r\n")
-    wine("regedit", "/s", win_path(path))
+    # Now and then Wine's editor fails an import that the next attempt makes without fault.
+    for attempt in range(3):
+        try:
+            wine("regedit", "/s", win_path(path))
+            return
+        except subprocess.CalledProcessError:
+            if attempt == 2:
+                raise
+            wait_for_editors()
+            time.sleep(1)
 
 
 def backup_profile(small=False):

@@ -32,10 +32,10 @@
 #include <string>
 #include <vector>
 
+#include "backup/complete_backup.h"
 #include "discovery/identities.h"
 #include "platform/win32/win32_platform.h"
 #include "program/startup.h"
-#include "backup/complete_backup.h"
 #include "restore/complete_restore.h"
 #include "ui/handlers.h"
 #include "ui/windowed_app.h"
@@ -136,8 +136,9 @@ int Backup(bool unhashed) {
   lark::Win32Platform w;
   PromptUser user;
   UnhashedStreams empty(w.streams);
-  lark::Platform p{w.registry, w.files, unhashed ? static_cast<lark::IFileStreams&>(empty) : w.streams,
-                   w.processes, w.shell, user};
+  lark::Platform p{
+      w.registry,  w.files, unhashed ? static_cast<lark::IFileStreams&>(empty) : w.streams,
+      w.processes, w.shell, user};
   lark::WindowedApp app{p};
   lark::GetInputPaths(app);
   app.state.unattended = true;

@@ -67,9 +67,9 @@ void CheckedCopies::Fail(Pending& c, const std::string& reason) {
   manifest_.Remove(c.relPath);
 }
 
-void CheckedCopies::Settle() {
-  std::unique_ptr<Pending> c = std::move(pending_);
-  if (!c) return;
+void CheckedCopies::SettleFront() {
+  std::unique_ptr<Pending> c = std::move(pending_.front());
+  pending_.pop_front();
   if (c->worker) {
     p_.processes.Wait(c->worker, kInfinite);
     p_.processes.Release(c->worker);
@@ -83,7 +83,9 @@ void CheckedCopies::Settle() {
   }
 }
 
-void CheckedCopies::Finish() { Settle(); }
+void CheckedCopies::Finish() {
+  while (!pending_.empty()) SettleFront();
+}
 
 void CheckedCopies::Copy(const std::string& src, const std::string& dest, bool noConfirm,
                          bool hiddenRun, const std::string& relPath, CopyTally* tally,
@@ -98,7 +100,7 @@ void CheckedCopies::Copy(const std::string& src, const std::string& dest, bool n
   // The shell makes missing destination folders; a backup folder that has gone (a disk
   // unplugged) must not be made anew on whatever drive now answers to its letter.
   if (!DirExists(p_, DirectoryFromFile(dest))) {
-    Settle();
+    Finish();
     problems_.push_back(failedAs.empty() ? texts::FileNotCopied(src) : failedAs);
     manifest_.Remove(relPath);
     return;
@@ -119,8 +121,13 @@ void CheckedCopies::Copy(const std::string& src, const std::string& dest, bool n
   FileInfo copy;
   const bool complete =
       copied && fs.GetFileInfo(dest, &copy) && haveSource && copy.size == before.size;
-  // The copy before this one has been hashed while the shell copied this one.
-  Settle();
+  // The copies before this one have been hashed while the shell copied this one; those done
+  // are settled now, in order, and a failure waits for them all, so that the report names
+  // the problems in the order of the copies.
+  while (!pending_.empty() &&
+         (!pending_.front()->worker || p_.processes.Wait(pending_.front()->worker, 0)))
+    SettleFront();
+  if (!copied || !complete || !unchanged) Finish();
   if (!copied)
     return Fail(*c, c->aside.empty() ? texts::FileNotCopied(src) : texts::CopyIncomplete(src));
   if (!complete) return Fail(*c, texts::CopyIncomplete(src));
@@ -137,7 +144,10 @@ void CheckedCopies::Copy(const std::string& src, const std::string& dest, bool n
   });
   // Without a second thread the copy is checked on this one.
   if (!c->worker) c->hashed = Sha256File(streams, c->dest, &c->hex);
-  pending_ = std::move(c);
+  pending_.push_back(std::move(c));
+  // A few checks at a time: as many as keep the processors busy while the shell copies,
+  // with memory that does not grow with the number of files.
+  while (pending_.size() > kMaxChecks) SettleFront();
 }
 
 bool BackupFile(const Platform& p, const std::string& src, const std::string& dest, bool noConfirm,

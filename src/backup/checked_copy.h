@@ -2,7 +2,9 @@
 // while it was copied. An earlier copy a new one replaces stays until the new one passed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,15 +23,15 @@ struct CopyTally {
 
 // Copies one file after another with the shell (replacing without asking when noConfirm;
 // asking nothing at all in a hidden run). The size and write-time checks are made at once;
-// the checksum of each copy is taken on a second thread while the shell copies the next file,
-// so that checking costs next to nothing beside the copies. A copy is settled when the next
-// one starts or at Finish: if it passed, its checksum goes into the manifest and it counts in
-// its tally; if not, the reason (or failedAs, when given) is added to problems, the earlier
-// copy is put back and nothing is listed. A destination folder that is missing is never made.
+// the checksum of each copy is taken on a thread of its own while the shell copies the next
+// files, so that checking costs little beside the copies. Copies are settled in order, as
+// their checks end and at Finish: if it passed, its checksum goes into the manifest and it counts
+// in its tally; if not, the reason (or failedAs, when given) is added to problems, the earlier copy
+// is put back and nothing is listed. A destination folder that is missing is never made.
 class CheckedCopies {
  public:
   CheckedCopies(const Platform& p, Manifest& manifest, std::vector<std::string>& problems);
-  ~CheckedCopies();  // settles the last copy, as Finish does
+  ~CheckedCopies();  // settles the copies still being checked, as Finish does
   CheckedCopies(const CheckedCopies&) = delete;
   CheckedCopies& operator=(const CheckedCopies&) = delete;
 
@@ -39,13 +41,14 @@ class CheckedCopies {
 
  private:
   struct Pending;
-  void Settle();
+  static constexpr std::size_t kMaxChecks = 4;
+  void SettleFront();
   void Fail(Pending& c, const std::string& reason);
 
   const Platform& p_;
   Manifest& manifest_;
   std::vector<std::string>& problems_;
-  std::unique_ptr<Pending> pending_;
+  std::deque<std::unique_ptr<Pending>> pending_;
 };
 
 // One checked copy, settled before it returns; true when it passed.

@@ -108,6 +108,65 @@ Vouch CheckFile(IFileStreams& streams, const Manifest* manifest, const std::stri
   return Sha256File(streams, path, &hex) && hex == *listed ? Vouch::Good : Vouch::Mismatch;
 }
 
+struct ChecksAhead::Job {
+  File file;
+  const std::string* listed = nullptr;  // the list's checksum; nullptr when it has none
+  // Written by the reading thread before it sets done; read by the caller once done is set.
+  bool read = false;
+  std::string hex;
+  std::atomic<bool> done{false};
+};
+
+ChecksAhead::ChecksAhead(IProcesses& processes, IFileStreams& streams, const Manifest* manifest,
+                         std::vector<File> files)
+    : processes_(processes), streams_(streams), manifest_(manifest) {
+  Sha256UsesCpuExtensions();  // settled on this thread: the reader only reads it
+  bool anyListed = false;
+  for (File& f : files) {
+    auto job = std::make_unique<Job>();
+    job->file = std::move(f);
+    if (manifest_) job->listed = manifest_->Find(job->file.relPath);
+    anyListed = anyListed || job->listed;
+    jobs_.push_back(std::move(job));
+  }
+  if (anyListed) worker_ = processes_.StartThread([this] { ReadAll(); });
+  // Without a thread of its own each file is read when it is asked for.
+}
+
+ChecksAhead::~ChecksAhead() {
+  stop_.store(true);
+  if (!worker_) return;
+  processes_.Wait(worker_, kInfinite);
+  processes_.Release(worker_);
+}
+
+void ChecksAhead::ReadAll() {
+  for (const std::unique_ptr<Job>& job : jobs_) {
+    if (stop_.load()) return;
+    if (job->listed) {
+      try {
+        job->read = Sha256File(streams_, job->file.path, &job->hex);
+      } catch (...) {
+        job->read = false;  // out of memory: the file is not vouched for
+      }
+    }
+    job->done.store(true);
+  }
+}
+
+Vouch ChecksAhead::Result(std::size_t i) {
+  Job& job = *jobs_[i];
+  if (!manifest_) return Vouch::NoList;
+  if (!job.listed) return Vouch::Unlisted;
+  if (worker_) {
+    // The thread ends after the last file, so waiting on it wakes at once once it is through.
+    while (!job.done.load()) processes_.Wait(worker_, 1);
+  } else {
+    job.read = Sha256File(streams_, job.file.path, &job.hex);
+  }
+  return job.read && job.hex == *job.listed ? Vouch::Good : Vouch::Mismatch;
+}
+
 std::string ManifestPath(const std::string& subFolder, const std::string& name) {
   return subFolder.empty() ? name : subFolder + "/" + name;
 }

@@ -4,6 +4,9 @@
 // Windows and its tools accept either separator.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -48,6 +51,35 @@ enum class Vouch {
 // Reads the file once to check it; the copy that follows reads it from the cache.
 Vouch CheckFile(IFileStreams& streams, const Manifest* manifest, const std::string& path,
                 const std::string& relPath);
+
+// The checks of several files against the list, taken ahead of their use: one thread reads
+// the listed files one after another while the caller works on those already checked, so
+// that a restore copies one file while the next ones are being read.
+class ChecksAhead {
+ public:
+  struct File {
+    std::string path;
+    std::string relPath;
+  };
+  ChecksAhead(IProcesses& processes, IFileStreams& streams, const Manifest* manifest,
+              std::vector<File> files);
+  ~ChecksAhead();  // stops the reading at the next file and waits for it
+  ChecksAhead(const ChecksAhead&) = delete;
+  ChecksAhead& operator=(const ChecksAhead&) = delete;
+  // What the list says of files[i], as CheckFile does.
+  Vouch Result(std::size_t i);
+
+ private:
+  struct Job;
+  void ReadAll();
+
+  IProcesses& processes_;
+  IFileStreams& streams_;
+  const Manifest* manifest_;
+  std::vector<std::unique_ptr<Job>> jobs_;
+  std::atomic<bool> stop_{false};
+  ProcessId worker_ = 0;
+};
 
 // A path inside the folder as the checksum list names it: "Main Identity/Inbox.dbx".
 std::string ManifestPath(const std::string& subFolder, const std::string& name);

@@ -30,7 +30,11 @@ void MakeWritable(App& app, const std::string& path) {
 
 bool MayPutBack(App& app, const Manifest* manifest, const std::string& path,
                 const std::string& relPath, const std::string& target) {
-  switch (CheckFile(app.p.streams, manifest, path, relPath)) {
+  return Vouched(app, CheckFile(app.p.streams, manifest, path, relPath), path, target);
+}
+
+bool Vouched(App& app, Vouch vouch, const std::string& path, const std::string& target) {
+  switch (vouch) {
     case Vouch::NoList:
     case Vouch::Good: return true;
     case Vouch::Mismatch:
@@ -73,15 +77,21 @@ void RestoreIdentity(App& app, const Manifest* manifest, const std::string& iden
   // starts with "..", as a mended display name such as "..\x" gives.
   std::string here = app.p.files.GetCurrentDirectoryA();
   if (!here.empty() && here.back() != '\\') here += '\\';
+  // An empty folder lists one empty name; copying it would hand the shell the store folder
+  // itself as a destination, so only its status text remains.
+  std::vector<ChecksAhead::File> files;
+  for (const std::string& entry : entries)
+    if (!entry.empty() && entry != kNotRestoredFile)
+      files.push_back({here + entry, ManifestPath(folderName, entry)});
+  ChecksAhead checks(app.p.processes, app.p.streams, manifest, files);
   long restored = 0;
+  std::size_t k = 0;
   for (const std::string& entry : entries) {
     if (entry == kNotRestoredFile) continue;
-    // An empty folder lists one empty name; copying it would hand the shell the store
-    // folder itself as a destination, so only its status text remains. A copy the shell
-    // could not make (a store file held open by the mail client) is named at the end.
+    // A copy the shell could not make (a store file held open by the mail client) is named
+    // at the end.
     const std::string target = store + "\\" + entry;
-    if (!entry.empty() &&
-        MayPutBack(app, manifest, here + entry, ManifestPath(folderName, entry), target)) {
+    if (!entry.empty() && Vouched(app, checks.Result(k++), here + entry, target)) {
       if (ShellFileCopy(app.p, here + entry, target, app.state.silentCopy, app.state.hiddenRun)) {
         MakeWritable(app, target);
         ++restored;

@@ -9,6 +9,7 @@ namespace lark {
 
 class App;
 class Manifest;
+enum class Vouch;
 
 // Copies the .dbx files of each identity's backup folder back into its message store.
 void resComplete(App& app);
@@ -24,6 +25,8 @@ std::unique_ptr<Manifest> BackupManifest(App& app, const std::string& folder);
 // or was not vouched for is named in the run's report and must not be put back.
 bool MayPutBack(App& app, const Manifest* manifest, const std::string& path,
                 const std::string& relPath, const std::string& target);
+// The same, for a check already made.
+bool Vouched(App& app, Vouch vouch, const std::string& path, const std::string& target);
 
 // Clears the read-only mark a file brought back from read-only media keeps.
 void MakeWritable(App& app, const std::string& path);
