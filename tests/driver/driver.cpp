@@ -190,47 +190,10 @@ bool WaitFor(const std::function<bool()>& ready, DWORD timeoutMs) {
   return ready();
 }
 
-void DeleteTree(const std::string& key) {
-  HKEY k;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS)
-    return;
-  char name[256];
-  for (DWORD len = sizeof(name);
-       ::RegEnumKeyExA(k, 0, name, &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-       len = sizeof(name))
-    DeleteTree(key + "\\" + name);
-  ::RegCloseKey(k);
-  ::RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-}
-
-void SetValue(const std::string& key, const char* name, DWORD type, const std::string& bytes) {
-  HKEY k;
-  ::RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
-                    nullptr);
-  ::RegSetValueExA(k, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                   static_cast<DWORD>(bytes.size()));
-  ::RegCloseKey(k);
-}
-
-void SetText(const std::string& key, const char* name, const std::string& text, DWORD type) {
-  SetValue(key, name, type, text + '\0');
-}
-
-std::string ReadValue(const std::string& key, const char* name) {
-  std::string data(65536, '\0');
-  DWORD size = static_cast<DWORD>(data.size());
-  HKEY k;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
-    return "<missing>";
-  LONG rc = ::RegQueryValueExA(k, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data[0]), &size);
-  ::RegCloseKey(k);
-  return rc == ERROR_SUCCESS ? data.substr(0, size) : "<missing>";
-}
-
 void SeedSettings(const std::string& folder, DWORD overwrite) {
   ::CreateDirectoryA(folder.c_str(), nullptr);
   SetText("Software\\TarnKeep", "TarnKeep", folder);
-  SetValue("Software\\TarnKeep", "BackupOverWrite", REG_DWORD,
+  SetValue(HKEY_CURRENT_USER, "Software\\TarnKeep", "BackupOverWrite", REG_DWORD,
            std::string(reinterpret_cast<const char*>(&overwrite), 4));
 }
 
@@ -245,18 +208,6 @@ std::string ScratchFolder(const std::string& name) {
   ::CreateDirectoryA("C:\\larkmoor-gui", nullptr);
   ::CreateDirectoryA(path.c_str(), nullptr);
   return path;
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-  for (std::size_t i = 3; i < path.size(); ++i)
-    if (path[i] == '\\') ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return "<missing>";
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::map<std::string, std::string> Files(const std::string& folder) {

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "common/hosted_state.h"
+
 namespace lark::gui {
 
 constexpr DWORD kDefaultTimeoutMs = 15000;
@@ -69,17 +71,19 @@ HWND ChildOfClass(HWND parent, const std::string& className);
 bool WaitFor(const std::function<bool()>& ready, DWORD timeoutMs = kDefaultTimeoutMs);
 
 // The registry and files the program starts from.
-void DeleteTree(const std::string& key);  // under HKEY_CURRENT_USER
-void SetValue(const std::string& key, const char* name, DWORD type, const std::string& bytes);
-void SetText(const std::string& key, const char* name, const std::string& text,
-             DWORD type = REG_SZ);
-std::string ReadValue(const std::string& key, const char* name);  // bytes; "<missing>"
+using hosted::DeleteTree;
+using hosted::SetText;
+using hosted::SetValue;
+// The bytes of a value under HKEY_CURRENT_USER; "<missing>".
+inline std::string ReadValue(const std::string& key, const char* name) {
+  return hosted::ReadValue(HKEY_CURRENT_USER, key, name);
+}
 // The backup folder (made on disk) and the overwrite option.
 void SeedSettings(const std::string& folder, DWORD overwrite);
 // C:\larkmoor-gui\<name>, created empty.
 std::string ScratchFolder(const std::string& name);
-void WriteAll(const std::string& path, const std::string& bytes);  // makes its folders
-std::string ReadAll(const std::string& path);                      // "<missing>"
+using hosted::ReadAll;
+using hosted::WriteAll;
 // Every file directly in a folder, with its bytes.
 std::map<std::string, std::string> Files(const std::string& folder);
 

@@ -16,6 +16,7 @@
 #include <set>
 #include <string>
 
+#include "common/hosted_state.h"
 #include "core/texts.h"
 #include "discovery/edition.h"
 #include "discovery/identities.h"
@@ -25,6 +26,13 @@
 #include "ui/windowed_app.h"
 
 namespace lark::test {
+
+using hosted::DeleteTree;
+using hosted::ReadAll;
+using hosted::ReadValue;
+using hosted::SetText;
+using hosted::SetValue;
+using hosted::WriteAll;
 
 inline const std::string kRoot = "C:\\larkmoor-win";
 inline const char* const kBranches[] = {"Identities", "Software\\TarnKeep",
@@ -66,21 +74,6 @@ class RecordingUser : public IUser {
 
 inline bool Exists(const std::string& path) {
   return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-inline std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return "<missing>";
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Writes the file, making its missing folders first.
-inline void WriteAll(const std::string& path, const std::string& bytes, DWORD attributes = 0) {
-  for (std::size_t i = 3; i < path.size(); ++i)
-    if (path[i] == '\\') ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-  ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-  if (attributes) ::SetFileAttributesA(path.c_str(), attributes);
 }
 
 // Removes a folder and everything in it, paths longer than MAX_PATH included.
@@ -140,47 +133,10 @@ inline std::map<std::string, std::string> Files(const std::string& folder) {
   return out;
 }
 
-inline void SetValue(HKEY root, const std::string& key, const char* name, DWORD type,
-                     const std::string& bytes) {
-  HKEY k;
-  ::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
-  ::RegSetValueExA(k, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                   static_cast<DWORD>(bytes.size()));
-  ::RegCloseKey(k);
-}
-// Text with its terminating NUL, as Windows programs store it.
-inline void SetText(const std::string& key, const char* name, const std::string& text,
-                    DWORD type = REG_SZ) {
-  SetValue(HKEY_CURRENT_USER, key, name, type, text + '\0');
-}
 inline void SetDword(const std::string& key, const char* name, DWORD value) {
   SetValue(HKEY_CURRENT_USER, key, name, REG_DWORD,
            std::string(reinterpret_cast<char*>(&value), 4));
 }
-// The bytes of a value, "<missing>" when it cannot be read.
-inline std::string ReadValue(HKEY root, const std::string& key, const char* name) {
-  std::string data(65536, '\0');
-  DWORD size = static_cast<DWORD>(data.size());
-  HKEY k;
-  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return "<missing>";
-  LONG rc = ::RegQueryValueExA(k, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data[0]), &size);
-  ::RegCloseKey(k);
-  return rc == ERROR_SUCCESS ? data.substr(0, size) : "<missing>";
-}
-
-inline void DeleteTree(const std::string& key) {
-  HKEY k;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS)
-    return;
-  char name[256];
-  for (DWORD len = sizeof(name);
-       ::RegEnumKeyExA(k, 0, name, &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-       len = sizeof(name))
-    DeleteTree(key + "\\" + name);
-  ::RegCloseKey(k);
-  ::RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-}
-
 // Every key and value of a branch under HKEY_CURRENT_USER: "key\name" -> type and bytes.
 inline void Snapshot(const std::string& key, std::map<std::string, std::string>* out) {
   HKEY k;

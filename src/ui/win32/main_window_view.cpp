@@ -25,16 +25,7 @@ MainWindowView::~MainWindowView() {
 }
 
 bool MainWindowView::Create(HINSTANCE instance) {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = ViewWindowProc<MainWindowView>;
-  wc.hInstance = instance;
-  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(LARK_IDI_MAIN));  // shared: never freed
-  wc.hIconSm = SmallProgramIcon(instance);
-  wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClassName;
-  if (!::RegisterClassExA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  if (!RegisterViewClass<MainWindowView>(instance, kClassName)) return false;
 
   int dpi = ScreenDpi();
   RECT r{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};

@@ -63,4 +63,20 @@ LRESULT CALLBACK ViewWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return self->OnMessage(hwnd, msg, wp, lp);
 }
 
+// Registers a view's window class once (a second view of the class finds it there): the
+// program's icons, the arrow and the dialog colour behind the controls.
+template <class View>
+bool RegisterViewClass(HINSTANCE instance, const char* className) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = ViewWindowProc<View>;
+  wc.hInstance = instance;
+  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(LARK_IDI_MAIN));  // shared: never freed
+  wc.hIconSm = SmallProgramIcon(instance);
+  wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = className;
+  return ::RegisterClassExA(&wc) || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
 }  // namespace lark
