@@ -11,6 +11,7 @@ so that it can check the backup against them.
 import json
 import os
 import random
+import struct
 import sys
 
 IDENTITIES = [
@@ -20,11 +21,29 @@ IDENTITIES = [
 ]
 STORES = {
     "Main Identity": [("Inbox.dbx", 24 << 20), ("Sent Items.dbx", 3 << 20), ("Folders.dbx", 40 << 10),
-                      ("Deleted Items.dbx", 600 << 10), ("Pop3uidl.dbx", 8 << 10), ("Offline.dbx", 2 << 10)],
-    "Work": [("Inbox.dbx", 5 << 20), ("Outbox.dbx", 1 << 10), ("Folders.dbx", 30 << 10),
+                      ("Deleted Items.dbx", 600 << 10), ("Pop3uidl.dbx", 12 << 10), ("Offline.dbx", 12 << 10)],
+    "Work": [("Inbox.dbx", 5 << 20), ("Outbox.dbx", 12 << 10), ("Folders.dbx", 30 << 10),
              ("Projects.dbx", 9 << 20)],
 }
-DBX_MAGIC = bytes.fromhex("CFAD12FEC5FD746F66E3D11193E000C04FB3B75E")
+# The fixed header of a store, as the published description of the format gives it: the kind
+# of store at 0x04, the used length at 0x7C, a message folder's count at 0xC4 and the offset of
+# its index root at 0xE4, where the root begins with its own offset.
+HEADER_SIZE = 0x24BC
+KINDS = {"Folders.dbx": 0x6F74FDC6, "Pop3uidl.dbx": 0x6F74FDC7, "Offline.dbx": 0x26FE9D30}
+MESSAGE_FOLDER = 0x6F74FDC5
+
+
+def store_header(name, size):
+    kind = KINDS.get(name, MESSAGE_FOLDER)
+    h = bytearray(HEADER_SIZE)
+    struct.pack_into("<II", h, 0, 0xFE12ADCF, kind)
+    h[8:16] = bytes.fromhex("66E3D1119A4E00C0")
+    struct.pack_into("<I", h, 0x1C, 0x108 if name == "Folders.dbx" else 0x618)
+    struct.pack_into("<I", h, 0x7C, size)
+    if kind == MESSAGE_FOLDER:
+        struct.pack_into("<II", h, 0xC4, max(1, size // 20000), 0)
+        struct.pack_into("<I", h, 0xE4, HEADER_SIZE)
+    return bytes(h) + struct.pack("<I", HEADER_SIZE)
 
 
 def hex_expand(text):
@@ -40,11 +59,14 @@ def reg_string(text):
 def write_store(folder, name, size, rng):
     os.makedirs(folder, exist_ok=True)
     path = os.path.join(folder, name)
+    head = store_header(name, size)
     if os.path.exists(path) and os.path.getsize(path) == size:
-        return
+        with open(path, "rb") as f:
+            if f.read(len(head)) == head:
+                return
     with open(path, "wb") as f:
-        f.write(DBX_MAGIC)
-        left = size - len(DBX_MAGIC)
+        f.write(head)
+        left = size - len(head)
         block = rng.randbytes(1 << 16)
         while left > 0:
             n = min(left, len(block))

@@ -88,6 +88,14 @@ if (cd "$CHECK" 2>/dev/null && sha256sum -c --quiet Larkmoor.sha256); then mp=$(
 printf 'x' >>"$CHECK/Main Identity/Folders.dbx" 2>/dev/null
 if (cd "$CHECK" 2>/dev/null && ! sha256sum -c --quiet Larkmoor.sha256 >/dev/null 2>&1); then mp=$((mp + 1)); else mf=$((mf + 1)); echo "sha256sum -c passed a changed file"; fi
 rm -rf "$CHECK"
+# Five backups with three kept: the top and each kept backup verify by their own list.
+KEPT=$WINEPREFIX/drive_c/windows/temp/larkmoor-kept-check
+lists=0
+for dir in "$KEPT" "$KEPT/Earlier Backups"/*; do
+  if (cd "$dir" 2>/dev/null && sha256sum -c --quiet Larkmoor.sha256); then lists=$((lists + 1)); else echo "sha256sum -c failed in ${dir#$KEPT}"; fi
+done
+if [ "$lists" -eq 3 ]; then mp=$((mp + 1)); else mf=$((mf + 1)); echo "kept backups: $lists of 3 lists verified"; fi
+rm -rf "$KEPT"
 echo "manifest: $mp passed, $mf failed"
 total_pass=$((total_pass + mp))
 total_fail=$((total_fail + mf))

@@ -9,15 +9,17 @@
 
 namespace lark {
 
-bool BackupAddressBookFile(App& app, Manifest* runManifest, std::vector<std::string>* runProblems) {
+bool BackupAddressBookFile(App& app, Manifest* runManifest, std::vector<std::string>* runProblems,
+                           const std::string& target) {
   const std::string name = NameFromFullPath(app.state.wabFile);
   app.Form1().SetPanel(2, "");
   // The stored setting decides whether a folder is set: the chooser's path box can show a
   // folder while none is stored, and the copy would then land somewhere unintended. So
   // would a setting that is not a full path: it names a folder relative to wherever the
   // current directory happens to be, or the root of the current drive.
-  const std::string folder = StoredBackupFolder(app);
-  if (folder == texts::kNoneSelected || !IsFullPath(folder)) {
+  const std::string stored = StoredBackupFolder(app);
+  const std::string folder = target.empty() ? stored : target;
+  if (stored == texts::kNoneSelected || !IsFullPath(folder)) {
     app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
     return true;
   }

@@ -1,11 +1,15 @@
 #include "backup/complete_backup.h"
 
+#include <algorithm>
 #include <deque>
 #include <exception>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "backup/checked_copy.h"
 #include "backup/export_units.h"
+#include "backup/kept_backups.h"
 #include "backup/save_key.h"
 #include "backup/store_folder.h"
 #include "core/app.h"
@@ -16,6 +20,8 @@
 #include "discovery/edition.h"
 #include "discovery/identities.h"
 #include "discovery/mail_client.h"
+#include "discovery/store_check.h"
+#include "fs/backup_set.h"
 #include "fs/folders.h"
 #include "fs/manifest.h"
 #include "fs/safe_name.h"
@@ -60,7 +66,28 @@ struct BackupRun {
   std::vector<std::string>& problems;
   CheckedCopies copies;
   std::deque<Identity> identities;  // a deque: the copies still being checked count into them
+  std::string target;               // the staged backup's folder
+  BackupInfo previous;              // the newest backup before this run
+  BackupInfo info;                  // this backup's: message counts, store-check findings
 };
+
+std::optional<std::uint32_t> PreviousCount(const BackupInfo& info, const std::string& relPath) {
+  for (const auto& m : info.messages)
+    if (m.first == relPath) return m.second;
+  return std::nullopt;
+}
+
+// The store check, before the store is copied: its message count goes into this backup's
+// info, anything it finds into the info and the report. The store is copied all the same.
+void CheckBeforeCopy(App& app, BackupRun& run, const std::string& path, const std::string& file,
+                     const std::string& identity, const std::string& relPath) {
+  const std::optional<std::uint32_t> before = PreviousCount(run.previous, relPath);
+  const std::optional<StoreVerdict> v = CheckStore(app.p, path, before);
+  if (!v) return;
+  if (v->messageFolder) run.info.messages.emplace_back(relPath, v->messages);
+  for (StoreFinding f : v->findings)
+    run.info.findings.push_back(FindingText(f, texts::StoreOf(file, identity), *v, before));
+}
 
 std::vector<std::string> DbxFilesOf(App& app, const std::string& store) {
   std::vector<std::string> names;
@@ -120,9 +147,12 @@ void BackupIdentity(App& app, BackupRun& run, std::size_t i, const std::string& 
   // A copy that fails its check (a store held open or written to by the mail client, a
   // full disk) is named in the report at the end; the other files and identities go on.
   for (const std::string& dbx : storeFound ? DbxFilesOf(app, store) : std::vector<std::string>()) {
+    CheckBeforeCopy(app, run, store + "\\" + dbx, dbx, app.state.identName[i],
+                    ManifestPath(sub, dbx));
     run.copies.Copy(store + "\\" + dbx, identityFolder + "\\" + dbx, app.state.silentCopy,
                     app.state.hiddenRun, ManifestPath(sub, dbx), tally);
     f.SetPanel(1, dbx + " Backup Complete");
+    BackupStep("copying");
   }
   const std::string wab = RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
   const std::string wabName = NameFromFullPath(wab);
@@ -160,7 +190,7 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run) {
       IdentityFolderNames({app.state.identName.begin(), app.state.identName.begin() + n},
                           {app.state.identKey.begin(), app.state.identKey.begin() + n});
   for (std::size_t i = 0; i < n; ++i) {
-    if (!EnterFolder(app, folder)) {
+    if (!EnterFolder(app, run.target)) {
       problems.push_back(texts::BackupFolderUnavailable(folder));
       break;
     }
@@ -204,8 +234,18 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run) {
   return BackupOutcome::Complete;
 }
 
-// The end of a run: every export awaited and checked, then the checksum list and the report.
-BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool mailClientRan) {
+// The names of the kept backups, newest first, for the report.
+std::string KeptNames(const Platform& p, const std::string& folder) {
+  std::string names;
+  for (const BackupSet& b : ListBackups(p, folder))
+    if (!b.newest) names += (names.empty() ? "" : ", ") + NameFromFullPath(b.folder);
+  return names;
+}
+
+// The end of a run: every export awaited and checked; the staged backup's checksum list,
+// info and report; the swap that makes it the newest, and the prune of the oldest.
+BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool mailClientRan,
+                        KeptBackups& kept) {
   run.copies.Finish();
   for (const BackupRun::Identity& i : run.identities)
     app.state.report.done.push_back(
@@ -215,30 +255,62 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
   run.exports.clear();
   const std::string folder = StoredBackupFolder(app);
   const bool folderThere = IsFullPath(folder) && DirExists(app.p, folder);
-  if (folderThere && !run.manifest.Empty() &&
-      !ReplaceTextFile(app.p.files, folder + "\\" + kManifestFile, run.manifest.Text()))
+  const bool staged = !run.target.empty() && DirExists(app.p, run.target);
+  if (staged && !run.manifest.Empty() &&
+      !ReplaceTextFile(app.p.files, run.target + "\\" + kManifestFile, run.manifest.Text()))
     run.problems.push_back(texts::kManifestNotWritten);
   if (mailClientRan) app.state.report.done.push_back(texts::kMailClientRunningDuringBackup);
   if (outcome == BackupOutcome::Complete &&
       (!run.problems.empty() || CountsAsProblems(app.state.unseenMessages)))
     outcome = BackupOutcome::CompleteWithProblems;
   for (const std::string& p : run.problems) app.state.report.problems.push_back(p);
-  CloseRun(app, texts::kBackupProblemsIntro, texts::kReportOfBackup, kBackupReportFile,
-           folderThere ? folder : std::string(),
+  const bool findings = !run.info.findings.empty();
+  for (const std::string& f : run.info.findings) app.state.report.problems.push_back(f);
+  if (findings &&
+      (outcome == BackupOutcome::Complete || outcome == BackupOutcome::CompleteWithProblems))
+    outcome = BackupOutcome::StoreLooksDamaged;
+  const char* intro =
+      findings && run.problems.empty() ? texts::kStoreFindingsIntro : texts::kBackupProblemsIntro;
+  const int code = app.state.unattended ? static_cast<int>(outcome) : -1;
+  std::string reportFolder = folderThere ? folder : std::string();
+  if (staged) {
+    // The staged backup is whole before it is swapped in: list, info and report beside it.
+    ReplaceTextFile(app.p.files, run.target + "\\" + kBackupInfoFile, BackupInfoText(run.info));
+    ReplaceTextFile(app.p.files, run.target + "\\" + kBackupReportFile,
+                    ReportText(app.state.report, intro, texts::kReportOfBackup, folder, code));
+    BackupStep("staged");
+    std::vector<std::string> swapProblems;
+    const bool swapped = kept.Swap(&swapProblems);
+    if (!swapped) {
+      for (const std::string& p : swapProblems) app.state.report.problems.push_back(p);
+      if (outcome == BackupOutcome::Complete) outcome = BackupOutcome::CompleteWithProblems;
+      if (!kept.previousKeptAs().empty()) reportFolder = kept.previousKeptAs();
+    } else if (outcome == BackupOutcome::Complete) {
+      std::vector<std::string> letGo = kept.Beyond(StoredGenerations(app));
+      const std::vector<std::string> left = kept.Prune(letGo);
+      std::string names;
+      for (const std::string& f : letGo)
+        if (std::find(left.begin(), left.end(), f) == left.end())
+          names += (names.empty() ? "" : ", ") + NameFromFullPath(f);
+      app.state.report.done.push_back(texts::KeptBackupsLine(KeptNames(app.p, folder)));
+      if (!names.empty()) app.state.report.done.push_back(texts::LetGoLine(names));
+      for (const std::string& f : left) app.state.report.done.push_back(texts::NotRemoved(f));
+    } else {
+      app.state.report.done.push_back(texts::KeptBackupsLine(KeptNames(app.p, folder)));
+      app.state.report.done.push_back(texts::kNothingLetGo);
+    }
+  }
+  CloseRun(app, intro, texts::kReportOfBackup, kBackupReportFile, reportFolder,
            app.state.unattended ? static_cast<int>(outcome) : -1);
   return outcome;
 }
 
 }  // namespace
 
-BackupOutcome bkupcomplete(App& app) {
-  std::vector<std::string> problems;
-  BackupRun run(app.p, problems);
-  return FinishRun(app, run, RunBkupcomplete(app, run), false);
-}
-
 void cmdComplete_Click(App& app) {
   app.state.report = RunReport();
+  for (const std::string& note : app.state.runNotes) app.state.report.done.push_back(note);
+  app.state.runNotes.clear();
   // A store that the mail client writes to while it is copied gives an unusable copy: a
   // person is asked to close it; a scheduled run goes on and its copy check names the stores.
   const bool mailClientRan = OutlookExpressRunning(app);
@@ -257,13 +329,38 @@ void cmdComplete_Click(App& app) {
   }
   std::vector<std::string> problems;
   BackupRun run(app.p, problems);
+  KeptBackups kept(app.p, folder);
+  if (folder != texts::kNoneSelected) {
+    // Everything this run writes goes into a staging folder first; nothing that is there
+    // now changes until the new backup is complete.
+    run.info.made = BackupTimeNow();
+    switch (kept.Begin(run.info.made, &problems)) {
+      case KeptBackups::Start::Ready: break;
+      case KeptBackups::Start::Busy:
+        if (app.state.unattended)
+          app.state.exitCode = static_cast<int>(BackupOutcome::BadFolderArgument);
+        else
+          app.p.user.MessageBoxA(texts::BackupBusy(folder), texts::kAppTitle);
+        return;
+      case KeptBackups::Start::Failed:
+        for (const std::string& p : problems) app.state.report.problems.push_back(p);
+        CloseRun(app, texts::kBackupProblemsIntro, texts::kReportOfBackup, kBackupReportFile,
+                 folder, app.state.unattended ? 2 : -1);
+        if (app.state.unattended)
+          app.state.exitCode = static_cast<int>(BackupOutcome::BadFolderArgument);
+        return;
+    }
+    run.target = kept.staging();
+    run.previous = kept.previous();
+  }
   // The registry editors run while the files are copied; each is awaited before its rewrite.
-  bkupallIdentities(app, run.exports);
-  bkupIAM(app, run.exports);
-  bkupAddBook(app, run.exports);
-  BackupAddressBookFile(app, &run.manifest, &problems);
+  bkupallIdentities(app, run.exports, run.target);
+  bkupIAM(app, run.exports, run.target);
+  bkupAddBook(app, run.exports, run.target);
+  if (!run.target.empty() || folder == texts::kNoneSelected)
+    BackupAddressBookFile(app, &run.manifest, &problems, run.target);
   BackupOutcome outcome =
-      FinishRun(app, run, RunBkupcomplete(app, run), mailClientRan && app.state.unattended);
+      FinishRun(app, run, RunBkupcomplete(app, run), mailClientRan && app.state.unattended, kept);
   if (app.state.unattended) app.state.exitCode = static_cast<int>(outcome);
 }
 

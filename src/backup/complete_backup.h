@@ -17,20 +17,20 @@ enum class BackupOutcome {
   BadFolderArgument = 2,     // the backup folder ("/b:" or stored) could not be made or entered
   IdentitiesUnreadable = 3,  // HKEY_CURRENT_USER\Identities could not be opened
   CompleteWithProblems = 4,  // ran to its end, but some parts could not be written
+  StoreLooksDamaged = 5,     // backed up, but a store looks damaged; earlier backups were kept
 };
 
 // The main window's complete-backup button and the File menu's address-book backup.
 void cmdComplete_Click(App& app);
 void addBookFile_Click(App& app);
 
-// The per-identity work, after the exports and the address book.
-BackupOutcome bkupcomplete(App& app);
-
 // "Backup Address Book" (addBookFile_Click); false when the file could not be copied. Within
-// a complete backup its checksum goes into the run's list and its problems into the run's;
-// on its own it updates the address book's line of the folder's list.
+// a complete backup it goes into the run's staged backup (`target`), its checksum into the
+// run's list and its problems into the run's; on its own it goes to the top of the backup
+// folder and updates the address book's line of the folder's list.
 bool BackupAddressBookFile(App& app, Manifest* runManifest = nullptr,
-                           std::vector<std::string>* runProblems = nullptr);
+                           std::vector<std::string>* runProblems = nullptr,
+                           const std::string& target = "");
 
 // The editor's wait before an export is rewritten; an export still being written after
 // this long is left as it is rather than rewritten under its writer.

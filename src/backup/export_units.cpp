@@ -79,14 +79,13 @@ void PutBack(App& app, StartedExport& e) {
   e.aside.clear();
 }
 
-void RunExportUnit(App& app, std::vector<StartedExport>& exports, const char* file,
-                   const char* branch, const char* reminder) {
-  const std::string folder = StoredBackupFolder(app);
-  if (folder == texts::kNoneSelected) {
+void RunExportUnit(App& app, std::vector<StartedExport>& exports, const std::string& target,
+                   const char* file, const char* branch, const char* reminder) {
+  if (StoredBackupFolder(app) == texts::kNoneSelected) {
     app.p.user.MessageBoxA(reminder, texts::kAppTitle);
     return;
   }
-  if (!EnterFolder(app, folder)) return;
+  if (target.empty() || !EnterFolder(app, target)) return;
   if (ExportCommand(app.state.winVer, file, branch).empty()) return;
   exports.push_back(StartExport(app, app.p.files.GetCurrentDirectoryA(), file, branch, file));
 }
@@ -139,16 +138,18 @@ void FinishExport(App& app, StartedExport& e, Manifest& manifest,
   app.state.report.done.push_back(texts::ExportWritten(e.relPath));
 }
 
-void bkupallIdentities(App& app, std::vector<StartedExport>& exports) {
-  RunExportUnit(app, exports, kAllIdentitiesFile, kIdentitiesBranch, texts::kFirstRunReminder);
+void bkupallIdentities(App& app, std::vector<StartedExport>& exports, const std::string& target) {
+  RunExportUnit(app, exports, target, kAllIdentitiesFile, kIdentitiesBranch,
+                texts::kFirstRunReminder);
 }
 
-void bkupIAM(App& app, std::vector<StartedExport>& exports) {
-  RunExportUnit(app, exports, kIamFile, kIamBranch, texts::kFirstRunReminderIam);
+void bkupIAM(App& app, std::vector<StartedExport>& exports, const std::string& target) {
+  RunExportUnit(app, exports, target, kIamFile, kIamBranch, texts::kFirstRunReminderIam);
 }
 
-void bkupAddBook(App& app, std::vector<StartedExport>& exports) {
-  RunExportUnit(app, exports, kAddressBookFile, kAddressBookBranch, texts::kFirstRunReminder);
+void bkupAddBook(App& app, std::vector<StartedExport>& exports, const std::string& target) {
+  RunExportUnit(app, exports, target, kAddressBookFile, kAddressBookBranch,
+                texts::kFirstRunReminder);
 }
 
 }  // namespace lark

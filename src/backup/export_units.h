@@ -47,10 +47,11 @@ void FinishExport(App& app, StartedExport& e, Manifest& manifest,
 std::string ExportCommand(const std::string& winVer, const std::string& file,
                           const std::string& branch);
 
-// Each starts its export into `exports`, where the run awaits it.
-void bkupallIdentities(App& app, std::vector<StartedExport>& exports);
-void bkupIAM(App& app, std::vector<StartedExport>& exports);
-void bkupAddBook(App& app, std::vector<StartedExport>& exports);
+// Each starts its export into the folder `target` (the run's staged backup) and into
+// `exports`, where the run awaits it; without a backup folder set, each reminds the user.
+void bkupallIdentities(App& app, std::vector<StartedExport>& exports, const std::string& target);
+void bkupIAM(App& app, std::vector<StartedExport>& exports, const std::string& target);
+void bkupAddBook(App& app, std::vector<StartedExport>& exports, const std::string& target);
 
 // Makes the folder the current drive and directory; false when it cannot be entered.
 bool EnterFolder(App& app, const std::string& folder);

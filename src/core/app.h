@@ -27,6 +27,7 @@ struct AppState {
   int exitCode = 0;         // what the process ends with when it leaves through Exit
   std::vector<std::string> unseenMessages;  // message boxes a hidden run did not show
   RunReport report;                         // of the complete backup or restore under way
+  std::vector<std::string> runNotes;        // for the next backup's report (a "/g:" not used)
   bool restoreUnderWay = false;             // the address-book restore reports into it
 };
 

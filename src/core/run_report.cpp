@@ -22,6 +22,16 @@ std::string Now() {
 
 }  // namespace
 
+std::string ReportText(const RunReport& r, const char* intro, const char* title,
+                       const std::string& folder, int exitCode) {
+  std::string text = texts::ReportHeading(title, Now(), folder);
+  for (const std::string& d : r.done) text += d + "\r\n";
+  text += std::string("\r\n") + (r.problems.empty() ? texts::kReportAllWell : intro) + "\r\n";
+  for (const std::string& p : r.problems) text += p + "\r\n";
+  if (exitCode >= 0) text += "\r\n" + texts::ReportExitCode(exitCode) + "\r\n";
+  return text;
+}
+
 void CloseRun(App& app, const char* intro, const char* title, const char* reportFile,
               const std::string& folder, int exitCode) {
   RunReport& r = app.state.report;
@@ -35,14 +45,9 @@ void CloseRun(App& app, const char* intro, const char* title, const char* report
     for (const std::string& p : r.problems) text += "\r\n" + p;
     app.p.user.MessageBoxA(text, texts::kAppTitle);
   }
-  if (IsFullPath(folder)) {
-    std::string text = texts::ReportHeading(title, Now(), folder);
-    for (const std::string& d : r.done) text += d + "\r\n";
-    text += std::string("\r\n") + (r.problems.empty() ? texts::kReportAllWell : intro) + "\r\n";
-    for (const std::string& p : r.problems) text += p + "\r\n";
-    if (exitCode >= 0) text += "\r\n" + texts::ReportExitCode(exitCode) + "\r\n";
-    ReplaceTextFile(app.p.files, folder + "\\" + reportFile, text);
-  }
+  if (IsFullPath(folder))
+    ReplaceTextFile(app.p.files, folder + "\\" + reportFile,
+                    ReportText(r, intro, title, folder, exitCode));
   r = RunReport();
 }
 

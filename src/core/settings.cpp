@@ -32,6 +32,23 @@ long ProbeValue(IRegistry& registry, RegKey key, const std::string& name) {
 
 std::string StoredBackupFolder(App& app) { return ReadFolderValue(app); }
 
+unsigned StoredGenerations(App& app) {
+  const RegValue v = RegistryGetKeyValue(app.p, kHkeyCurrentUser, kSettingsKey, kGenerationsValue);
+  if (v.kind() != RegValue::Kind::Long || v.AsLong() < 1 || v.AsLong() > long(kMaxGenerations))
+    return kDefaultGenerations;
+  return static_cast<unsigned>(v.AsLong());
+}
+
+bool SetGenerations(App& app, const std::string& number) {
+  if (number.empty() || number.size() > 2 ||
+      number.find_first_not_of("0123456789") != std::string::npos)
+    return false;
+  const int n = std::stoi(number);
+  if (n < 1 || n > int(kMaxGenerations)) return false;
+  SetKeyValue(app.p, kSettingsKey, kGenerationsValue, std::to_string(n), kRegDword);
+  return true;
+}
+
 void FirstRun(App& app) {
   IRegistry& reg = app.p.registry;
   RegKeyOwner existing(reg);
@@ -48,6 +65,8 @@ void FirstRun(App& app) {
       return;
     }
     SetKeyValue(app.p, kSettingsKey, kOverwriteValue, "0", kRegDword);
+    SetKeyValue(app.p, kSettingsKey, kGenerationsValue, std::to_string(kDefaultGenerations),
+                kRegDword);
     SetKeyValue(app.p, kSettingsKey, kFolderValue, texts::kNoneSelected, kRegSz);
     app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
     created.Close();

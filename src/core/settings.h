@@ -13,6 +13,9 @@ class App;
 inline constexpr const char* kSettingsKey = "Software\\TarnKeep";
 inline constexpr const char* kFolderValue = "TarnKeep";
 inline constexpr const char* kOverwriteValue = "BackupOverWrite";
+inline constexpr const char* kGenerationsValue = "Generations";
+inline constexpr unsigned kDefaultGenerations = 3;
+inline constexpr unsigned kMaxGenerations = 99;
 
 // The backup-folder line of the main window, refreshed from the stored folder; with the
 // reminder when no folder is set. settingsKeyName is the spelling the final reset uses.
@@ -24,6 +27,12 @@ std::string StoredBackupFolder(App& app);
 // A RegQueryValueExA with a zero-size buffer: 2 when the value is missing, 234 when it
 // holds data, 0 when it holds none, another code when the key cannot be read.
 long ProbeValue(IRegistry& registry, RegKey key, const std::string& name);
+
+// How many complete backups the backup folder keeps, the newest included: the stored
+// number when it is 1 to 99 (a REG_DWORD), else the default.
+unsigned StoredGenerations(App& app);
+// "/g:N" as the command line gives it ("N"): stores N when it is 1 to 99; false when not.
+bool SetGenerations(App& app, const std::string& number);
 
 // Start-up's settings steps.
 void FirstRun(App& app);  // creates the settings key with defaults on a first run

@@ -143,6 +143,69 @@ inline std::string StoreFolderNotFound(const std::string& identity, const std::s
 inline std::string BackupFolderNotOpened(const std::string& folder) {
   return "The backup folder \"" + folder + "\" could not be opened. Nothing was backed up.";
 }
+// ---- the backups a folder keeps ----
+inline std::string NotMoved(const std::string& from, const std::string& to) {
+  return "- \"" + from + "\" could not be moved to \"" + to + "\".";
+}
+inline std::string NotRemoved(const std::string& path) {
+  return "- \"" + path + "\" could not be removed; the next backup tries again.";
+}
+inline std::string NotCreated(const std::string& path) {
+  return "- \"" + path + "\" could not be created.";
+}
+inline std::string NewBackupKeptAside(const std::string& kept) {
+  return "- this backup could not be put in the place of the previous one, which stays at the "
+         "top of the backup folder; this backup is kept in \"" +
+         kept + "\".";
+}
+inline std::string BackupBusy(const std::string& folder) {
+  return "Another backup into the backup folder \"" + folder +
+         "\" is running. Nothing was backed up; try again when it has ended.";
+}
+inline std::string KeptBackupsLine(const std::string& list) {
+  return "Earlier backups kept: " + (list.empty() ? std::string("none") : list);
+}
+inline std::string LetGoLine(const std::string& list) { return "Let go (oldest): " + list; }
+inline constexpr const char* kNothingLetGo =
+    "No earlier backup was let go: this run reported something.";
+inline std::string GenerationsNotUsed(const std::string& given, unsigned used) {
+  return "Note: \"" + given + "\" was not used: the number of backups to keep must be 1 to 99; " +
+         std::to_string(used) + (used == 1 ? " backup is kept." : " backups are kept.");
+}
+// ---- the store check ----
+inline constexpr const char* kStoreFindingsIntro =
+    "The backup finished, but a message store looks damaged; every earlier backup was kept:";
+inline std::string StoreNotAStore(const std::string& what) {
+  return "- " + what +
+         " does not look like an Outlook Express message store (its first bytes are wrong or it "
+         "is too short).";
+}
+inline std::string StoreCutShort(const std::string& what) {
+  return "- " + what +
+         " is shorter than its own header says: it was cut short, and messages at its end may be "
+         "lost.";
+}
+inline std::string StoreIndexOutside(const std::string& what) {
+  return "- " + what +
+         ": its message index is not where the store says it is; the store looks "
+         "damaged.";
+}
+inline std::string StoreNearLimit(const std::string& what, unsigned long long megabytes) {
+  return "- " + what + " is " + std::to_string(megabytes) +
+         " MB: Outlook Express damages stores near 2 GB. Compact it, or move old messages into "
+         "another folder, now.";
+}
+inline std::string StoreOverLimit(const std::string& what) {
+  return "- " + what + " is 2 GB or more: Outlook Express has probably damaged it already.";
+}
+inline std::string StoreCountFell(const std::string& what, unsigned long now,
+                                  unsigned long before) {
+  return "- " + what + " holds " + std::to_string(now) + " messages, fewer than half of the " +
+         std::to_string(before) + " in the previous backup: messages may have been lost.";
+}
+inline std::string StoreOf(const std::string& file, const std::string& identity) {
+  return file + " of the identity \"" + identity + "\"";
+}
 inline std::string BadFolderArgument(const std::string& folder) {
   return "The backup folder \"" + folder +
          "\" given on the command line could not be created "

@@ -163,6 +163,12 @@ class IFileReader {
   virtual ~IFileReader() = default;
   // Fills up to `capacity` bytes; *got = 0 at the end. False on a read error.
   virtual bool Read(char* buffer, std::size_t capacity, std::size_t* got) = 0;
+  // SetFilePointer from the start: the next Read begins at `offset`. False when the reader
+  // cannot move (the caller then reads on from where it is, or not at all).
+  virtual bool Seek(std::uint64_t offset) {
+    (void)offset;
+    return false;
+  }
 };
 
 class IFileWriter {

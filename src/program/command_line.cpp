@@ -1,5 +1,5 @@
 // The command line: "/b:" folder, "/a" unattended backup, "/h" hidden, "/o" overwrite,
-// "/w" address-book backup. Each switch is a plain substring, case ignored.
+// "/g:N" backups kept, "/w" address-book backup. Each switch is a plain substring, case ignored.
 #include <cctype>
 
 #include "backup/complete_backup.h"
@@ -81,6 +81,20 @@ void HandleCommandLine(WindowedApp& app) {
       }
       app.p.user.MessageBoxA(texts::BadFolderArgument(folder), texts::kAppTitle);
       return;
+    }
+  }
+  // "/g:N" before "/a", so that the run it starts keeps what it asks for.
+  std::size_t g = lower.find("/g:");
+  if (g != std::string::npos) {
+    std::string number = c.substr(g + 3);
+    number = number.substr(0, number.find_first_of(" \t/"));
+    if (!SetGenerations(app, number)) {
+      const std::string note =
+          texts::GenerationsNotUsed(c.substr(g, 3 + number.size()), StoredGenerations(app));
+      if (backup)
+        app.state.runNotes.push_back(note);
+      else
+        app.p.user.MessageBoxA(note, texts::kAppTitle);
     }
   }
   if (backup) {

@@ -5,25 +5,54 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 namespace lark::hosted {
 
+// A .dbx file the tests write is a healthy message store: the fixed header of a message
+// folder holding `count` messages and no index yet, then the text; ReadAll gives the text back.
+// WriteRaw writes the bytes as they are, for a store damaged on purpose.
+constexpr std::size_t kStoreHeader = 0x24BC;
+inline std::string StoreHeader(std::size_t bodySize, std::uint32_t count = 1) {
+  std::string h(kStoreHeader, '\0');
+  auto put = [&h](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) h[at + i] = static_cast<char>(v >> (8 * i));
+  };
+  put(0, 0xFE12ADCF);
+  put(4, 0x6F74FDC5);
+  h.replace(8, 8, "\x66\xE3\xD1\x11\x9A\x4E\x00\xC0", 8);
+  put(0x1C, 0x618);
+  put(0x7C, static_cast<std::uint32_t>(kStoreHeader + bodySize));
+  put(0xC4, count);
+  return h;
+}
+inline bool IsStore(const std::string& path) {
+  return path.size() > 4 && _stricmp(path.c_str() + path.size() - 4, ".dbx") == 0;
+}
+
 inline std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return "<missing>";
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::string all(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>{});
+  if (IsStore(path) && all.size() >= kStoreHeader && all.compare(0, 16, StoreHeader(0), 0, 16) == 0)
+    all.erase(0, kStoreHeader);
+  return all;
 }
 
 // Writes the file, making its missing folders first.
-inline void WriteAll(const std::string& path, const std::string& bytes, DWORD attributes = 0) {
+inline void WriteRaw(const std::string& path, const std::string& bytes, DWORD attributes = 0) {
   for (std::size_t i = 3; i < path.size(); ++i)
     if (path[i] == '\\') ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
   ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
   if (attributes) ::SetFileAttributesA(path.c_str(), attributes);
+}
+inline void WriteAll(const std::string& path, const std::string& bytes, DWORD attributes = 0) {
+  WriteRaw(path, IsStore(path) ? StoreHeader(bytes.size()) + bytes : bytes, attributes);
 }
 
 inline void SetValue(HKEY root, const std::string& key, const char* name, DWORD type,

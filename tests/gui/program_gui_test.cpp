@@ -171,6 +171,15 @@ TEST_F(ProgramGui, UnattendedRunsEndWithTheirExitCode) {
       EXPECT_NE(ReadAll(c.folder + "\\AllIdentities.reg"), "<missing>");
     }
   }
+  // "/g:N" stores how many backups are kept before the run it starts; a number outside 1 to
+  // 99 is not used, and the report says so.
+  SeedSettings(backup, 1);
+  EXPECT_EQ(Unattended("/a /h /g:2"), 0u);
+  EXPECT_EQ(ReadValue("Software\\TarnKeep", "Generations"), std::string("\x02\0\0\0", 4));
+  EXPECT_EQ(Unattended("/g:100 /a /h"), 0u);
+  EXPECT_EQ(ReadValue("Software\\TarnKeep", "Generations"), std::string("\x02\0\0\0", 4));
+  EXPECT_NE(ReadAll(backup + "\\BackupReport.txt").find("\"/g:100\" was not used"),
+            std::string::npos);
   // The scheduled command where the program never ran ends by itself, making the new disk's
   // folders; so does a hidden run with no folder at all. A visible run still shows its boxes.
   DeleteTree("Software\\TarnKeep");
@@ -239,38 +248,53 @@ TEST_F(ProgramGui, BackupDamageRestoreThroughTheWindow) {
   EXPECT_EQ(restored, 1);
 }
 
-// Killed while it exports the registry, or while it copies the stores: the profile is as it
-// was, and the next run makes a whole backup over what the killed one left.
+// Killed while it exports the registry, or while it copies the stores: the profile and the
+// backup made before are as they were, and the next run makes a whole backup, keeps the
+// earlier one and removes what the killed one left.
 TEST_F(ProgramGui, KilledBackupChangesNothingAndTheNextRunCompletes) {
   Profile(600);
   const auto registry = Registry();
   const auto stores = Files(store);
+  // The folder a running backup writes into until it is complete; "" before it exists.
+  auto staging = [&] {
+    WIN32_FIND_DATAA d;
+    HANDLE h = ::FindFirstFileA((backup + "\\Earlier Backups\\*.partial").c_str(), &d);
+    if (h == INVALID_HANDLE_VALUE) return std::string("?:");
+    ::FindClose(h);
+    return backup + "\\Earlier Backups\\" + d.cFileName;
+  };
   const std::pair<const char*, std::function<bool()>> cases[] = {
-      {"during the exports", [&] { return ReadAll(backup + "\\IAM.reg") != "<missing>"; }},
-      {"during the copies", [&] { return WholeStores(backup + "\\Main") >= 200; }},
+      {"during the exports", [&] { return ReadAll(staging() + "\\IAM.reg") != "<missing>"; }},
+      {"during the copies", [&] { return WholeStores(staging() + "\\Main") >= 200; }},
   };
   for (const auto& [when, ready] : cases) {
     SCOPED_TRACE(when);
     ScratchFolder("KilledBackupChangesNothingAndTheNextRunCompletes\\bk");
+    ASSERT_EQ(Unattended("/a /h"), 0u);
+    const auto top = Files(backup), earlier = Files(backup + "\\Main");
     auto run = Program::Start("/a /h");
     ASSERT_TRUE(run && WaitFor(ready, kRunMs));
     ASSERT_TRUE(run->Running()) << "ended before it could be killed";
     ASSERT_TRUE(run->Kill());
-    EXPECT_LT(WholeStores(backup + "\\Main"), 600);
+    EXPECT_LT(WholeStores(staging() + "\\Main"), 600);
     ::Sleep(500);  // registry editors it started end on their own
     EXPECT_EQ(Registry(), registry);
     EXPECT_EQ(Files(store), stores);
+    EXPECT_EQ(Files(backup), top);
+    EXPECT_EQ(Files(backup + "\\Main"), earlier);
 
     EXPECT_EQ(Unattended("/a /h"), 0u);
     auto copied = Files(backup + "\\Main");
     EXPECT_EQ(copied.erase("me.wab"), 1u);
     EXPECT_EQ(copied, stores);
-    auto top = Files(backup);
+    auto now = Files(backup);
     for (const char* f : {"AddressBook.reg", "AllIdentities.reg", "IAM.reg", "me.wab",
-                          "Larkmoor.sha256", "BackupReport.txt"})
-      EXPECT_EQ(top.erase(f), 1u) << f;
-    EXPECT_TRUE(top.empty()) << "a scratch file of the killed run was left behind: "
-                             << top.begin()->first;
+                          "Larkmoor.sha256", "Larkmoor.info", "BackupReport.txt"})
+      EXPECT_EQ(now.erase(f), 1u) << f;
+    EXPECT_TRUE(now.empty()) << "a scratch file of the killed run was left behind: "
+                             << now.begin()->first;
+    EXPECT_EQ(staging(), "?:") << "the killed run's staging folder was left behind";
+    EXPECT_TRUE(Files(backup + "\\Earlier Backups").empty());
   }
 }
 
@@ -335,15 +359,19 @@ namespace lark::gui {
 namespace {
 
 // While the shell asks before replacing a file, the window takes no real clicks: neither a
-// second command starts inside the first nor does Exit end the program in the middle.
-TEST_F(ProgramGui, NothingStartsOrEndsWhileTheShellAsksDuringABackup) {
-  Profile(1, 0);
-  for (const char* f : {"\\me.wab", "\\Main\\me.wab", "\\Main\\Folder 0.dbx"})
-    WriteAll(backup + f, "old");
+// second command starts inside the first nor does Exit end the program in the middle. (A
+// backup stages every file anew and never replaces one; a restore with the option off asks.)
+TEST_F(ProgramGui, NothingStartsOrEndsWhileTheShellAsks) {
+  Profile(2, 0);
+  ASSERT_EQ(Unattended("/a /h"), 0u);
+  for (const char* f : {"\\Folder 0.dbx", "\\Folder 1.dbx"}) WriteAll(store + f, "live");
   ASSERT_NO_FATAL_FAILURE(Start());
-  Click(Control(main, ids::kCmdComplete));
-  std::vector<HWND> seen;
-  for (int i = 0; i < 3; ++i) {  // the address book, then the identity's store and book
+  Click(Control(main, ids::kCmdRestore));
+  std::optional<Dialog> open = WaitForDialog(*program, kRunMs);  // the address book's
+  ASSERT_TRUE(open);
+  ASSERT_TRUE(Answer(*open, "Cancel"));
+  std::vector<HWND> seen{open->hwnd};
+  for (int i = 0; i < 2; ++i) {  // the identity's two stores
     std::optional<Dialog> q = WaitForDialog(*program, kRunMs, seen);
     ASSERT_TRUE(q.has_value()) << "question " << i;
     EXPECT_EQ(q->title, "Confirm file overwrite");
@@ -357,11 +385,11 @@ TEST_F(ProgramGui, NothingStartsOrEndsWhileTheShellAsksDuringABackup) {
       for (int id : {ids::kCmdComplete, ids::kCmdRestore, ids::kCmdExit})
         ClickOnScreen(Control(main, id));
       EXPECT_FALSE(WaitForDialog(*program, 1500, seen).has_value()) << "a second command ran";
-      ASSERT_TRUE(program->Running()) << "Exit ended the program in the middle of the backup";
+      ASSERT_TRUE(program->Running()) << "Exit ended the program in the middle of the restore";
     }
     ASSERT_TRUE(Answer(*q, "No"));
   }
-  ASSERT_TRUE(WaitForPanel(1, "Backup Complete"));
+  ASSERT_TRUE(WaitForPanel(1, "Restore Complete"));
   // The refused copies are reported, by a box of the still disabled window.
   if (std::optional<Dialog> report = WaitForDialog(*program, 3000, seen)) {
     EXPECT_EQ(::GetWindow(report->hwnd, GW_OWNER), main);
@@ -371,7 +399,7 @@ TEST_F(ProgramGui, NothingStartsOrEndsWhileTheShellAsksDuringABackup) {
   EXPECT_FALSE(WaitForDialog(*program, 1500, seen).has_value()) << "a nested command went on";
   EXPECT_TRUE(program->Running());
   EXPECT_TRUE(::IsWindowEnabled(main));
-  EXPECT_EQ(ReadAll(backup + "\\Main\\Folder 0.dbx"), "old");
+  EXPECT_EQ(ReadAll(store + "\\Folder 0.dbx"), "live");
 }
 
 }  // namespace

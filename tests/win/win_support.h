@@ -32,7 +32,9 @@ using hosted::ReadAll;
 using hosted::ReadValue;
 using hosted::SetText;
 using hosted::SetValue;
+using hosted::StoreHeader;
 using hosted::WriteAll;
+using hosted::WriteRaw;
 
 inline const std::string kRoot = "C:\\larkmoor-win";
 inline const char* const kBranches[] = {"Identities", "Software\\TarnKeep",
@@ -106,9 +108,15 @@ inline std::set<std::string> Entries(const std::string& folder) {
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
     std::string name = data.cFileName;
-    // The checksum list and the run reports are the program's bookkeeping, not backed-up data.
-    static const std::set<std::string> own = {".", "..", "Larkmoor.sha256", "BackupReport.txt",
-                                              "RestoreReport.txt"};
+    // The checksum list, the info and the run reports are the program's bookkeeping, not
+    // backed-up data; the earlier backups are backups of their own.
+    static const std::set<std::string> own = {".",
+                                              "..",
+                                              "Larkmoor.sha256",
+                                              "Larkmoor.info",
+                                              "BackupReport.txt",
+                                              "RestoreReport.txt",
+                                              "Earlier Backups"};
     if (!own.count(name)) names.insert(name);
   } while (::FindNextFileA(find, &data));
   ::FindClose(find);
@@ -347,6 +355,7 @@ class WinTest : public ::testing::Test {
   std::string Report() const {
     for (const std::string& m : user.messages)
       if (m.rfind(texts::kBackupProblemsIntro, 0) == 0 ||
+          m.rfind(texts::kStoreFindingsIntro, 0) == 0 ||
           m.rfind(texts::kRestoreProblemsIntro, 0) == 0)
         return m;
     return "";

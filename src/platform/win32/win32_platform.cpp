@@ -419,6 +419,12 @@ namespace {
 class Win32Reader : public IFileReader {
  public:
   explicit Win32Reader(HANDLE h) : file_(h) {}
+  bool Seek(std::uint64_t offset) override {
+    LONG high = static_cast<LONG>(offset >> 32);
+    const DWORD low =
+        ::SetFilePointer(file_.get(), static_cast<LONG>(offset & 0xFFFFFFFFu), &high, FILE_BEGIN);
+    return !(low == INVALID_SET_FILE_POINTER && ::GetLastError() != NO_ERROR);
+  }
   bool Read(char* buffer, std::size_t capacity, std::size_t* got) override {
     DWORD n = 0;
     DWORD want = static_cast<DWORD>(std::min<std::size_t>(capacity, 1u << 30));

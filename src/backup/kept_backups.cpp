@@ -1,0 +1,386 @@
+#include "backup/kept_backups.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <set>
+
+#include "core/run_report.h"
+#include "core/texts.h"
+#include "fs/folders.h"
+#include "fs/manifest.h"
+
+namespace lark {
+
+namespace {
+
+struct Journal {
+  std::string staged;                // the staging folder's name inside Earlier Backups
+  std::string old;                   // the name the previous top gets there; "" when there was none
+  std::vector<std::string> entries;  // the previous top's files and folders to move
+};
+
+bool Exists(IFileSystem& fs, const std::string& path) {
+  return fs.GetFileAttributesA(path) != kInvalidFileAttributes;
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string JournalText(const Journal& j) {
+  std::string text = "new\t" + j.staged + "\r\nold\t" + j.old + "\r\n";
+  for (const std::string& e : j.entries) text += "entry\t" + e + "\r\n";
+  return text;
+}
+
+bool ParseJournal(const std::string& text, Journal* j) {
+  bool haveNew = false;
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    at = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string::npos) continue;
+    const std::string key = line.substr(0, tab), value = line.substr(tab + 1);
+    // Names only, never paths: a damaged journal cannot move anything out of the folder.
+    if (value.find_first_of("\\/:") != std::string::npos || value == "." || value == "..") continue;
+    if (key == "new") {
+      j->staged = value;
+      haveNew = EndsWith(value, kStagingSuffix);
+    } else if (key == "old") {
+      j->old = value;
+    } else if (key == "entry" && !value.empty()) {
+      j->entries.push_back(value);
+    }
+  }
+  return haveNew && (j->old.empty() || IsKeptBackupName(j->old));
+}
+
+// The time a top without an info file was made: its report's heading, else its list's date.
+std::string MadeOfTop(IFileSystem& fs, const std::string& folder) {
+  BackupInfo info;
+  if (ReadBackupInfo(fs, folder, &info) && IsKeptBackupName(info.made)) return info.made;
+  std::string report;
+  FileInfo file;
+  if (fs.GetFileInfo(folder + "\\BackupReport.txt", &file) && file.size < (1u << 20) &&
+      fs.ReadFile(folder + "\\BackupReport.txt", &report)) {
+    const std::string line = report.substr(0, report.find('\n'));
+    for (std::size_t i = 0; i + 19 <= line.size(); ++i) {
+      std::string t = line.substr(i, 19);
+      if (t[13] == ':' && t[16] == ':') t[13] = t[16] = '.';
+      if (IsKeptBackupName(t)) return t;
+    }
+  }
+  for (const char* name : {kManifestFile, kAllIdentitiesFile, kIamFile, kAddressBookFile}) {
+    if (!fs.GetFileInfo(folder + "\\" + name, &file) || file.lastWrite == 0) continue;
+    // FILETIME: 100 ns since 1601; the calendar from the days since 1970.
+    const long long secs = static_cast<long long>(file.lastWrite / 10000000ull) - 11644473600ll;
+    long long days = secs / 86400, rest = secs % 86400;
+    if (secs < 0) break;
+    days += 719468;
+    const long long era = days / 146097, doe = days - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
+    const long long d = doy - (153 * mp + 2) / 5 + 1, m = mp < 10 ? mp + 3 : mp - 9;
+    const long long y = yoe + era * 400 + (m <= 2);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld.%02lld.%02lld", y, m, d,
+                  rest / 3600, rest / 60 % 60, rest % 60);
+    return text;
+  }
+  return "1980-01-01 00.00.00";
+}
+
+// A name in Earlier Backups for a backup made at `made`: the time, or when that second is
+// taken already, the time and " (n)" with n above every number in use for it, so that the
+// names still sort as the backups were made. `avoid` is the run's own staging folder.
+std::string FreeName(IFileSystem& fs, const std::string& earlier, const std::string& made,
+                     const std::string& avoid = "") {
+  int highest = 0;
+  std::vector<FindEntry> found;
+  if (fs.FindFiles(earlier + "\\" + made + "*", &found) == kErrorSuccess) {
+    for (const FindEntry& e : found) {
+      std::string name = e.name;
+      for (const char* suffix : {kStagingSuffix, kDeletingSuffix})
+        if (EndsWith(name, suffix)) name.resize(name.size() - std::strlen(suffix));
+      if (name.compare(0, made.size(), made) != 0 || !IsKeptBackupName(name)) continue;
+      highest = std::max(highest, name.size() == made.size() ? 1 : std::atoi(name.c_str() + 21));
+    }
+  }
+  for (int n = highest + 1;; ++n) {
+    const std::string name = n == 1 ? made : made + " (" + std::to_string(n) + ")";
+    if (name + kStagingSuffix != avoid && !Exists(fs, earlier + "\\" + name)) return name;
+  }
+}
+
+std::vector<std::string> EntryNames(IFileSystem& fs, const std::string& folder) {
+  std::vector<FindEntry> found;
+  std::vector<std::string> names;
+  if (fs.FindFiles(folder + "\\*", &found) != kErrorSuccess) return names;
+  for (const FindEntry& e : found)
+    if (e.name != "." && e.name != "..") names.push_back(e.name);
+  return names;
+}
+
+// The previous top's own entries: its registry files, report and info, what its list names
+// (by its first folder), whatever the new backup puts at the top under the same name, and for
+// a backup made before lists its identity folders (those holding message stores) and address
+// books. Files a person keeps beside them stay where they are.
+std::vector<std::string> TopEntries(const Platform& p, const std::string& folder,
+                                    const std::string& staged) {
+  IFileSystem& fs = p.files;
+  std::set<std::string> seen;
+  std::vector<std::string> out;
+  auto add = [&](const std::string& name) {
+    if (name.empty() || Lower(name) == Lower(kEarlierBackupsFolder) ||
+        Lower(name) == Lower(kManifestFile) || !Exists(fs, folder + "\\" + name) ||
+        !seen.insert(Lower(name)).second)
+      return;
+    out.push_back(name);
+  };
+  for (const char* n :
+       {kAllIdentitiesFile, kIamFile, kAddressBookFile, kBackupInfoFile, kBackupReportFile})
+    add(n);
+  std::string text;
+  Manifest list;
+  if (fs.ReadFile(folder + "\\" + kManifestFile, &text) && list.Parse(text)) {
+    for (std::size_t at = 0; at < text.size();) {
+      std::size_t end = text.find('\n', at);
+      if (end == std::string::npos) end = text.size();
+      if (end - at > 66) {
+        std::string rel = text.substr(at + 66, end - at - 66);
+        if (!rel.empty() && rel.back() == '\r') rel.pop_back();
+        add(rel.substr(0, rel.find_first_of("/\\")));
+      }
+      at = end + 1;
+    }
+  } else {
+    for (const std::string& name : EntryNames(fs, folder)) {
+      std::vector<FindEntry> stores;
+      if (EndsWith(Lower(name), ".wab") ||
+          fs.FindFiles(folder + "\\" + name + "\\*.dbx", &stores) == kErrorSuccess)
+        add(name);
+    }
+  }
+  for (const std::string& name : EntryNames(fs, staged)) add(name);
+  return out;
+}
+
+bool Move(IFileSystem& fs, const std::string& from, const std::string& to,
+          std::vector<std::string>* problems, int* step) {
+  BackupStep("swap " + std::to_string(++*step));
+  if (fs.MoveFileA(from, to)) return true;
+  if (problems) problems->push_back(texts::NotMoved(from, to));
+  return false;
+}
+
+// The swap from wherever it stopped to its end: every step is a rename that is done only
+// while its source is still there.
+bool RollForward(const Platform& p, const std::string& folder, const Journal& j,
+                 std::vector<std::string>* problems) {
+  IFileSystem& fs = p.files;
+  const std::string earlier = folder + "\\" + kEarlierBackupsFolder;
+  const std::string staged = earlier + "\\" + j.staged;
+  int step = 0;
+  if (!j.old.empty()) {
+    const std::string moving = earlier + "\\" + j.old + kStagingSuffix;
+    if (Exists(fs, moving)) {
+      const std::string list = folder + "\\" + kManifestFile;
+      const std::string parked = moving + "\\" + ScratchNameFor(kManifestFile);
+      if (Exists(fs, list) && !Exists(fs, parked) && !Move(fs, list, parked, problems, &step))
+        return false;
+      for (const std::string& e : j.entries)
+        if (Exists(fs, folder + "\\" + e) && !Exists(fs, moving + "\\" + e) &&
+            !Move(fs, folder + "\\" + e, moving + "\\" + e, problems, &step))
+          return false;
+      if (Exists(fs, parked) && !Move(fs, parked, moving + "\\" + kManifestFile, problems, &step))
+        return false;
+      if (!Move(fs, moving, earlier + "\\" + j.old, problems, &step)) return false;
+    }
+  }
+  if (Exists(fs, staged)) {
+    // The staged list waits under a scratch name while the files it names move, and vouches
+    // again, at the top, only once everything it names is there.
+    const std::string list = staged + "\\" + kManifestFile;
+    const std::string parked = staged + "\\" + ScratchNameFor(kManifestFile);
+    if (Exists(fs, list) && !Move(fs, list, parked, problems, &step)) return false;
+    bool all = true;
+    for (const std::string& e : EntryNames(fs, staged)) {
+      if (Lower(e) == Lower(ScratchNameFor(kManifestFile)) || Lower(e) == Lower(kBackupInfoFile))
+        continue;
+      all = Move(fs, staged + "\\" + e, folder + "\\" + e, problems, &step) && all;
+    }
+    if (all && Exists(fs, staged + "\\" + kBackupInfoFile))
+      all = Move(fs, staged + "\\" + kBackupInfoFile, folder + "\\" + kBackupInfoFile, problems,
+                 &step);
+    if (all && Exists(fs, parked))
+      all = Move(fs, parked, folder + "\\" + kManifestFile, problems, &step);
+    if (!all) return false;
+    fs.RemoveDirectoryA(staged);
+  }
+  fs.DeleteFileA(earlier + "\\" + kSwapJournalFile);
+  BackupStep("swapped");
+  return true;
+}
+
+// A swap that could not go on in this run (a file of the previous top held open by another
+// program) is undone: the previous top's files go back, then its list.
+void RollBack(const Platform& p, const std::string& folder, const Journal& j) {
+  IFileSystem& fs = p.files;
+  const std::string earlier = folder + "\\" + kEarlierBackupsFolder;
+  const std::string moving = earlier + "\\" + j.old + kStagingSuffix;
+  for (const std::string& e : j.entries)
+    if (Exists(fs, moving + "\\" + e) && !Exists(fs, folder + "\\" + e))
+      fs.MoveFileA(moving + "\\" + e, folder + "\\" + e);
+  const std::string parked = moving + "\\" + ScratchNameFor(kManifestFile);
+  if (Exists(fs, parked)) fs.MoveFileA(parked, folder + "\\" + kManifestFile);
+  fs.RemoveDirectoryA(moving);
+}
+
+}  // namespace
+
+std::string BackupTimeNow() {
+  std::time_t t = std::time(nullptr);
+  char text[32] = "";
+  if (const std::tm* local = std::localtime(&t))
+    std::strftime(text, sizeof text, "%Y-%m-%d %H.%M.%S", local);
+  return text;
+}
+
+void TidyBackupFolder(const Platform& p, const std::string& backupFolder,
+                      std::vector<std::string>* problems) {
+  IFileSystem& fs = p.files;
+  const std::string earlier = backupFolder + "\\" + kEarlierBackupsFolder;
+  const std::string journalPath = earlier + "\\" + kSwapJournalFile;
+  std::string text;
+  Journal j;
+  if (fs.ReadFile(journalPath, &text)) {
+    if (ParseJournal(text, &j))
+      RollForward(p, backupFolder, j, problems);
+    else
+      fs.DeleteFileA(journalPath);
+  }
+  fs.DeleteFileA(ScratchNameFor(journalPath));
+  if (Exists(fs, journalPath)) return;  // a swap still to finish: nothing else is touched
+  for (const std::string& name : SubFolders(fs, earlier))
+    if ((EndsWith(name, kStagingSuffix) || EndsWith(name, kDeletingSuffix)) &&
+        !RemoveTree(fs, earlier + "\\" + name) && problems)
+      problems->push_back(texts::NotRemoved(earlier + "\\" + name));
+}
+
+KeptBackups::KeptBackups(const Platform& p, std::string backupFolder)
+    : p_(p), folder_(std::move(backupFolder)), earlier_(folder_ + "\\" + kEarlierBackupsFolder) {}
+
+KeptBackups::~KeptBackups() {
+  if (!lock_) return;
+  lock_.reset();
+  p_.files.DeleteFileA(earlier_ + "\\" + kLockFile);
+}
+
+KeptBackups::Start KeptBackups::Begin(const std::string& made, std::vector<std::string>* problems) {
+  IFileSystem& fs = p_.files;
+  made_ = made;
+  if (!Exists(fs, earlier_) && !fs.CreateDirectoryA(earlier_)) {
+    problems->push_back(texts::NotCreated(earlier_));
+    return Start::Failed;
+  }
+  // Opened without sharing for the length of the run: a second run into this folder (a
+  // scheduled one while a person's runs) cannot open it and leaves everything to the first.
+  lock_ = p_.streams.Create(earlier_ + "\\" + kLockFile);
+  if (!lock_) return Start::Busy;
+  TidyBackupFolder(p_, folder_, problems);
+  if (Exists(fs, earlier_ + "\\" + kSwapJournalFile)) return Start::Failed;
+  ReadBackupInfo(fs, folder_, &previous_);
+  staging_ = earlier_ + "\\" + FreeName(fs, earlier_, made) + kStagingSuffix;
+  if (!fs.CreateDirectoryA(staging_)) {
+    problems->push_back(texts::NotCreated(staging_));
+    staging_.clear();
+    return Start::Failed;
+  }
+  BackupStep("begun");
+  return Start::Ready;
+}
+
+bool KeptBackups::Swap(std::vector<std::string>* problems) {
+  IFileSystem& fs = p_.files;
+  Journal j;
+  j.staged = NameFromFullPath(staging_);
+  // A top whose files would be in the way of the new backup's is set aside as well.
+  bool inTheWay = HoldsBackup(fs, folder_);
+  for (const std::string& name : EntryNames(fs, staging_))
+    inTheWay = inTheWay || Exists(fs, folder_ + "\\" + name);
+  if (inTheWay) {
+    j.old = FreeName(fs, earlier_, MadeOfTop(fs, folder_), j.staged);
+    j.entries = TopEntries(p_, folder_, staging_);
+    if (!fs.CreateDirectoryA(earlier_ + "\\" + j.old + kStagingSuffix)) {
+      problems->push_back(texts::NotCreated(earlier_ + "\\" + j.old + kStagingSuffix));
+      j.old.clear();
+    }
+  }
+  const bool haveOld = !j.old.empty();
+  if (inTheWay && !haveOld) {
+    // The previous backup could not be set aside: the new one is kept beside it instead.
+  } else if (ReplaceTextFile(fs, earlier_ + "\\" + kSwapJournalFile, JournalText(j))) {
+    BackupStep("journal");
+    if (RollForward(p_, folder_, j, problems)) {
+      previousKeptAs_ = haveOld ? earlier_ + "\\" + j.old : std::string();
+      return true;
+    }
+    // Stopped while the previous top's files were being set aside: they go back.
+    if (haveOld && Exists(fs, earlier_ + "\\" + j.old + kStagingSuffix)) {
+      RollBack(p_, folder_, j);
+      fs.DeleteFileA(earlier_ + "\\" + kSwapJournalFile);
+    } else {
+      return false;  // the next run finishes it
+    }
+  } else {
+    problems->push_back(texts::NotCreated(earlier_ + "\\" + kSwapJournalFile));
+    if (haveOld) fs.RemoveDirectoryA(earlier_ + "\\" + j.old + kStagingSuffix);
+  }
+  // The new backup is complete: it is kept under its own time rather than lost.
+  const std::string kept = earlier_ + "\\" + FreeName(fs, earlier_, made_);
+  if (fs.MoveFileA(staging_, kept)) {
+    previousKeptAs_ = kept;
+    problems->push_back(texts::NewBackupKeptAside(kept));
+  }
+  return false;
+}
+
+std::vector<std::string> KeptBackups::Beyond(unsigned keep) const {
+  std::vector<std::string> names;
+  std::vector<BackupSet> sets = ListBackups(p_, folder_);
+  if (sets.empty() || !sets.front().newest) return names;
+  for (std::size_t i = std::max<unsigned>(keep, 1); i < sets.size(); ++i)
+    names.push_back(sets[i].folder);
+  return names;
+}
+
+std::vector<std::string> KeptBackups::Prune(const std::vector<std::string>& folders) {
+  IFileSystem& fs = p_.files;
+  std::vector<std::string> left;
+  for (const std::string& f : folders) {
+    const std::string going = f + kDeletingSuffix;
+    if (!fs.MoveFileA(f, going)) {
+      left.push_back(f);
+      continue;
+    }
+    BackupStep("pruning");
+    fs.DeleteFileA(going + "\\" + kManifestFile);
+    // What stays of it is removed by the next run, as a folder being deleted.
+    RemoveTree(fs, going);
+  }
+  return left;
+}
+
+}  // namespace lark

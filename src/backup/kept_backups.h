@@ -1,0 +1,80 @@
+// The steps by which a complete backup becomes the newest of the backups the folder keeps,
+// each a rename on the backup folder's own disk, so that at every moment (a kill included)
+// every complete backup the folder held stays whole and no checksum list vouches for a file
+// it does not describe:
+//   tidy   what a killed run left: a swap half done is finished, a staged backup that never
+//          got to its swap and a kept backup half deleted are removed;
+//   stage  the whole new backup is written into Earlier Backups\<time>.partial;
+//   swap   the top's backup moves into Earlier Backups\<its time> (its list first, under a
+//          scratch name, so that no list names files on the move), then the staged files
+//          move to the top, their list last;
+//   prune  after a run that found nothing wrong, the oldest kept backups beyond the number
+//          to keep are renamed <time>.deleting, their list deleted first, then the rest.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fs/backup_set.h"
+#include "platform/platform.h"
+
+namespace lark {
+
+inline constexpr const char* kSwapJournalFile = "Larkmoor.swap";
+inline constexpr const char* kLockFile = "Larkmoor.lock";
+inline constexpr const char* kStagingSuffix = ".partial";
+inline constexpr const char* kDeletingSuffix = ".deleting";
+
+// Called with the name of each step a run reaches; tests end a run there as a kill would.
+inline std::function<void(const std::string& step)> g_backupStepHook;
+inline void BackupStep(const std::string& step) {
+  if (g_backupStepHook) g_backupStepHook(step);
+}
+
+// The local time as kept backups are named: "2026-12-07 05.53.12".
+std::string BackupTimeNow();
+
+// Finishes or removes what a killed run left in the backup folder; problems in words.
+void TidyBackupFolder(const Platform& p, const std::string& backupFolder,
+                      std::vector<std::string>* problems);
+
+class KeptBackups {
+ public:
+  KeptBackups(const Platform& p, std::string backupFolder);
+  ~KeptBackups();  // releases the run's hold on the folder
+  KeptBackups(const KeptBackups&) = delete;
+  KeptBackups& operator=(const KeptBackups&) = delete;
+
+  enum class Start { Ready, Busy, Failed };
+  // Holds the folder for this run (a second run at the same time is Busy), tidies it and
+  // makes the staging folder.
+  Start Begin(const std::string& made, std::vector<std::string>* problems);
+  const std::string& staging() const { return staging_; }
+  // The top's backup as found: what the store check compares with.
+  const BackupInfo& previous() const { return previous_; }
+
+  // The staged backup to the top, the top's into Earlier Backups. False (with the reason in
+  // problems) when it could not be: the new backup is then kept in Earlier Backups instead.
+  bool Swap(std::vector<std::string>* problems);
+  // The kept backups beyond `keep` (counting the top), oldest last, as a prune would let go.
+  std::vector<std::string> Beyond(unsigned keep) const;
+  // Lets them go; those that could not be removed come back.
+  std::vector<std::string> Prune(const std::vector<std::string>& names);
+  // Where the previous top went ("" when the folder held none), and where the new backup
+  // stayed when the swap failed.
+  const std::string& previousKeptAs() const { return previousKeptAs_; }
+
+ private:
+  const Platform& p_;
+  std::string folder_;
+  std::string earlier_;
+  std::string staging_;
+  std::string made_;
+  BackupInfo previous_;
+  std::string previousKeptAs_;
+  std::unique_ptr<IFileWriter> lock_;
+};
+
+}  // namespace lark

@@ -1,0 +1,183 @@
+// The backups a folder keeps, against Wine's real file system, shell and registry editor:
+// how many, what a run killed at any step leaves, and the store check that keeps them all.
+#include "backup/kept_backups.h"
+#include "fs/backup_set.h"
+#include "fs/folders.h"
+#include "fs/manifest.h"
+#include "fs/sha256.h"
+#include "win_support.h"
+
+namespace lark::test {
+namespace {
+
+const std::string kHostCheck = "C:\\windows\\temp\\larkmoor-kept-check";
+
+struct Killed {};
+
+class Kept : public WinTest {
+ protected:
+  void SetUp() override {
+    WinTest::SetUp();
+    Seeded("{A}", "Main");
+    SetText(kAccount, "Account Name", "mail");
+    Settings();
+  }
+  void TearDown() override {
+    g_backupStepHook = nullptr;
+    WinTest::TearDown();
+  }
+  int Run() {
+    WindowedApp app(p);
+    return Backup(app);
+  }
+  void Inbox(const std::string& text, std::uint32_t count = 40) {
+    WriteRaw(Store("{A}") + "\\Inbox.dbx", StoreHeader(text.size(), count) + text);
+  }
+  // Every checksum list below the backup folder names only files that match it.
+  void ExpectEveryListTrue(const std::string& folder) {
+    Manifest m;
+    if (ReadManifest(w.files, folder, &m)) {
+      const std::string text = ReadAll(folder + "\\Larkmoor.sha256");
+      for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
+        std::string rel = text.substr(at + 66, text.find('\n', at) - at - 66), hex;
+        for (char& c : rel) c = c == '/' ? '\\' : c;
+        EXPECT_TRUE(Sha256File(w.streams, folder + "\\" + rel, &hex) && hex == text.substr(at, 64))
+            << folder << "\\" << rel;
+      }
+    }
+    for (const std::string& sub : SubFolders(w.files, folder))
+      ExpectEveryListTrue(folder + "\\" + sub);
+  }
+  std::vector<BackupSet> Sets() { return ListBackups(p, backup); }
+};
+
+// Five backups with N = 3 and a change before each: three are kept, the newest at the top in
+// today's layout, each holding its own run's store; the host's sha256sum checks each list.
+TEST_F(Kept, FiveRunsKeepTheLastThreeEachWhole) {
+  SetDword("Software\\TarnKeep", "Generations", 3);
+  for (int run = 1; run <= 5; ++run) {
+    Inbox("run " + std::to_string(run));
+    ASSERT_EQ(Run(), 0) << run << Messages();
+    ASSERT_EQ(Sets().size(), static_cast<std::size_t>(std::min(run, 3))) << run;
+  }
+  const std::vector<BackupSet> sets = Sets();
+  EXPECT_EQ(Entries(backup), (std::set<std::string>{"AllIdentities.reg", "IAM.reg",
+                                                    "AddressBook.reg", "me.wab", "Main"}));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(ReadAll(sets[i].folder + "\\Main\\Inbox.dbx"), "run " + std::to_string(5 - i))
+        << sets[i].folder;
+    EXPECT_EQ(sets[i].info.messages,
+              (std::vector<std::pair<std::string, std::uint32_t>>{{"Main/Inbox.dbx", 40}}));
+  }
+  ExpectEveryListTrue(backup);
+  const std::string report = ReadAll(backup + "\\BackupReport.txt");
+  EXPECT_NE(report.find("Earlier backups kept: " + NameFromFullPath(sets[1].folder) + ", " +
+                        NameFromFullPath(sets[2].folder)),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find("Let go (oldest): "), std::string::npos) << report;
+  EXPECT_EQ(SubFolders(w.files, backup + "\\Earlier Backups").size(), 2u);
+  // Left for scripts/test.sh: the host's sha256sum -c in the top and in each kept backup.
+  RemoveTree(kHostCheck);
+  ::SetCurrentDirectoryA(cwd.c_str());
+  ASSERT_TRUE(::MoveFileA(backup.c_str(), kHostCheck.c_str()));
+}
+
+// A run ended at each of its steps, as a kill would end it: the backups made before stay
+// byte for byte and every list stays true; the next run finishes or removes what it left.
+TEST_F(Kept, AKilledRunLosesNoBackupAndTheNextRunTidiesUp) {
+  SetDword("Software\\TarnKeep", "Generations", 9);
+  const char* steps[] = {"begun",  "copying", "staged",  "journal", "swap 1", "swap 5",
+                         "swap 9", "swap 10", "swap 12", "swap 18", "swapped"};
+  for (const char* step : steps) {
+    SCOPED_TRACE(step);
+    RemoveTree(backup);
+    ::CreateDirectoryA(backup.c_str(), nullptr);
+    Inbox("first");
+    ASSERT_EQ(Run(), 0) << Messages();
+    Inbox("second");
+    ASSERT_EQ(Run(), 0) << Messages();
+    const auto second = Files(backup);
+    const auto first = Files(Sets()[1].folder);
+    Inbox("killed");
+    g_backupStepHook = [step](const std::string& s) {
+      if (s == step) throw Killed{};
+    };
+    EXPECT_THROW(Run(), Killed);
+    g_backupStepHook = nullptr;
+    ExpectEveryListTrue(backup);
+    Inbox("next");
+    ASSERT_EQ(Run(), 0) << Messages();
+    const std::vector<BackupSet> sets = Sets();
+    EXPECT_EQ(ReadAll(backup + "\\Main\\Inbox.dbx"), "next");
+    int found = 0;
+    for (const BackupSet& s : sets)
+      found += (Files(s.folder) == second) + (Files(s.folder) == first) * 10;
+    EXPECT_EQ(found, 11) << "an earlier backup changed";
+    ExpectEveryListTrue(backup);
+    for (const std::string& name : SubFolders(w.files, backup + "\\Earlier Backups"))
+      EXPECT_TRUE(IsKeptBackupName(name)) << name << " was left behind";
+    for (const char* scratch : {"\\Larkmoor.lock", "\\Larkmoor.swap", "\\Larkmoor.swa~"})
+      EXPECT_FALSE(Exists(backup + "\\Earlier Backups" + scratch)) << scratch;
+  }
+}
+
+// A store damaged in place is still copied, the run ends with code 5 and names it, and even
+// with N = 1 the previous backup is kept. A healthy profile ends with 0 and no finding.
+TEST_F(Kept, ADamagedStoreKeepsEveryEarlierBackup) {
+  SetDword("Software\\TarnKeep", "Generations", 1);
+  const std::string inbox = Store("{A}") + "\\Inbox.dbx";
+  const std::string twoGb = Store("{A}") + "\\Big.dbx";
+  struct Case {
+    const char* what;
+    std::function<void()> damage;
+    const char* finding;
+  } cases[] = {
+      {"first bytes wrong", [&] { WriteRaw(inbox, std::string(0x3000, 'x')); },
+       "Inbox.dbx of the identity \"Main\" does not look like an Outlook Express message store"},
+      {"cut short",
+       [&] {
+         WriteRaw(inbox, (StoreHeader(0x1000, 40) + std::string(0x1000, 'm')).substr(0, 0x2600));
+       },
+       "Inbox.dbx of the identity \"Main\" is shorter than its own header says"},
+      {"count fell to a tenth", [&] { Inbox("few", 4); },
+       "Inbox.dbx of the identity \"Main\" holds 4 messages, fewer than half of the 40 in the "
+       "previous backup"},
+      {"a sparse 2 GB store",
+       [&] {
+         WriteRaw(twoGb, StoreHeader(0, 0));
+         HANDLE h =
+             ::CreateFileA(twoGb.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+         LARGE_INTEGER at;
+         at.QuadPart = 2048ll << 20;
+         ::SetFilePointerEx(h, at, nullptr, FILE_BEGIN);
+         ::SetEndOfFile(h);
+         ::CloseHandle(h);
+       },
+       "Big.dbx of the identity \"Main\" is 2 GB or more"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RemoveTree(backup);
+    ::DeleteFileA(twoGb.c_str());
+    ::CreateDirectoryA(backup.c_str(), nullptr);
+    Inbox("healthy");
+    ASSERT_EQ(Run(), 0) << Messages();
+    EXPECT_TRUE(Sets()[0].info.findings.empty());
+    const auto before = Files(backup);
+    c.damage();
+    user.messages.clear();
+    EXPECT_EQ(Run(), 5);
+    EXPECT_NE(Report().find(c.finding), std::string::npos) << Messages();
+    EXPECT_NE(ReadAll(backup + "\\BackupReport.txt").find(c.finding), std::string::npos);
+    const std::vector<BackupSet> sets = Sets();
+    ASSERT_EQ(sets.size(), 2u) << "an earlier backup was let go";
+    EXPECT_EQ(Files(sets[1].folder), before);
+    EXPECT_EQ(sets[0].info.findings.size(), 1u);
+  }
+  ::DeleteFileA(twoGb.c_str());
+  RemoveTree(backup);
+}
+
+}  // namespace
+}  // namespace lark::test
