@@ -211,6 +211,7 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run) {
     const std::string& name = folders[i];
     if ((!DirExists(app.p, name) && !app.p.files.CreateDirectoryA(name)) ||
         !app.p.files.SetCurrentDirectoryA(name)) {
+      app.p.files.RemoveDirectoryA(name);  // made, perhaps, but of no use: empty
       problems.push_back(texts::IdentityFolderNotCreated(name));
       continue;
     }
@@ -218,6 +219,8 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run) {
     // path here, and a copy to "" + "\" + name would land in the root of the drive.
     const std::string identityFolder = app.p.files.GetCurrentDirectoryA();
     if (!IsFullPath(identityFolder)) {
+      EnterFolder(app, run.target);
+      app.p.files.RemoveDirectoryA(name);
       problems.push_back(texts::IdentityFolderNotCreated(name));
       continue;
     }

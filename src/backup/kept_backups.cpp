@@ -297,8 +297,14 @@ KeptBackups::Start KeptBackups::Begin(const std::string& made, std::vector<std::
   }
   // Opened without sharing for the length of the run: a second run into this folder (a
   // scheduled one while a person's runs) cannot open it and leaves everything to the first.
+  // A lock file that is there but cannot be opened is another run's; one that cannot be
+  // made at all is a folder that takes no files (or paths too long for it).
   lock_ = p_.streams.Create(earlier_ + "\\" + kLockFile);
-  if (!lock_) return Start::Busy;
+  if (!lock_) {
+    if (Exists(fs, earlier_ + "\\" + kLockFile)) return Start::Busy;
+    problems->push_back(texts::NotCreated(earlier_ + "\\" + kLockFile));
+    return Start::Failed;
+  }
   TidyBackupFolder(p_, folder_, problems);
   if (Exists(fs, earlier_ + "\\" + kSwapJournalFile)) return Start::Failed;
   ReadBackupInfo(fs, folder_, &previous_);

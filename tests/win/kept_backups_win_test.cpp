@@ -105,6 +105,7 @@ TEST_F(Kept, AKilledRunLosesNoBackupAndTheNextRunTidiesUp) {
     };
     EXPECT_THROW(Run(), Killed);
     g_backupStepHook = nullptr;
+    ::SetCurrentDirectoryA(cwd.c_str());  // a killed process holds no folder as its own
     ExpectEveryListTrue(backup);
     Inbox("next");
     ASSERT_EQ(Run(), 0) << Messages();
