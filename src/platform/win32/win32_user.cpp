@@ -86,7 +86,11 @@ std::optional<std::string> Win32User::OpenFileDialog(const OpenFileRequest& requ
   ofn.lpstrInitialDir = request.initialDir.empty() ? nullptr : request.initialDir.c_str();
   ofn.lpstrTitle = request.title.empty() ? nullptr : request.title.c_str();
   ofn.Flags = request.flags;
-  if (!::GetOpenFileNameA(&ofn)) return std::nullopt;
+  // The dialog enables its owner when it closes; a window its command keeps disabled stays so.
+  const bool ownerDisabled = ofn.hwndOwner && !::IsWindowEnabled(ofn.hwndOwner);
+  const BOOL chosen = ::GetOpenFileNameA(&ofn);
+  if (ownerDisabled) ::EnableWindow(ofn.hwndOwner, FALSE);
+  if (!chosen) return std::nullopt;
   return std::string(file);
 }
 
