@@ -345,13 +345,18 @@ void cmdComplete_Click(App& app) {
         else
           app.p.user.MessageBoxA(texts::BackupBusy(folder), texts::kAppTitle);
         return;
-      case KeptBackups::Start::Failed:
+      case KeptBackups::Start::Failed: {
         for (const std::string& p : problems) app.state.report.problems.push_back(p);
+        // A swap still to finish has the new backup's report on its way to the top.
+        const bool swapPending =
+            app.p.files.GetFileAttributesA(folder + "\\" + kEarlierBackupsFolder + "\\" +
+                                           kSwapJournalFile) != kInvalidFileAttributes;
         CloseRun(app, texts::kBackupProblemsIntro, texts::kReportOfBackup, kBackupReportFile,
-                 folder, app.state.unattended ? 2 : -1);
+                 swapPending ? std::string() : folder, app.state.unattended ? 2 : -1);
         if (app.state.unattended)
           app.state.exitCode = static_cast<int>(BackupOutcome::BadFolderArgument);
         return;
+      }
     }
     run.target = kept.staging();
     run.previous = kept.previous();

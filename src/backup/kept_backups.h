@@ -22,7 +22,6 @@
 
 namespace lark {
 
-inline constexpr const char* kSwapJournalFile = "Larkmoor.swap";
 inline constexpr const char* kLockFile = "Larkmoor.lock";
 inline constexpr const char* kStagingSuffix = ".partial";
 inline constexpr const char* kDeletingSuffix = ".deleting";

@@ -110,14 +110,15 @@ std::vector<std::string> SubFolders(IFileSystem& fs, const std::string& folder) 
 std::vector<BackupSet> ListBackups(const Platform& p, const std::string& backupFolder) {
   std::vector<BackupSet> sets;
   IFileSystem& fs = p.files;
-  if (HoldsBackup(fs, backupFolder)) {
+  const std::string earlier = backupFolder + "\\" + kEarlierBackupsFolder;
+  if (HoldsBackup(fs, backupFolder) &&
+      fs.GetFileAttributesA(earlier + "\\" + kSwapJournalFile) == kInvalidFileAttributes) {
     BackupSet top;
     top.folder = backupFolder;
     top.newest = true;
     ReadBackupInfo(fs, backupFolder, &top.info);
     sets.push_back(std::move(top));
   }
-  const std::string earlier = backupFolder + "\\" + kEarlierBackupsFolder;
   std::vector<std::string> names;
   for (const std::string& name : SubFolders(fs, earlier))
     if (IsKeptBackupName(name) && HoldsBackup(fs, earlier + "\\" + name)) names.push_back(name);

@@ -15,6 +15,8 @@ namespace lark {
 
 inline constexpr const char* kEarlierBackupsFolder = "Earlier Backups";
 inline constexpr const char* kBackupInfoFile = "Larkmoor.info";
+// In Earlier Backups while a run moves a backup to the top: the top is in between then.
+inline constexpr const char* kSwapJournalFile = "Larkmoor.swap";
 inline constexpr const char* kAllIdentitiesFile = "AllIdentities.reg";
 inline constexpr const char* kIamFile = "IAM.reg";
 inline constexpr const char* kAddressBookFile = "AddressBook.reg";
@@ -38,7 +40,8 @@ struct BackupSet {
 };
 
 // Every complete backup in the backup folder, newest first: the top (when it holds a backup:
-// a checksum list or any of the three registry files) and then each kept one by name, descending.
+// a checksum list or any of the three registry files, and no swap is under way) and then each
+// kept one by name, descending.
 std::vector<BackupSet> ListBackups(const Platform& p, const std::string& backupFolder);
 
 // Whether a name inside Earlier Backups is a kept backup's: "YYYY-MM-DD HH.MM.SS", optionally
