@@ -287,7 +287,10 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
     if (!swapped) {
       for (const std::string& p : swapProblems) app.state.report.problems.push_back(p);
       if (outcome == BackupOutcome::Complete) outcome = BackupOutcome::CompleteWithProblems;
-      if (!kept.previousKeptAs().empty()) reportFolder = kept.previousKeptAs();
+      if (!kept.previousKeptAs().empty())
+        reportFolder = kept.previousKeptAs();
+      else if (DirExists(app.p, run.target))
+        reportFolder = run.target;  // a swap the next run finishes takes the report with it
     } else if (outcome == BackupOutcome::Complete) {
       std::vector<std::string> letGo = kept.Beyond(StoredGenerations(app));
       const std::vector<std::string> left = kept.Prune(letGo);

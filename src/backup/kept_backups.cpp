@@ -219,6 +219,11 @@ bool RollForward(const Platform& p, const std::string& folder, const Journal& j,
     for (const std::string& e : EntryNames(fs, staged)) {
       if (Lower(e) == Lower(ScratchNameFor(kManifestFile)) || Lower(e) == Lower(kBackupInfoFile))
         continue;
+      // The top's report is this run's by now (the previous one went with its backup): the
+      // staged one, written later, replaces it.
+      if (Lower(e) == Lower(kBackupReportFile) && Exists(fs, folder + "\\" + e) &&
+          fs.MoveFileReplacing(staged + "\\" + e, folder + "\\" + e))
+        continue;
       all = Move(fs, staged + "\\" + e, folder + "\\" + e, problems, &step) && all;
     }
     if (all && Exists(fs, staged + "\\" + kBackupInfoFile))
