@@ -28,6 +28,7 @@ struct AppState {
   std::vector<std::string> unseenMessages;  // message boxes a hidden run did not show
   RunReport report;                         // of the complete backup or restore under way
   bool restoreUnderWay = false;             // the address-book restore reports into it
+  std::string restoreFrom;                  // the backup a restore under way reads from
 };
 
 class App {

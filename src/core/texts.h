@@ -279,6 +279,87 @@ inline std::string IdentityRestored(const std::string& name, long files) {
 inline std::string RestoreStoreNotCreated(const std::string& store) {
   return "- the message store folder \"" + store + "\" could not be created.";
 }
+inline std::string RestoredFromKept(const std::string& folder) {
+  return "Restored from the earlier backup in \"" + folder + "\"";
+}
+
+// ---- restore selected ----
+inline constexpr const char* kMenuResSel = "Restore Selected";
+inline constexpr const char* kReportOfSelectedRestore = "selected restore";
+inline constexpr const char* kSelectedRestoreDone = "The selected restore finished:";
+inline std::string StoreRestored(const std::string& target) {
+  return "Message store " + target + ": put back";
+}
+inline std::string SettingsRestored(const std::string& identity) {
+  return "Identity \"" + identity + "\": its settings, rules and signatures imported";
+}
+inline std::string SettingsNotInBackup(const std::string& identity) {
+  return "- the backup holds no settings of the identity \"" + identity +
+         "\" (AllIdentities.reg is missing); nothing was imported.";
+}
+inline std::string SettingsNotWritten(const std::string& identity) {
+  return "- the settings of the identity \"" + identity +
+         "\" could not be taken out of AllIdentities.reg into a file for the registry editor "
+         "(is the backup folder writable?); they were not imported.";
+}
+inline std::string SettingsNotImported(const std::string& identity) {
+  return "- the registry editor could not import the settings of the identity \"" + identity +
+         "\".";
+}
+inline constexpr const char* kAccountsNotRestored = "- the mail accounts were not imported.";
+inline constexpr const char* kAddressBookNotRestored = "- the address book was not put back.";
+inline std::string StoreNoFolder(const std::string& identity, const std::string& file) {
+  return "- " + file + " of the identity \"" + identity +
+         "\": no message store folder is recorded for it; it was not put back.";
+}
+inline std::string StoreMailClientRunning(const std::string& target) {
+  return "- Outlook Express was started during the restore; " + target + " was not put back.";
+}
+inline std::string RestoreLeftover(const std::string& aside, const std::string& target) {
+  return "- " + aside + " is left over from a restore that was interrupted; " + target +
+         " was not put back. Keep whichever of the two you want under the name " + target +
+         ", remove the other, then restore again.";
+}
+inline std::string RestoreLiveInUse(const std::string& target) {
+  return "- " + target + " is in use by another program; it was left as it was.";
+}
+inline std::string RestoreCopyFailed(const std::string& target, bool hadLive) {
+  return "- the copy of " + target +
+         " failed its check (it is not the size of the backup's copy); " +
+         (hadLive ? "the live file was put back as it was." : "nothing was put there.");
+}
+
+// The dialog of "Restore Selected". Its fixed texts are read by the resource script too.
+inline std::string SelectedIntro(const std::string& made, const std::string& folder) {
+  return "Backup of " + made + " in \"" + folder +
+         "\". Tick what to put back; everything else stays as it is now.";
+}
+inline constexpr const char* kColumnItem = "Item";
+inline constexpr const char* kColumnSize = "Size";
+inline constexpr const char* kColumnDate = "Date of the copy";
+inline constexpr const char* kColumnNote = "Note";
+inline std::string SettingsItem(const std::string& identity) {
+  return "Identity \"" + identity + "\": settings, rules, signatures";
+}
+inline constexpr const char* kAccountsItem = "Mail accounts";
+inline std::string AddressBookItem(const std::string& wab) {
+  return wab.empty() ? std::string("Address book (registry settings)")
+                     : "Address book (registry settings and " + wab + ")";
+}
+inline std::string LiveStoreNote(const std::string& store, bool newer, bool larger) {
+  return "the live " + store + " is " +
+         (newer && larger ? "newer and larger"
+          : newer         ? "newer"
+                          : "larger") +
+         " than this copy: what arrived since will be lost";
+}
+inline constexpr const char* kNotVerifiedNote =
+    "damaged: does not match the backup's checksum list; cannot be restored";
+inline constexpr const char* kNotListedNote =
+    "not in the backup's checksum list; cannot be restored";
+inline constexpr const char* kGoneIdentityNote =
+    "no longer exists here: tick it and its stores to restore it whole";
+inline constexpr const char* kNoLiveStoreNote = "no live copy: it will be put back";
 
 }  // namespace lark::texts
 

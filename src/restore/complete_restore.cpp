@@ -106,14 +106,14 @@ void RestoreIdentity(App& app, const Manifest* manifest, const std::string& iden
 
 }  // namespace
 
-void resComplete(App& app) {
-  const std::string folder = StoredBackupFolder(app);
+void resComplete(App& app, const std::string& from) {
+  const std::string& folder = from;
   if (folder == texts::kNoneSelected) {
     app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
     return;
   }
   std::vector<std::string>& problems = app.state.report.problems;
-  if (EnterBackupFolder(app).empty()) {
+  if (EnterBackupFolder(app, folder).empty()) {
     problems.push_back(texts::RestoreFolderUnavailable(folder));
     return;
   }
@@ -158,23 +158,29 @@ void resComplete(App& app) {
   app.Form1().SetPanel(1, texts::kRestoreComplete);
 }
 
-void cmdRestore_Click(App& app) {
+void RestoreFrom(App& app, const std::string& from) {
   // A restore never runs while Outlook Express holds its stores open: it would write its
   // own state over the restored ones when it ends.
   if (!WaitForMailClientClosed(app)) return;
   app.state.report = RunReport();
   app.state.restoreUnderWay = true;
-  resbkupAllIdent(app);
-  resbkupIAM(app);
-  resbkupAddBook(app);
+  app.state.restoreFrom = from;
+  const std::string folder = StoredBackupFolder(app);
+  if (from != folder) app.state.report.done.push_back(texts::RestoredFromKept(from));
+  resbkupAllIdent(app, from);
+  resbkupIAM(app, from);
+  resbkupAddBook(app, from);
   resWAB_Click(app);
   // The imports may have changed the identities since the first one rebuilt the table.
   GetInputPaths(app);
-  resComplete(app);
+  resComplete(app, from);
   app.state.restoreUnderWay = false;
-  const std::string folder = StoredBackupFolder(app);
+  app.state.restoreFrom.clear();
+  // A kept backup stays as it was made: the report goes beside the newest one.
   CloseRun(app, texts::kRestoreProblemsIntro, texts::kReportOfRestore, kRestoreReportFile,
            IsFullPath(folder) && DirExists(app.p, folder) ? folder : std::string(), -1);
 }
+
+void cmdRestore_Click(App& app) { RestoreFrom(app, StoredBackupFolder(app)); }
 
 }  // namespace lark

@@ -16,14 +16,19 @@ class App;
 // every editor's default action, so "SE" goes without it.
 std::string ImportCommand(const std::string& winVer, const std::string& file);
 
-// Each imports its file from the backup folder and leaves that folder current. A unit that
-// cannot enter the folder or start the editor ends silently; the restore goes on.
-void resbkupAllIdent(App& app);  // also rebuilds the identity table from what it imported
-void resbkupIAM(App& app);
-void resbkupAddBook(App& app);
+// Each imports its file from the backup `from` (the newest one, at the top of the backup
+// folder, or a kept earlier one) and leaves that folder current. A unit that cannot enter
+// the folder or start the editor ends silently; the restore goes on. True when imported.
+bool resbkupAllIdent(App& app, const std::string& from);  // also rebuilds the identity table
+bool resbkupIAM(App& app, const std::string& from);
+bool resbkupAddBook(App& app, const std::string& from);
 
-// Makes the stored backup folder the current drive and directory and returns it; "" when
-// no folder is set, the setting is not a full path, or the folder cannot be entered.
-std::string EnterBackupFolder(App& app);
+// Makes `folder` the current drive and directory and returns it; "" when it is no folder
+// ("None Selected"), not a full path, or cannot be entered.
+std::string EnterBackupFolder(App& app, const std::string& folder);
+
+// Whether `file` of the backup folder `folder` may be imported: a file the backup's list
+// does not vouch for is named in the report and must not be.
+bool MayImport(App& app, const std::string& folder, const std::string& file);
 
 }  // namespace lark
