@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "fs/backup_set.h"
 #include "platform/platform.h"
 #include "platform/process_owner.h"
 
@@ -11,10 +12,6 @@ namespace lark {
 
 class App;
 class Manifest;
-
-inline constexpr const char* kAllIdentitiesFile = "AllIdentities.reg";
-inline constexpr const char* kIamFile = "IAM.reg";
-inline constexpr const char* kAddressBookFile = "AddressBook.reg";
 
 inline constexpr const char* kIdentitiesBranch = "HKEY_CURRENT_USER\\Identities\\";
 inline constexpr const char* kIamBranch =

@@ -5,6 +5,8 @@
 #include <map>
 #include <set>
 
+#include "fs/backup_set.h"
+
 namespace lark {
 
 namespace {
@@ -48,7 +50,10 @@ std::vector<std::string> IdentityFolderNames(const std::vector<std::string>& nam
     folders[i] = SafeFolderName(names[i]);
     ++uses[FoldCase(folders[i])];
   }
-  std::set<std::string> taken;
+  // The earlier backups' folder beside the identities' is never an identity's.
+  const std::string earlier = FoldCase(kEarlierBackupsFolder);
+  if (uses.count(earlier)) ++uses[earlier];
+  std::set<std::string> taken{earlier};
   for (const std::string& f : folders)
     if (uses[FoldCase(f)] == 1) taken.insert(FoldCase(f));
   for (std::size_t i = 0; i < n; ++i) {

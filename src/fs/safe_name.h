@@ -16,9 +16,9 @@ std::string SafeFolderName(const std::string& displayName);
 // The folder of each identity in the backup folder, for the names and keys of the identity
 // table in table order: its SafeFolderName, unless another identity's name gives the same
 // folder (folder names are equal whatever their letter case; blank, empty and unread names
-// all give "_"). Then each of those identities' folders carries a blank and its key after
-// the name, so that no identity's files can replace another's. Backup and restore both
-// find an identity's folder by this rule.
+// all give "_"), or the name is that of the earlier backups' folder. Then each of those identities'
+// folders carries a blank and its key after the name, so that no identity's files can replace
+// another's. Backup and restore both find an identity's folder by this rule.
 std::vector<std::string> IdentityFolderNames(const std::vector<std::string>& names,
                                              const std::vector<std::string>& keys);
 

@@ -147,6 +147,9 @@ class IFileSystem {
   virtual bool DeleteFileA(const std::string& path) = 0;
   // MoveFileExA with MOVEFILE_REPLACE_EXISTING: replaces target in one step.
   virtual bool MoveFileReplacing(const std::string& from, const std::string& to) = 0;
+  // MoveFileA: renames a file or a folder within its volume; fails when `to` exists.
+  virtual bool MoveFileA(const std::string& from, const std::string& to) = 0;
+  virtual bool RemoveDirectoryA(const std::string& path) = 0;
   virtual long LastError() = 0;
   // GetFileAttributesExA; false when the path cannot be read (LastError() tells why).
   virtual bool GetFileInfo(const std::string& path, FileInfo* info) = 0;

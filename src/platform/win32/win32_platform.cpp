@@ -250,6 +250,18 @@ bool Win32FileSystem::MoveFileReplacing(const std::string& from, const std::stri
   return ok != 0;
 }
 
+bool Win32FileSystem::MoveFileA(const std::string& from, const std::string& to) {
+  BOOL ok = ::MoveFileA(from.c_str(), to.c_str());
+  lastError_ = ok ? 0 : static_cast<long>(::GetLastError());
+  return ok != 0;
+}
+
+bool Win32FileSystem::RemoveDirectoryA(const std::string& path) {
+  BOOL ok = ::RemoveDirectoryA(path.c_str());
+  lastError_ = ok ? 0 : static_cast<long>(::GetLastError());
+  return ok != 0;
+}
+
 bool Win32FileSystem::GetFileInfo(const std::string& path, FileInfo* info) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {

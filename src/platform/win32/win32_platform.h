@@ -38,6 +38,8 @@ class Win32FileSystem : public IFileSystem {
   bool WriteFile(const std::string& path, const std::string& contents) override;
   bool DeleteFileA(const std::string& path) override;
   bool MoveFileReplacing(const std::string& from, const std::string& to) override;
+  bool MoveFileA(const std::string& from, const std::string& to) override;
+  bool RemoveDirectoryA(const std::string& path) override;
   long LastError() override { return lastError_; }
   bool GetFileInfo(const std::string& path, FileInfo* info) override;
   bool SetFileAttributesA(const std::string& path, std::uint32_t attributes) override;

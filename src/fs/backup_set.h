@@ -1,0 +1,58 @@
+// The backups a backup folder holds: the newest at its top, the earlier ones it keeps each in
+// a folder of its own under "Earlier Backups", named by the time it was made so that the
+// names sort. Beside each backup's checksum list lies a small text file, Larkmoor.info, with
+// the time it was made, each message store's message count and what the store check found.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace lark {
+
+inline constexpr const char* kEarlierBackupsFolder = "Earlier Backups";
+inline constexpr const char* kBackupInfoFile = "Larkmoor.info";
+inline constexpr const char* kAllIdentitiesFile = "AllIdentities.reg";
+inline constexpr const char* kIamFile = "IAM.reg";
+inline constexpr const char* kAddressBookFile = "AddressBook.reg";
+
+struct BackupInfo {
+  std::string made;                                             // "2026-12-07 05.53.12"
+  std::vector<std::pair<std::string, std::uint32_t>> messages;  // list path -> message count
+  std::vector<std::string> findings;                            // store-check findings, in words
+};
+
+// Reads `folder`\Larkmoor.info; false when it has none or it holds nothing usable.
+bool ReadBackupInfo(IFileSystem& fs, const std::string& folder, BackupInfo* info);
+std::string BackupInfoText(const BackupInfo& info);
+bool ParseBackupInfo(const std::string& text, BackupInfo* info);
+
+struct BackupSet {
+  std::string
+      folder;  // full path: the backup folder itself for the newest, else Earlier Backups\<time>
+  BackupInfo info;  // as read; made taken from the folder name for kept ones without an info file
+  bool newest = false;
+};
+
+// Every complete backup in the backup folder, newest first: the top (when it holds a backup:
+// a checksum list or any of the three registry files) and then each kept one by name, descending.
+std::vector<BackupSet> ListBackups(const Platform& p, const std::string& backupFolder);
+
+// Whether a name inside Earlier Backups is a kept backup's: "YYYY-MM-DD HH.MM.SS", optionally
+// followed by " (n)" when two backups were made within one second. Staging folders, folders
+// being deleted and scratch files have other names.
+bool IsKeptBackupName(const std::string& name);
+
+// Whether `folder` holds a backup: a checksum list or one of the registry exports.
+bool HoldsBackup(IFileSystem& fs, const std::string& folder);
+
+// The folders of `folder` (bare names, "." and ".." left out), in the file system's order.
+std::vector<std::string> SubFolders(IFileSystem& fs, const std::string& folder);
+
+// Deletes the folder and everything in it, read-only files too; true when it is gone.
+bool RemoveTree(IFileSystem& fs, const std::string& folder);
+
+}  // namespace lark
