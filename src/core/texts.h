@@ -330,9 +330,11 @@ inline std::string RestoreCopyFailed(const std::string& target, bool hadLive) {
 }
 
 // The dialog of "Restore Selected". Its fixed texts are read by the resource script too.
+inline constexpr const char* kSelectedCaption = "Restore Selected";
 inline std::string SelectedIntro(const std::string& made, const std::string& folder) {
-  return "Backup of " + made + " in \"" + folder +
-         "\". Tick what to put back; everything else stays as it is now.";
+  return (made.empty() ? std::string("The backup") : "The backup of " + made) + " in \"" + folder +
+         "\". Tick what to put back (the space bar ticks the selected line); everything else "
+         "stays as it is now.";
 }
 inline constexpr const char* kColumnItem = "Item";
 inline constexpr const char* kColumnSize = "Size";
@@ -360,6 +362,30 @@ inline constexpr const char* kNotListedNote =
 inline constexpr const char* kGoneIdentityNote =
     "no longer exists here: tick it and its stores to restore it whole";
 inline constexpr const char* kNoLiveStoreNote = "no live copy: it will be put back";
+inline constexpr const char* kNoSettingsNote = "the backup holds no settings of this identity";
+
+// The backup chooser, shown before a restore when the backup folder keeps several backups.
+inline constexpr const char* kChooserBackupCaption = "Choose a Backup to Restore";
+inline constexpr const char* kChooserBackupIntro =
+    "The backup folder keeps these backups. Choose the one to restore from; the newest is "
+    "selected. Every file is checked against its backup's checksum list before it is put back.";
+inline constexpr const char* kColumnMade = "Made";
+inline constexpr const char* kColumnIdentities = "Identities";
+inline constexpr const char* kColumnList = "Checksum list";
+inline constexpr const char* kColumnCheck = "Store check";
+inline constexpr const char* kMadeUnknown = "(date unknown)";
+inline constexpr const char* kNewestSuffix = " (newest)";
+inline constexpr const char* kNoChecksumList = "no checksum list";
+inline std::string ListStateText(std::size_t files, std::size_t missing) {
+  return missing == 0
+             ? "all " + std::to_string(files) + " files there (checked as they are restored)"
+             : std::to_string(missing) + " of " + std::to_string(files) + " files missing";
+}
+inline constexpr const char* kStoreCheckUnknown = "not recorded";
+inline constexpr const char* kStoreCheckClean = "nothing found";
+inline std::string StoreCheckFound(const std::string& first, std::size_t count) {
+  return count == 1 ? first : first + " (and " + std::to_string(count - 1) + " more)";
+}
 
 }  // namespace lark::texts
 
