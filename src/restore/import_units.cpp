@@ -8,6 +8,7 @@
 #include "core/texts.h"
 #include "discovery/identities.h"
 #include "fs/manifest.h"
+#include "fs/reg_file_check.h"
 #include "fs/regedit_run.h"
 #include "restore/complete_restore.h"
 
@@ -28,7 +29,7 @@ std::string EnterBackupFolder(App& app, const std::string& folder) {
 // A damaged registry file, or one the backup did not vouch for, is not imported over the
 // live settings. A file the backup never wrote (a branch that was not there) is left to
 // the editor, which finds nothing to import.
-bool MayImport(App& app, const std::string& folder, const std::string& file) {
+bool ListVouchesFor(App& app, const std::string& folder, const std::string& file) {
   const std::string path = folder + "\\" + file;
   if (app.p.files.GetFileAttributesA(path) == kInvalidFileAttributes) return true;
   const std::unique_ptr<Manifest> manifest = BackupManifest(app, folder);
@@ -38,17 +39,51 @@ bool MayImport(App& app, const std::string& folder, const std::string& file) {
   return false;
 }
 
+bool MayImport(App& app, const std::string& path, const std::string& file,
+               const std::string& branch) {
+  const RegFileVerdict v = CheckRegFile(app.p.streams, path, branch);
+  std::string shownBranch = branch;
+  while (!shownBranch.empty() && shownBranch.back() == '\\') shownBranch.pop_back();
+  std::string problem;
+  switch (v.fault) {
+    case RegFileFault::None: return true;
+    case RegFileFault::Unreadable: problem = texts::RegFileUnreadable(file); break;
+    case RegFileFault::NotARegistryFile: problem = texts::RegFileNotRegistryFile(file); break;
+    case RegFileFault::ValueBeforeKey: problem = texts::RegFileValueBeforeKey(file); break;
+    case RegFileFault::KeyOutside:
+    case RegFileFault::DeletionOutside:
+      problem = texts::RegFileKeyOutside(file, v.key, shownBranch,
+                                         v.fault == RegFileFault::DeletionOutside);
+      break;
+  }
+  app.state.report.problems.push_back(problem);
+  return false;
+}
+
 namespace {
 
 // Where each unit clears status panel 2, as users of earlier versions saw it.
 enum class ClearPanel2 { First, BeforeEditor, AfterEditor };
 
-bool RunImportUnit(App& app, const std::string& from, const char* file, const char* doneText,
-                   ClearPanel2 clear) {
+bool RunImportUnit(App& app, const std::string& from, const char* file, const char* branch,
+                   const char* doneText, ClearPanel2 clear) {
   IMainView& f = app.Form1();
   if (clear == ClearPanel2::First) f.SetPanel(2, "");
   const std::string folder = EnterBackupFolder(app, from);
-  if (folder.empty() || !MayImport(app, folder, file)) return false;
+  if (folder.empty()) return false;
+  // A file the backup never wrote (a branch that was not there) is left to the editor, which
+  // finds nothing to import.
+  const std::string path = folder + "\\" + file;
+  // Open from before the checks until the editor has read it: others may read it meanwhile,
+  // but not change, replace or delete it.
+  std::unique_ptr<IFileReader> held;
+  if (app.p.files.GetFileAttributesA(path) != kInvalidFileAttributes) {
+    held = app.p.streams.OpenRead(path);
+    if (!ListVouchesFor(app, folder, file)) return false;
+    // Each file may change its own branch only, whatever the checksum list says: the list
+    // lives on the same disk and can be rewritten with it.
+    if (!MayImport(app, path, file, branch)) return false;
+  }
   if (clear == ClearPanel2::BeforeEditor) f.SetPanel(2, "");
   // The editor's exit code is 0 whatever happened, so there is nothing more to learn from it
   // than that it has ended; one still running after the wait is not reported as complete.
@@ -62,20 +97,21 @@ bool RunImportUnit(App& app, const std::string& from, const char* file, const ch
 }  // namespace
 
 bool resbkupAllIdent(App& app, const std::string& from) {
-  if (!RunImportUnit(app, from, kAllIdentitiesFile, texts::kAllIdentitiesImportComplete,
-                     ClearPanel2::First))
+  if (!RunImportUnit(app, from, kAllIdentitiesFile, kIdentitiesBranch,
+                     texts::kAllIdentitiesImportComplete, ClearPanel2::First))
     return false;
   GetInputPaths(app);
   return true;
 }
 
 bool resbkupIAM(App& app, const std::string& from) {
-  return RunImportUnit(app, from, kIamFile, texts::kIamImportComplete, ClearPanel2::BeforeEditor);
+  return RunImportUnit(app, from, kIamFile, kIamBranch, texts::kIamImportComplete,
+                       ClearPanel2::BeforeEditor);
 }
 
 bool resbkupAddBook(App& app, const std::string& from) {
-  return RunImportUnit(app, from, kAddressBookFile, texts::kAddressBookImportComplete,
-                       ClearPanel2::AfterEditor);
+  return RunImportUnit(app, from, kAddressBookFile, kAddressBookBranch,
+                       texts::kAddressBookImportComplete, ClearPanel2::AfterEditor);
 }
 
 }  // namespace lark

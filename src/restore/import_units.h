@@ -27,8 +27,17 @@ bool resbkupAddBook(App& app, const std::string& from);
 // ("None Selected"), not a full path, or cannot be entered.
 std::string EnterBackupFolder(App& app, const std::string& folder);
 
-// Whether `file` of the backup folder `folder` may be imported: a file the backup's list
-// does not vouch for is named in the report and must not be.
-bool MayImport(App& app, const std::string& folder, const std::string& file);
+// Whether the backup's checksum list vouches for `file` of the backup folder `folder` (or the
+// backup has no list, or no such file): a file it does not vouch for is named in the report
+// and must not be imported.
+bool ListVouchesFor(App& app, const std::string& folder, const std::string& file);
+
+// Reads a registry file of a backup before the editor imports it: it must be a registry file
+// whose every key, written or deleted, lies inside `branch`, the one branch it is for. A file
+// that is not is named in the run's report, with the reason, and must not be imported. The
+// caller keeps the file open for reading from before this check until the editor has ended,
+// so that nobody can change it in between.
+bool MayImport(App& app, const std::string& path, const std::string& file,
+               const std::string& branch);
 
 }  // namespace lark
