@@ -125,7 +125,7 @@ void RestoreSettings(App& app, const BackupContents& c, const BackupIdentity& id
     report.problems.push_back(texts::RestoreFolderUnavailable(c.folder));
     return;
   }
-  if (!MayImport(app, c.folder, kAllIdentitiesFile)) return;
+  if (!ListVouchesFor(app, c.folder, kAllIdentitiesFile)) return;
   // The identity's keys alone go to the editor, in a file beside the newest backup: the kept
   // ones stay as they were made.
   const std::string top = StoredBackupFolder(app);
