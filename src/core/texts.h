@@ -333,14 +333,6 @@ inline std::string StoreNoFolder(const std::string& identity, const std::string&
 inline std::string StoreMailClientRunning(const std::string& target) {
   return "- Outlook Express was started during the restore; " + target + " was not put back.";
 }
-inline std::string RestoreLeftover(const std::string& aside, const std::string& target) {
-  return "- " + aside + " is left over from a restore that was interrupted; " + target +
-         " was not put back. Keep whichever of the two you want under the name " + target +
-         ", remove the other, then restore again.";
-}
-inline std::string RestoreLiveInUse(const std::string& target) {
-  return "- " + target + " is in use by another program; it was left as it was.";
-}
 inline std::string RestoreCopyFailed(const std::string& target, bool hadLive) {
   return "- the copy of " + target +
          " failed its check (it is not the size of the backup's copy); " +

@@ -33,6 +33,13 @@ bool MayPutBack(App& app, const Manifest* manifest, const std::string& path,
 // The same, for a check already made.
 bool Vouched(App& app, Vouch vouch, const std::string& path, const std::string& target);
 
+// Replaces the live file `target` by the backup's `source` when the list vouches for it (what
+// `vouch` says): the live file waits under its set-aside name beside it until the copy is
+// complete and of the backup's size, and comes back if it is not. The copy is made writable.
+// A live file an interrupted restore left aside stays the live one: what stands at `target`
+// then is (part of) the copy being made again. Problems go into the report.
+bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string& target);
+
 // Clears the read-only mark a file brought back from read-only media keeps.
 void MakeWritable(App& app, const std::string& path);
 

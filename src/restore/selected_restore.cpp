@@ -206,42 +206,8 @@ void RestoreStores(App& app, const BackupContents& c, const BackupIdentity& iden
 
 bool PutBackChecked(App& app, const std::string& backupFolder, const std::string& source,
                     const std::string& relPath, const std::string& target) {
-  IFileSystem& fs = app.p.files;
-  std::vector<std::string>& problems = app.state.report.problems;
   const std::unique_ptr<Manifest> manifest = BackupManifest(app, backupFolder);
-  if (!MayPutBack(app, manifest.get(), source, relPath, target)) return false;
-  FileInfo copyInfo;
-  if (!fs.GetFileInfo(source, &copyInfo)) {
-    problems.push_back(texts::RestoreFileNotCopied(target));
-    return false;
-  }
-  const std::string aside = SetAsideNameFor(target);
-  if (Exists(app, aside)) {
-    // A restore interrupted half-way left the live file under its scratch name. Without the
-    // file itself it is the live file: it goes back. Beside it, which of the two is whole
-    // cannot be told, so neither is touched.
-    if (Exists(app, target) || !fs.MoveFileReplacing(aside, target)) {
-      problems.push_back(texts::RestoreLeftover(aside, target));
-      return false;
-    }
-  }
-  const bool hadLive = Exists(app, target);
-  if (hadLive && !fs.MoveFileReplacing(target, aside)) {
-    problems.push_back(texts::RestoreLiveInUse(target));
-    return false;
-  }
-  const bool copied = ShellFileCopy(app.p, source, target, true, app.state.hiddenRun);
-  FileInfo put;
-  const bool whole = copied && fs.GetFileInfo(target, &put) && put.size == copyInfo.size;
-  if (!whole) {
-    RemoveFile(app.p, target);
-    if (hadLive) fs.MoveFileReplacing(aside, target);
-    problems.push_back(texts::RestoreCopyFailed(target, hadLive));
-    return false;
-  }
-  MakeWritable(app, target);
-  if (hadLive) RemoveFile(app.p, aside);
-  return true;
+  return PutBack(app, CheckFile(app.p.streams, manifest.get(), source, relPath), source, target);
 }
 
 BackupContents ReadBackupContents(App& app, const std::string& folder) {

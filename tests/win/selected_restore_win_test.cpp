@@ -156,14 +156,18 @@ TEST_F(Selected, AnIdentityThatIsGoneComesBackWholeFromASingleByteFile) {
             std::string::npos);
 }
 
+// Through Restore Selected, and through Complete Restore with the overwrite option on.
 TEST_F(Selected, AStoreThatFailsItsCheckLeavesTheLiveOneInPlace) {
   const std::string copy = backup + "\\Ann\\Inbox.dbx";
   const std::string saved = ReadAll(copy);
   const struct {
     const char* what;
     bool damaged;  // the copy changed since the backup: it cannot be ticked
+    bool complete;
     const char* says;
-  } cases[] = {{"damaged copy", true, "is damaged"}, {"short copy", false, "failed its check"}};
+  } cases[] = {{"damaged copy", true, false, "is damaged"},
+               {"short copy", false, false, "failed its check"},
+               {"short copy, complete restore", false, true, "failed its check"}};
   for (const auto& c : cases) {
     WriteAll(Store("{A}") + "\\Inbox.dbx", "live inbox");
     if (c.damaged) WriteAll(copy, "damaged");
@@ -171,10 +175,16 @@ TEST_F(Selected, AStoreThatFailsItsCheckLeavesTheLiveOneInPlace) {
     ShortCopyShell shortShell(w.shell);
     Platform pl{w.registry, w.files, w.streams, w.processes, shortShell, user};
     WindowedApp app(pl);
-    const BackupContents contents = ReadBackupContents(app, backup);
-    for (const BackupStore& s : contents.identities[0].stores)
-      if (s.file == "Inbox.dbx") EXPECT_EQ(s.check.verifies, !c.damaged) << c.what;
-    RestoreSelected(app, contents, RestoreChoice{{{"{A}", false, {"Inbox.dbx"}}}, false, false});
+    if (c.complete) {
+      GetInputPaths(app);
+      chkbox(app);
+      RestoreFrom(app, backup);
+    } else {
+      const BackupContents contents = ReadBackupContents(app, backup);
+      for (const BackupStore& s : contents.identities[0].stores)
+        if (s.file == "Inbox.dbx") EXPECT_EQ(s.check.verifies, !c.damaged) << c.what;
+      RestoreSelected(app, contents, RestoreChoice{{{"{A}", false, {"Inbox.dbx"}}}, false, false});
+    }
     EXPECT_EQ(ReadAll(Store("{A}") + "\\Inbox.dbx"), "live inbox") << c.what;
     EXPECT_FALSE(Exists(SetAsideNameFor(Store("{A}") + "\\Inbox.dbx"))) << c.what;
     EXPECT_NE(Messages().find(c.says), std::string::npos) << c.what << Messages();
