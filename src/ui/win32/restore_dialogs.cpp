@@ -81,7 +81,7 @@ INT_PTR CALLBACK BackupsProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY: {
       const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
       if (hdr->idFrom == LARK_IDC_BK_LIST && hdr->code == NM_DBLCLK)
-        ::PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+        ::SendMessageA(dlg, WM_COMMAND, IDOK, 0);
       break;
     }
     case WM_COMMAND:
