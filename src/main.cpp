@@ -53,8 +53,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   app.askBackup = [&view](const std::vector<lark::BackupRow>& rows) {
     return lark::AskBackup(view.hwnd(), rows);
   };
-  app.askRestoreChoice = [&view](const lark::BackupContents& contents, const std::string& made) {
-    return lark::AskRestoreChoice(view.hwnd(), contents, made);
+  app.askRestoreChoice = [&view](const lark::BackupContents& contents, const std::string& made,
+                                 lark::StoreChecks* checks) {
+    return lark::AskRestoreChoice(view.hwnd(), contents, made, checks);
   };
 
   // Start-up is a command too: an "/a" run backs up before the user may touch the window.

@@ -367,6 +367,7 @@ inline std::string LiveStoreNote(const std::string& store, bool newer, bool larg
 }
 inline constexpr const char* kNotVerifiedNote =
     "damaged: does not match the backup's checksum list; cannot be restored";
+inline constexpr const char* kCheckingNote = "being checked against the backup's checksum list...";
 inline constexpr const char* kNotListedNote =
     "not in the backup's checksum list; cannot be restored";
 inline constexpr const char* kGoneIdentityNote =

@@ -210,7 +210,7 @@ bool PutBackChecked(App& app, const std::string& backupFolder, const std::string
   return PutBack(app, CheckFile(app.p.streams, manifest.get(), source, relPath), source, target);
 }
 
-BackupContents ReadBackupContents(App& app, const std::string& folder) {
+BackupContents ReadBackupContents(App& app, const std::string& folder, bool readStores) {
   BackupContents c;
   c.folder = folder;
   const std::unique_ptr<Manifest> manifest = BackupManifest(app, folder);
@@ -254,7 +254,13 @@ BackupContents ReadBackupContents(App& app, const std::string& folder) {
           s.size = info.size;
           s.written = info.lastWrite;
         }
-        s.check = Check(app, list, folder, ManifestPath(sub, e.name));
+        if (readStores || !list) {
+          s.check = Check(app, list, folder, ManifestPath(sub, e.name));
+        } else {
+          s.check.listed = list->Find(ManifestPath(sub, e.name)) != nullptr;
+          s.check.pending = s.check.listed;
+          s.check.verifies = false;
+        }
         FileInfo liveInfo;
         if (!b.storeFolder.empty() &&
             app.p.files.GetFileInfo(b.storeFolder + "\\" + e.name, &liveInfo)) {

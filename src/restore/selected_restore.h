@@ -15,6 +15,7 @@ class App;
 struct ItemCheck {
   bool verifies = true;  // matches the backup's checksum list, or the backup has none
   bool listed = true;    // when it does not verify: false when the list does not name it
+  bool pending = false;  // listed, but its checksum has not been read yet
 };
 
 struct BackupStore {
@@ -63,8 +64,9 @@ struct RestoreChoice {
 };
 
 // Reads what the backup in `folder` holds, checks every file against its list, and compares
-// each store with the live one.
-BackupContents ReadBackupContents(App& app, const std::string& folder);
+// each store with the live one. Without readStores, a store the list names is left pending
+// (reading gigabytes of stores would keep the user waiting): CheckStores reads them.
+BackupContents ReadBackupContents(App& app, const std::string& folder, bool readStores = true);
 
 // Puts back exactly the ticked items of the backup, and reports each item put back and each
 // refused, with its reason, in a closing box and in RestoreReport.txt of the backup folder.

@@ -82,6 +82,42 @@ std::vector<SelectionRow> SelectionRows(const BackupContents& c) {
   return rows;
 }
 
+StoreChecks::StoreChecks(const Platform& p, const BackupContents& c) {
+  if (!ReadManifest(p.files, c.folder, &manifest_)) return;
+  std::vector<ChecksAhead::File> files;
+  for (std::size_t i = 0; i < c.identities.size(); ++i)
+    for (std::size_t k = 0; k < c.identities[i].stores.size(); ++k) {
+      const BackupStore& s = c.identities[i].stores[k];
+      if (!s.check.pending || s.path.size() <= c.folder.size()) continue;
+      where_.push_back({i, k});
+      files.push_back({s.path, s.path.substr(c.folder.size() + 1)});
+    }
+  checks_ = std::make_unique<ChecksAhead>(p.processes, p.streams, &manifest_, std::move(files));
+}
+
+StoreChecks::~StoreChecks() = default;
+
+bool StoreChecks::Update(BackupContents* c) {
+  bool changed = false;
+  for (std::size_t j = 0; j < where_.size(); ++j) {
+    Where& w = where_[j];
+    if (w.settled || !checks_->Ready(j)) continue;
+    const Vouch v = checks_->Result(j);
+    ItemCheck& check = c->identities[w.identity].stores[w.store].check;
+    check.pending = false;
+    check.verifies = v == Vouch::Good || v == Vouch::NoList;
+    check.listed = v != Vouch::Unlisted;
+    w.settled = changed = true;
+  }
+  return changed;
+}
+
+bool StoreChecks::Done() const {
+  for (const Where& w : where_)
+    if (!w.settled) return false;
+  return true;
+}
+
 RestoreChoice ChoiceFromTicks(const BackupContents& c, const std::vector<SelectionRow>& rows,
                               const std::vector<bool>& ticked) {
   RestoreChoice choice;

@@ -5,10 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "fs/backup_set.h"
+#include "fs/manifest.h"
 #include "platform/platform.h"
 #include "restore/selected_restore.h"
 
@@ -26,6 +28,28 @@ struct SelectionRow {
 };
 
 std::vector<SelectionRow> SelectionRows(const BackupContents& contents);
+
+// The checksums of a backup's pending stores, read on a thread of their own while the dialog
+// is shown, one store after another in the dialog's order.
+class StoreChecks {
+ public:
+  StoreChecks(const Platform& p, const BackupContents& contents);
+  ~StoreChecks();
+  StoreChecks(const StoreChecks&) = delete;
+  StoreChecks& operator=(const StoreChecks&) = delete;
+  // Puts the checks that have ended into contents; true when any did since the last call.
+  bool Update(BackupContents* contents);
+  bool Done() const;
+
+ private:
+  struct Where {
+    std::size_t identity, store;
+    bool settled = false;
+  };
+  Manifest manifest_;
+  std::vector<Where> where_;
+  std::unique_ptr<ChecksAhead> checks_;  // after the list it reads from, so it goes first
+};
 // The choice the ticked rows make; ticked[i] belongs to rows[i].
 RestoreChoice ChoiceFromTicks(const BackupContents& contents, const std::vector<SelectionRow>& rows,
                               const std::vector<bool>& ticked);

@@ -47,12 +47,14 @@ void mnuResSel_Click(WindowedApp& app) {
   }
   std::string from, made;
   if (!ChooseBackup(app, folder, &from, &made)) return;
-  // Every copy is checked against the list before the dialog shows whether it verifies.
+  // The stores are checked against the list while the dialog is shown: a store of gigabytes
+  // would keep the user waiting. The small registry files are checked at once.
   app.p.user.SetPointer(Pointer::Hourglass);
-  const BackupContents contents = ReadBackupContents(app, from);
+  const BackupContents contents = ReadBackupContents(app, from, false);
   app.p.user.SetPointer(Pointer::Default);
   if (!app.askRestoreChoice) return;
-  const std::optional<RestoreChoice> choice = app.askRestoreChoice(contents, made);
+  StoreChecks checks(app.p, contents);
+  const std::optional<RestoreChoice> choice = app.askRestoreChoice(contents, made, &checks);
   if (!choice || choice->Empty()) return;
   RestoreSelected(app, contents, *choice);
 }

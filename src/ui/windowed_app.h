@@ -32,7 +32,8 @@ class WindowedApp : public App {
   // Cancel) and the dialog of "Restore Selected" (nullopt for Cancel). Without them the
   // newest backup is restored and nothing is selected.
   std::function<int(const std::vector<BackupRow>&)> askBackup;
-  std::function<std::optional<RestoreChoice>(const BackupContents&, const std::string& made)>
+  std::function<std::optional<RestoreChoice>(const BackupContents&, const std::string& made,
+                                             StoreChecks* checks)>
       askRestoreChoice;
 
  private:

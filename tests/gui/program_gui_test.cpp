@@ -393,6 +393,7 @@ TEST_F(ProgramGui, RestoreSelectedPutsBackWhatIsTickedOnly) {
     HWND dlg = program->WaitForWindow("Restore Selected", kRunMs);
     ASSERT_NE(dlg, nullptr);
     HWND list = Control(dlg, LARK_IDC_SEL_LIST);
+    ::Sleep(1500);  // the stores of 40 bytes are checked against the list while it is shown
     // Main's settings, its two stores, the accounts, the address book; nothing ticked.
     ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 5);
     for (int row = 0; row < 5; ++row) EXPECT_FALSE(RowTicked(list, row)) << row;

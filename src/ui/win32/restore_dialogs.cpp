@@ -103,9 +103,12 @@ INT_PTR CALLBACK BackupsProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 // ---- Restore Selected ----
 
+constexpr UINT_PTR kCheckTimer = 1;
+
 struct SelectedState {
-  const BackupContents* contents;
+  BackupContents contents;
   std::string made;
+  StoreChecks* checks;
   std::vector<SelectionRow> rows;
   bool filled = false;
   std::optional<RestoreChoice> choice;
@@ -126,7 +129,7 @@ INT_PTR CALLBACK SelectedProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       st = reinterpret_cast<SelectedState*>(lp);
       ::SetWindowTextA(dlg, texts::kSelectedCaption);
       ::SetDlgItemTextA(dlg, LARK_IDC_SEL_INTRO,
-                        texts::SelectedIntro(st->made, st->contents->folder).c_str());
+                        texts::SelectedIntro(st->made, st->contents.folder).c_str());
       const DWORD ex = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
       ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
       const Column columns[] = {{texts::kColumnItem, 33},
@@ -139,9 +142,30 @@ INT_PTR CALLBACK SelectedProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         AddRow(list, i++, {r.item, r.size, r.date, r.note}, r.indent);
       st->filled = true;
       if (!st->rows.empty()) SelectRow(list, 0);
+      if (st->checks && !st->checks->Done()) ::SetTimer(dlg, kCheckTimer, 200, nullptr);
       ::SetFocus(list);
       return FALSE;
     }
+    case WM_TIMER:
+      if (wp == kCheckTimer && st && st->checks) {
+        if (st->checks->Update(&st->contents)) {
+          // The same lines in the same order: only their notes and whether they take a tick.
+          st->rows = SelectionRows(st->contents);
+          const int selected =
+              static_cast<int>(::SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+          for (std::size_t i = 0; i < st->rows.size(); ++i) {
+            LVITEMA sub{};
+            sub.iSubItem = 3;
+            sub.pszText = const_cast<char*>(st->rows[i].note.c_str());
+            ::SendMessageA(list, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&sub));
+          }
+          if (selected >= 0 && static_cast<std::size_t>(selected) < st->rows.size())
+            ::SetDlgItemTextA(dlg, LARK_IDC_SEL_NOTE, st->rows[selected].note.c_str());
+        }
+        if (st->checks->Done()) ::KillTimer(dlg, kCheckTimer);
+        return TRUE;
+      }
+      break;
     case WM_NOTIFY: {
       const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
       // The selected line's note in full below the list: a warning must not be cut short.
@@ -170,7 +194,7 @@ INT_PTR CALLBACK SelectedProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         std::vector<bool> ticked;
         for (std::size_t i = 0; i < st->rows.size(); ++i)
           ticked.push_back(Ticked(list, static_cast<int>(i)));
-        st->choice = ChoiceFromTicks(*st->contents, st->rows, ticked);
+        st->choice = ChoiceFromTicks(st->contents, st->rows, ticked);
         ::EndDialog(dlg, IDOK);
         return TRUE;
       }
@@ -194,8 +218,8 @@ int AskBackup(HWND owner, const std::vector<BackupRow>& rows) {
 }
 
 std::optional<RestoreChoice> AskRestoreChoice(HWND owner, const BackupContents& contents,
-                                              const std::string& made) {
-  SelectedState st{&contents, made, SelectionRows(contents)};
+                                              const std::string& made, StoreChecks* checks) {
+  SelectedState st{contents, made, checks, SelectionRows(contents)};
   const INT_PTR rc =
       ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(LARK_IDD_SELECTED), owner,
                         SelectedProc, reinterpret_cast<LPARAM>(&st));

@@ -17,8 +17,9 @@ namespace lark {
 int AskBackup(HWND owner, const std::vector<BackupRow>& rows);
 
 // What was ticked; nullopt when cancelled. Nothing is ticked at first, and a row that is not
-// tickable refuses its tick.
+// tickable refuses its tick. The stores' checks (when given) end while the dialog is shown,
+// and each store's line follows.
 std::optional<RestoreChoice> AskRestoreChoice(HWND owner, const BackupContents& contents,
-                                              const std::string& made);
+                                              const std::string& made, StoreChecks* checks);
 
 }  // namespace lark
