@@ -154,7 +154,7 @@ int Backup(bool unhashed) {
 int RestoreCopies() {
   Program program;
   double start = Now();
-  lark::resComplete(program.app);
+  lark::resComplete(program.app, lark::StoredBackupFolder(program.app));
   std::printf("restore-copies %.6f\n", Now() - start);
   return program.Report();
 }

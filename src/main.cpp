@@ -10,6 +10,7 @@
 #include "program/startup.h"
 #include "ui/win32/chooser_view.h"
 #include "ui/win32/main_window_view.h"
+#include "ui/win32/restore_dialogs.h"
 #include "ui/windowed_app.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
@@ -47,6 +48,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         a, model, [&win32](std::uintptr_t owner) { win32.user.SetOwner(owner); });
     if (!chooser->Create(instance)) return nullptr;
     return chooser;
+  };
+
+  app.askBackup = [&view](const std::vector<lark::BackupRow>& rows) {
+    return lark::AskBackup(view.hwnd(), rows);
+  };
+  app.askRestoreChoice = [&view](const lark::BackupContents& contents, const std::string& made,
+                                 lark::StoreChecks* checks) {
+    return lark::AskRestoreChoice(view.hwnd(), contents, made, checks);
   };
 
   // Start-up is a command too: an "/a" run backs up before the user may touch the window.

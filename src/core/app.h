@@ -29,6 +29,7 @@ struct AppState {
   RunReport report;                         // of the complete backup or restore under way
   std::vector<std::string> runNotes;        // for the next backup's report (a "/g:" not used)
   bool restoreUnderWay = false;             // the address-book restore reports into it
+  std::string restoreFrom;                  // the backup a restore under way reads from
 };
 
 class App {

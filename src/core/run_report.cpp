@@ -33,14 +33,20 @@ std::string ReportText(const RunReport& r, const char* intro, const char* title,
 }
 
 void CloseRun(App& app, const char* intro, const char* title, const char* reportFile,
-              const std::string& folder, int exitCode) {
+              const std::string& folder, int exitCode, const char* doneIntro) {
   RunReport& r = app.state.report;
   // Boxes a hidden run could not show belong to its report: they are what went wrong.
   for (const std::string& m : app.state.unseenMessages)
     if (!IsFolderReminder(m)) r.problems.push_back("- " + m);
   app.state.unseenMessages.clear();
   const bool somebodyThere = !(app.state.unattended && !app.Form1().Visible());
-  if (!r.problems.empty() && somebodyThere) {
+  if (doneIntro && somebodyThere) {
+    std::string text = doneIntro;
+    for (const std::string& d : r.done) text += "\r\n" + d;
+    if (!r.problems.empty()) text += std::string("\r\n\r\n") + intro;
+    for (const std::string& p : r.problems) text += "\r\n" + p;
+    app.p.user.MessageBoxA(text, texts::kAppTitle);
+  } else if (!r.problems.empty() && somebodyThere) {
     std::string text = intro;
     for (const std::string& p : r.problems) text += "\r\n" + p;
     app.p.user.MessageBoxA(text, texts::kAppTitle);

@@ -20,11 +20,13 @@ inline constexpr const char* kRestoreReportFile = "RestoreReport.txt";
 
 // Shows the problems under `intro` in one message box (not when a hidden run has nobody to
 // press OK) and writes the report file into `folder` when it is a full path. exitCode < 0
-// leaves the exit code out (interactive commands have none).
+// leaves the exit code out (interactive commands have none). With doneIntro, the box is shown
+// even when all went well, and lists under it what was done before the problems.
+void CloseRun(App& app, const char* intro, const char* title, const char* reportFile,
+              const std::string& folder, int exitCode, const char* doneIntro = nullptr);
+
 // The report file's text as CloseRun writes it, for a run that is not over yet.
 std::string ReportText(const RunReport& r, const char* intro, const char* title,
                        const std::string& folder, int exitCode);
-void CloseRun(App& app, const char* intro, const char* title, const char* reportFile,
-              const std::string& folder, int exitCode);
 
 }  // namespace lark

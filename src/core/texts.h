@@ -326,6 +326,24 @@ inline std::string RestoreImportSkipped(const std::string& file, bool listed) {
                  : " is not in the backup's checksum list") +
          "; it was not imported.";
 }
+inline std::string RegFileNotRegistryFile(const std::string& file) {
+  return "- " + file + " is not a registry file as a backup writes it; it was not imported.";
+}
+inline std::string RegFileValueBeforeKey(const std::string& file) {
+  return "- " + file +
+         " holds a value that belongs to no registry key, which a backup never writes; it was "
+         "not imported.";
+}
+inline std::string RegFileKeyOutside(const std::string& file, const std::string& key,
+                                     const std::string& branch, bool deletes) {
+  return "- " + file +
+         (deletes ? " would delete the registry key \"" : " would change the registry key \"") +
+         key + "\", which is not part of what this file may restore (" + branch +
+         "); it was not imported.";
+}
+inline std::string RegFileUnreadable(const std::string& file) {
+  return "- " + file + " could not be read; it was not imported.";
+}
 inline std::string RestoreMailClientStarted(const std::string& identity) {
   return "- Outlook Express was started during the restore; the message stores of the identity \"" +
          identity + "\" were not put back.";
@@ -341,6 +359,106 @@ inline std::string IdentityRestored(const std::string& name, long files) {
 }
 inline std::string RestoreStoreNotCreated(const std::string& store) {
   return "- the message store folder \"" + store + "\" could not be created.";
+}
+inline std::string RestoredFromKept(const std::string& folder) {
+  return "Restored from the earlier backup in \"" + folder + "\"";
+}
+
+// ---- restore selected ----
+inline constexpr const char* kMenuResSel = "Restore Selected";
+inline constexpr const char* kReportOfSelectedRestore = "selected restore";
+inline constexpr const char* kSelectedRestoreDone = "The selected restore finished:";
+inline std::string StoreRestored(const std::string& target) {
+  return "Message store " + target + ": put back";
+}
+inline std::string SettingsRestored(const std::string& identity) {
+  return "Identity \"" + identity + "\": its settings, rules and signatures imported";
+}
+inline std::string SettingsNotInBackup(const std::string& identity) {
+  return "- the backup holds no settings of the identity \"" + identity +
+         "\" (AllIdentities.reg is missing); nothing was imported.";
+}
+inline std::string SettingsNotWritten(const std::string& identity) {
+  return "- the settings of the identity \"" + identity +
+         "\" could not be taken out of AllIdentities.reg into a file for the registry editor "
+         "(is the backup folder writable?); they were not imported.";
+}
+inline std::string SettingsNotImported(const std::string& identity) {
+  return "- the registry editor could not import the settings of the identity \"" + identity +
+         "\".";
+}
+inline constexpr const char* kAccountsNotRestored = "- the mail accounts were not imported.";
+inline constexpr const char* kAddressBookNotRestored = "- the address book was not put back.";
+inline std::string StoreNoFolder(const std::string& identity, const std::string& file) {
+  return "- " + file + " of the identity \"" + identity +
+         "\": no message store folder is recorded for it; it was not put back.";
+}
+inline std::string StoreMailClientRunning(const std::string& target) {
+  return "- Outlook Express was started during the restore; " + target + " was not put back.";
+}
+inline std::string RestoreCopyFailed(const std::string& target, bool hadLive) {
+  return "- the copy of " + target +
+         " failed its check (it is not the size of the backup's copy); " +
+         (hadLive ? "the live file was put back as it was." : "nothing was put there.");
+}
+
+// The dialog of "Restore Selected". Its fixed texts are read by the resource script too.
+inline constexpr const char* kSelectedCaption = "Restore Selected";
+inline std::string SelectedIntro(const std::string& made, const std::string& folder) {
+  return (made.empty() ? std::string("The backup") : "The backup of " + made) + " in \"" + folder +
+         "\". Tick what to put back (the space bar ticks the selected line); everything else "
+         "stays as it is now.";
+}
+inline constexpr const char* kColumnItem = "Item";
+inline constexpr const char* kColumnSize = "Size";
+inline constexpr const char* kColumnDate = "Date of the copy";
+inline constexpr const char* kColumnNote = "Note";
+inline std::string SettingsItem(const std::string& identity) {
+  return "Identity \"" + identity + "\": settings, rules, signatures";
+}
+inline constexpr const char* kAccountsItem = "Mail accounts";
+inline std::string AddressBookItem(const std::string& wab) {
+  return wab.empty() ? std::string("Address book (registry settings)")
+                     : "Address book (registry settings and " + wab + ")";
+}
+inline std::string LiveStoreNote(const std::string& store, bool newer, bool larger) {
+  return "the live " + store + " is " +
+         (newer && larger ? "newer and larger"
+          : newer         ? "newer"
+                          : "larger") +
+         " than this copy: what arrived since will be lost";
+}
+inline constexpr const char* kNotVerifiedNote =
+    "damaged: does not match the backup's checksum list; cannot be restored";
+inline constexpr const char* kCheckingNote = "being checked against the backup's checksum list...";
+inline constexpr const char* kNotListedNote =
+    "not in the backup's checksum list; cannot be restored";
+inline constexpr const char* kGoneIdentityNote =
+    "no longer exists here: tick it and its stores to restore it whole";
+inline constexpr const char* kNoLiveStoreNote = "no live copy: it will be put back";
+inline constexpr const char* kNoSettingsNote = "the backup holds no settings of this identity";
+
+// The backup chooser, shown before a restore when the backup folder keeps several backups.
+inline constexpr const char* kChooserBackupCaption = "Choose a Backup to Restore";
+inline constexpr const char* kChooserBackupIntro =
+    "The backup folder keeps these backups. Choose the one to restore from; the newest is "
+    "selected. Every file is checked against its backup's checksum list before it is put back.";
+inline constexpr const char* kColumnMade = "Made";
+inline constexpr const char* kColumnIdentities = "Identities";
+inline constexpr const char* kColumnList = "Checksum list";
+inline constexpr const char* kColumnCheck = "Store check";
+inline constexpr const char* kMadeUnknown = "(date unknown)";
+inline constexpr const char* kNewestSuffix = " (newest)";
+inline constexpr const char* kNoChecksumList = "no checksum list";
+inline std::string ListStateText(std::size_t files, std::size_t missing) {
+  return missing == 0
+             ? "all " + std::to_string(files) + " files there (checked as they are restored)"
+             : std::to_string(missing) + " of " + std::to_string(files) + " files missing";
+}
+inline constexpr const char* kStoreCheckUnknown = "not recorded";
+inline constexpr const char* kStoreCheckClean = "nothing found";
+inline std::string StoreCheckFound(const std::string& first, std::size_t count) {
+  return count == 1 ? first : first + " (and " + std::to_string(count - 1) + " more)";
 }
 
 }  // namespace lark::texts

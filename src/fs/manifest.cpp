@@ -167,6 +167,12 @@ Vouch ChecksAhead::Result(std::size_t i) {
   return job.read && job.hex == *job.listed ? Vouch::Good : Vouch::Mismatch;
 }
 
+bool ChecksAhead::Ready(std::size_t i) const {
+  const Job& job = *jobs_[i];
+  // Without a thread of its own a file is read when it is asked for.
+  return !manifest_ || !job.listed || !worker_ || job.done.load();
+}
+
 std::string ManifestPath(const std::string& subFolder, const std::string& name) {
   return subFolder.empty() ? name : subFolder + "/" + name;
 }

@@ -68,6 +68,9 @@ class ChecksAhead {
   ChecksAhead& operator=(const ChecksAhead&) = delete;
   // What the list says of files[i], as CheckFile does.
   Vouch Result(std::size_t i);
+  // Whether the thread is through with files[i] (or needs not read it), so that Result(i)
+  // answers at once; without a thread, always (Result then reads the file itself).
+  bool Ready(std::size_t i) const;
 
  private:
   struct Job;

@@ -6,3 +6,13 @@
 #define LARK_IDD_INPUT_BOX 100
 #define LARK_IDC_INPUT_PROMPT 100
 #define LARK_IDC_INPUT_TEXT 101
+
+// "Restore Selected": what one backup holds, each item with a check box.
+#define LARK_IDD_SELECTED 110
+#define LARK_IDC_SEL_INTRO 111
+#define LARK_IDC_SEL_LIST 112
+#define LARK_IDC_SEL_NOTE 113
+// The backup chooser, before a restore from a backup folder that keeps several backups.
+#define LARK_IDD_BACKUPS 120
+#define LARK_IDC_BK_INTRO 121
+#define LARK_IDC_BK_LIST 122

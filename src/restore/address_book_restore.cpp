@@ -46,8 +46,10 @@ void resWAB_Click(App& app) {
   // land wherever the current directory happens to be.
   if (!IsFullPath(target)) return;
 
+  // Within a restore, the backup it reads from (a kept one, perhaps) holds the address book.
+  const bool fromBackup = app.state.restoreUnderWay && !app.state.restoreFrom.empty();
   OpenFileRequest request;
-  request.initialDir = f.lblbkuppth().text;
+  request.initialDir = fromBackup ? app.state.restoreFrom : f.lblbkuppth().text;
   request.fileName = texts::kAddressBookOffered;
   request.filter = texts::kAddressBookFilter;
   request.flags = kOfnOverwritePrompt;
@@ -56,7 +58,7 @@ void resWAB_Click(App& app) {
 
   // A file chosen inside the backup folder is checked against the backup's list like the
   // stores; one from elsewhere is the user's own choice and is copied as it is.
-  const std::string folder = StoredBackupFolder(app);
+  const std::string folder = fromBackup ? app.state.restoreFrom : StoredBackupFolder(app);
   const std::string prefix = folder + "\\";
   const std::string destination = target + NameFromFullPath(*chosen);
   bool mayCopy = true;

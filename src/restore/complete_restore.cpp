@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/checked_copy.h"
 #include "backup/export_units.h"
 #include "backup/store_folder.h"
 #include "core/app.h"
@@ -45,6 +46,53 @@ bool Vouched(App& app, Vouch vouch, const std::string& path, const std::string& 
       return false;
   }
   return false;
+}
+
+namespace {
+bool FileExists(App& app, const std::string& path) {
+  return app.p.files.GetFileAttributesA(path) != kInvalidFileAttributes;
+}
+}  // namespace
+
+bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string& target) {
+  IFileSystem& fs = app.p.files;
+  std::vector<std::string>& problems = app.state.report.problems;
+  if (!Vouched(app, vouch, source, target)) return false;
+  FileInfo copyInfo;
+  if (!fs.GetFileInfo(source, &copyInfo)) {
+    problems.push_back(texts::RestoreFileNotCopied(target));
+    return false;
+  }
+  const std::string aside = SetAsideNameFor(target);
+  bool hadLive = true;
+  if (FileExists(app, aside)) {
+    // A restore interrupted half-way left the live file aside, and in its place (part of) a
+    // copy of the backup's file, which is made again now: the one aside stays the live one.
+    RemoveFile(app.p, target);
+    if (FileExists(app, target)) {
+      problems.push_back(texts::RestoreFileNotCopied(target));
+      return false;
+    }
+  } else {
+    hadLive = FileExists(app, target);
+    if (hadLive && !fs.MoveFileReplacing(target, aside)) {
+      problems.push_back(texts::RestoreFileNotCopied(target));
+      return false;
+    }
+  }
+  const bool copied = ShellFileCopy(app.p, source, target, true, app.state.hiddenRun);
+  FileInfo put;
+  const bool whole = copied && fs.GetFileInfo(target, &put) && put.size == copyInfo.size;
+  if (!whole) {
+    RemoveFile(app.p, target);
+    if (hadLive) fs.MoveFileReplacing(aside, target);
+    problems.push_back(copied ? texts::RestoreCopyFailed(target, hadLive)
+                              : texts::RestoreFileNotCopied(target));
+    return false;
+  }
+  MakeWritable(app, target);
+  if (hadLive) RemoveFile(app.p, aside);
+  return true;
 }
 
 std::unique_ptr<Manifest> BackupManifest(App& app, const std::string& folder) {
@@ -91,7 +139,11 @@ void RestoreIdentity(App& app, const Manifest* manifest, const std::string& iden
     // A copy the shell could not make (a store file held open by the mail client) is named
     // at the end.
     const std::string target = store + "\\" + entry;
-    if (!entry.empty() && Vouched(app, checks.Result(k++), here + entry, target)) {
+    if (entry.empty()) {
+    } else if (app.state.silentCopy) {
+      // Nobody is asked before each file: the live one waits aside until its copy passed.
+      if (PutBack(app, checks.Result(k++), here + entry, target)) ++restored;
+    } else if (Vouched(app, checks.Result(k++), here + entry, target)) {
       if (ShellFileCopy(app.p, here + entry, target, app.state.silentCopy, app.state.hiddenRun)) {
         MakeWritable(app, target);
         ++restored;
@@ -106,14 +158,14 @@ void RestoreIdentity(App& app, const Manifest* manifest, const std::string& iden
 
 }  // namespace
 
-void resComplete(App& app) {
-  const std::string folder = StoredBackupFolder(app);
+void resComplete(App& app, const std::string& from) {
+  const std::string& folder = from;
   if (folder == texts::kNoneSelected) {
     app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
     return;
   }
   std::vector<std::string>& problems = app.state.report.problems;
-  if (EnterBackupFolder(app).empty()) {
+  if (EnterBackupFolder(app, folder).empty()) {
     problems.push_back(texts::RestoreFolderUnavailable(folder));
     return;
   }
@@ -158,23 +210,29 @@ void resComplete(App& app) {
   app.Form1().SetPanel(1, texts::kRestoreComplete);
 }
 
-void cmdRestore_Click(App& app) {
+void RestoreFrom(App& app, const std::string& from) {
   // A restore never runs while Outlook Express holds its stores open: it would write its
   // own state over the restored ones when it ends.
   if (!WaitForMailClientClosed(app)) return;
   app.state.report = RunReport();
   app.state.restoreUnderWay = true;
-  resbkupAllIdent(app);
-  resbkupIAM(app);
-  resbkupAddBook(app);
+  app.state.restoreFrom = from;
+  const std::string folder = StoredBackupFolder(app);
+  if (from != folder) app.state.report.done.push_back(texts::RestoredFromKept(from));
+  resbkupAllIdent(app, from);
+  resbkupIAM(app, from);
+  resbkupAddBook(app, from);
   resWAB_Click(app);
   // The imports may have changed the identities since the first one rebuilt the table.
   GetInputPaths(app);
-  resComplete(app);
+  resComplete(app, from);
   app.state.restoreUnderWay = false;
-  const std::string folder = StoredBackupFolder(app);
+  app.state.restoreFrom.clear();
+  // A kept backup stays as it was made: the report goes beside the newest one.
   CloseRun(app, texts::kRestoreProblemsIntro, texts::kReportOfRestore, kRestoreReportFile,
            IsFullPath(folder) && DirExists(app.p, folder) ? folder : std::string(), -1);
 }
+
+void cmdRestore_Click(App& app) { RestoreFrom(app, StoredBackupFolder(app)); }
 
 }  // namespace lark

@@ -11,11 +11,16 @@ class App;
 class Manifest;
 enum class Vouch;
 
-// Copies the .dbx files of each identity's backup folder back into its message store.
-void resComplete(App& app);
+// Copies the .dbx files of each identity's folder in the backup `from` back into its
+// message store.
+void resComplete(App& app, const std::string& from);
 
-// The main window's complete-restore button and the File menu's address-book restore.
+// The complete restore from the backup `from`: the newest one (the backup folder itself) or
+// a kept earlier one. Its report goes into the backup folder.
+void RestoreFrom(App& app, const std::string& from);
+// The main window's complete-restore button with one backup: from the backup folder itself.
 void cmdRestore_Click(App& app);
+// The File menu's address-book restore.
 void resWAB_Click(App& app);
 
 // The backup folder's checksum list, or nullptr for a backup made before there was one.
@@ -27,6 +32,13 @@ bool MayPutBack(App& app, const Manifest* manifest, const std::string& path,
                 const std::string& relPath, const std::string& target);
 // The same, for a check already made.
 bool Vouched(App& app, Vouch vouch, const std::string& path, const std::string& target);
+
+// Replaces the live file `target` by the backup's `source` when the list vouches for it (what
+// `vouch` says): the live file waits under its set-aside name beside it until the copy is
+// complete and of the backup's size, and comes back if it is not. The copy is made writable.
+// A live file an interrupted restore left aside stays the live one: what stands at `target`
+// then is (part of) the copy being made again. Problems go into the report.
+bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string& target);
 
 // Clears the read-only mark a file brought back from read-only media keeps.
 void MakeWritable(App& app, const std::string& path);

@@ -16,14 +16,28 @@ class App;
 // every editor's default action, so "SE" goes without it.
 std::string ImportCommand(const std::string& winVer, const std::string& file);
 
-// Each imports its file from the backup folder and leaves that folder current. A unit that
-// cannot enter the folder or start the editor ends silently; the restore goes on.
-void resbkupAllIdent(App& app);  // also rebuilds the identity table from what it imported
-void resbkupIAM(App& app);
-void resbkupAddBook(App& app);
+// Each imports its file from the backup `from` (the newest one, at the top of the backup
+// folder, or a kept earlier one) and leaves that folder current. A unit that cannot enter
+// the folder or start the editor ends silently; the restore goes on. True when imported.
+bool resbkupAllIdent(App& app, const std::string& from);  // also rebuilds the identity table
+bool resbkupIAM(App& app, const std::string& from);
+bool resbkupAddBook(App& app, const std::string& from);
 
-// Makes the stored backup folder the current drive and directory and returns it; "" when
-// no folder is set, the setting is not a full path, or the folder cannot be entered.
-std::string EnterBackupFolder(App& app);
+// Makes `folder` the current drive and directory and returns it; "" when it is no folder
+// ("None Selected"), not a full path, or cannot be entered.
+std::string EnterBackupFolder(App& app, const std::string& folder);
+
+// Whether the backup's checksum list vouches for `file` of the backup folder `folder` (or the
+// backup has no list, or no such file): a file it does not vouch for is named in the report
+// and must not be imported.
+bool ListVouchesFor(App& app, const std::string& folder, const std::string& file);
+
+// Reads a registry file of a backup before the editor imports it: it must be a registry file
+// whose every key, written or deleted, lies inside `branch`, the one branch it is for. A file
+// that is not is named in the run's report, with the reason, and must not be imported. The
+// caller keeps the file open for reading from before this check until the editor has ended,
+// so that nobody can change it in between.
+bool MayImport(App& app, const std::string& path, const std::string& file,
+               const std::string& branch);
 
 }  // namespace lark

@@ -21,6 +21,14 @@ void Exit_Click(WindowedApp& app);
 void Notyet_Click(WindowedApp& app);
 void mnuURL_Click(WindowedApp& app);
 
+// Complete Restore, asking first which backup when the backup folder keeps several; and
+// "Restore Selected". The backup chosen goes into *from (the backup folder itself when it
+// keeps one), the time it was made into *made; false when the user cancelled.
+void cmdRestoreChosen_Click(WindowedApp& app);
+void mnuResSel_Click(WindowedApp& app);
+bool ChooseBackup(WindowedApp& app, const std::string& backupFolder, std::string* from,
+                  std::string* made);
+
 // Folder chooser.
 void Form3_Load(WindowedApp& app);
 void Form3_QueryUnload(WindowedApp& app, short& cancel, short unloadMode);

@@ -22,6 +22,7 @@ constexpr int kMnuOpnbkfldr = 2003;
 constexpr int kMnuBrbkfldr = 2004;
 constexpr int kMnuResWAB = 2005;
 constexpr int kMnuExit = 2006;
+constexpr int kMnuResSel = 2007;
 constexpr int kMnuNotyet = 2101;
 constexpr int kMnuURL = 2102;
 

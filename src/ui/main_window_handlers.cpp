@@ -33,7 +33,7 @@ void mnuURL_Click(WindowedApp& app) {
 bool DispatchMainCommand(WindowedApp& app, int id) {
   switch (id) {
     case ids::kCmdComplete: cmdComplete_Click(app); return true;
-    case ids::kCmdRestore: cmdRestore_Click(app); return true;
+    case ids::kCmdRestore: cmdRestoreChosen_Click(app); return true;
     case ids::kChkOverwrite: chkOverwrite_Click(app); return true;
     case ids::kCmdExit: cmdExit_Click(app); return true;
     case ids::kMnuAddBookFile: addBookFile_Click(app); return true;
@@ -41,6 +41,7 @@ bool DispatchMainCommand(WindowedApp& app, int id) {
     case ids::kMnuOpnbkfldr: opnbkfldr_Click(app); return true;
     case ids::kMnuBrbkfldr: brbkfldr_Click(app); return true;
     case ids::kMnuResWAB: resWAB_Click(app); return true;
+    case ids::kMnuResSel: mnuResSel_Click(app); return true;
     case ids::kMnuExit: Exit_Click(app); return true;
     case ids::kMnuNotyet: Notyet_Click(app); return true;
     case ids::kMnuURL: mnuURL_Click(app); return true;

@@ -5,10 +5,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "core/app.h"
 #include "ui/chooser_window.h"
 #include "ui/main_window.h"
+#include "ui/restore_choices.h"
 
 namespace lark {
 
@@ -24,6 +28,13 @@ class WindowedApp : public App {
 
   // Set by the Win32 front so that a loaded chooser gets a real window.
   std::function<std::unique_ptr<IChooserView>(WindowedApp&, ChooserWindow&)> makeChooserView;
+  // Set by the Win32 front: the backup chooser (the index of the backup chosen, -1 for
+  // Cancel) and the dialog of "Restore Selected" (nullopt for Cancel). Without them the
+  // newest backup is restored and nothing is selected.
+  std::function<int(const std::vector<BackupRow>&)> askBackup;
+  std::function<std::optional<RestoreChoice>(const BackupContents&, const std::string& made,
+                                             StoreChecks* checks)>
+      askRestoreChoice;
 
  private:
   MainWindow form1_;

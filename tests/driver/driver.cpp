@@ -126,6 +126,84 @@ void ChooseMenu(HWND window, int commandId) {
   ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
 }
 
+void ClickRowOnScreen(HWND listView, int row) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(listView, &pid);
+  HANDLE process =
+      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return;
+  RECT r{LVIR_BOUNDS, 0, 0, 0};
+  r.top = 1;  // the second column
+  void* remote = ::VirtualAllocEx(process, nullptr, sizeof(r), MEM_COMMIT, PAGE_READWRITE);
+  ::WriteProcessMemory(process, remote, &r, sizeof(r), nullptr);
+  ::SendMessageA(listView, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(remote));
+  ::ReadProcessMemory(process, remote, &r, sizeof(r), nullptr);
+  ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  ::CloseHandle(process);
+  POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ::ClientToScreen(listView, &centre);
+  ::SetCursorPos(centre.x, centre.y);
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ::SendInput(2, input, sizeof(INPUT));
+  ::Sleep(300);
+}
+
+void PressKey(WORD virtualKey) {
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[1].ki.wVk = virtualKey;
+  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(2, input, sizeof(INPUT));
+  ::Sleep(300);
+}
+
+bool RowTicked(HWND listView, int row) {
+  const UINT state =
+      static_cast<UINT>(::SendMessageA(listView, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+  return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+int SelectedRow(HWND listView) {
+  return static_cast<int>(::SendMessageA(listView, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+}
+
+void Screenshot(const std::string& name) {
+  const char* folder = std::getenv("LARK_SHOTS");
+  if (!folder || !*folder) return;
+  std::string path = std::string(folder) + "/" + name + ".bmp";
+  if (path[0] == '/') path = "Z:" + path;
+  HDC screen = ::GetDC(nullptr);
+  const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+  HDC mem = ::CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bmp = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = ::SelectObject(mem, bmp);
+  ::BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  ::GdiFlush();
+  const DWORD size = static_cast<DWORD>(((w * 3 + 3) & ~3) * h);
+  BITMAPFILEHEADER fh{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
+  fh.bfSize = fh.bfOffBits + size;
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&fh), sizeof(fh));
+  out.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof(bi.bmiHeader));
+  out.write(static_cast<const char*>(bits), size);
+  ::SelectObject(mem, old);
+  ::DeleteObject(bmp);
+  ::DeleteDC(mem);
+  ::ReleaseDC(nullptr, screen);
+}
+
 std::string StatusText(HWND statusBar, int panel) {
   // The text is written into the program's own memory, then read from there.
   DWORD pid = 0;

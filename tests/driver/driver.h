@@ -53,6 +53,14 @@ void Click(HWND button);
 // system sends it, and a disabled window takes none.
 void ClickOnScreen(HWND control);
 void ChooseMenu(HWND window, int commandId);
+// A person's click on a list view's row (in its second column, away from its check box), and
+// a key pressed and released, sent to whatever has the focus.
+void ClickRowOnScreen(HWND listView, int row);
+void PressKey(WORD virtualKey);
+bool RowTicked(HWND listView, int row);
+int SelectedRow(HWND listView);
+// The screen as a BMP file in the folder LARK_SHOTS names (a Linux path), when it is set.
+void Screenshot(const std::string& name);
 std::string StatusText(HWND statusBar, int panel);  // panel numbered from 1
 
 struct Dialog {

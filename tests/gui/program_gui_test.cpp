@@ -1,9 +1,13 @@
 // The real program under Wine, driven from outside as a user and a scheduler meet it: the
 // first run, a backup from the window, unattended runs and their exit codes, a restore
 // after damage, runs killed half-way, and the folder chooser.
+#include <windows.h>
+// After windows.h, which it builds on.
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include "driver.h"
+#include "res/resource_ids.h"
 #include "ui/ids.h"
 
 namespace lark::gui {
@@ -400,6 +404,90 @@ TEST_F(ProgramGui, NothingStartsOrEndsWhileTheShellAsks) {
   EXPECT_TRUE(program->Running());
   EXPECT_TRUE(::IsWindowEnabled(main));
   EXPECT_EQ(ReadAll(store + "\\Folder 0.dbx"), "live");
+}
+
+// "Restore Selected" from the File menu, by real clicks and keys: one store ticked and put
+// back; a store whose copy is damaged refuses its tick; the accounts ticked and unticked stay
+// as they are now. Then Cancel changes nothing.
+TEST_F(ProgramGui, RestoreSelectedPutsBackWhatIsTickedOnly) {
+  Profile(2);
+  ASSERT_EQ(Unattended("/a /h"), 0u);
+  for (const char* f : {"Folder 0.dbx", "Folder 1.dbx"}) WriteAll(store + "\\" + f, "damaged");
+  WriteAll(backup + "\\Main\\Folder 1.dbx", "damaged since the backup");
+  SetText(kAccount, "Account Name", "changed since");
+  ASSERT_NO_FATAL_FAILURE(Start());
+  for (bool ok : {true, false}) {
+    ChooseMenu(main, ids::kMnuResSel);
+    HWND dlg = program->WaitForWindow("Restore Selected", kRunMs);
+    ASSERT_NE(dlg, nullptr);
+    HWND list = Control(dlg, LARK_IDC_SEL_LIST);
+    ::Sleep(1500);  // the stores of 40 bytes are checked against the list while it is shown
+    // Main's settings, its two stores, the accounts, the address book; nothing ticked.
+    ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 5);
+    for (int row = 0; row < 5; ++row) EXPECT_FALSE(RowTicked(list, row)) << row;
+    for (int row : {1, 2, 3, 3}) {  // the second click on the accounts unticks them
+      ClickRowOnScreen(list, row);
+      EXPECT_EQ(SelectedRow(list), row);
+      PressKey(VK_SPACE);
+    }
+    EXPECT_TRUE(RowTicked(list, 1));
+    EXPECT_FALSE(RowTicked(list, 2)) << "a damaged copy was ticked";
+    EXPECT_FALSE(RowTicked(list, 3));
+    if (ok) Screenshot("restore-selected");
+    ClickOnScreen(Control(dlg, ok ? IDOK : IDCANCEL));
+    if (ok) {
+      std::optional<Dialog> done = WaitForDialog(*program, kRunMs);
+      ASSERT_TRUE(done);
+      EXPECT_EQ(done->text, "The selected restore finished:\r\nMessage store " + store +
+                                "\\Folder 0.dbx: put back");
+      ASSERT_TRUE(Answer(*done, "OK"));
+      EXPECT_TRUE(WaitForPanel(1, "Restore Complete"));
+      WriteAll(store + "\\Folder 0.dbx", "damaged again");
+    } else {
+      EXPECT_TRUE(NoDialogFor(*program, 1000));
+    }
+  }
+  EXPECT_EQ(ReadAll(store + "\\Folder 0.dbx"), "damaged again");
+  EXPECT_EQ(ReadAll(store + "\\Folder 1.dbx"), "damaged");
+  EXPECT_EQ(ReadValue(kAccount, "Account Name"), std::string("changed since\0", 14));
+}
+
+// Complete Restore when the backup folder keeps an earlier backup: the chooser comes first,
+// the newest selected; Cancel changes nothing; the earlier one chosen by a click is restored.
+TEST_F(ProgramGui, CompleteRestoreAsksWhichKeptBackup) {
+  Profile(2);
+  ASSERT_EQ(Unattended("/a /h"), 0u);
+  const auto first = Files(store);
+  const std::string kept = backup + "\\Earlier Backups\\2026-01-02 03.04.05";
+  for (const auto& entry : Files(backup)) WriteAll(kept + "\\" + entry.first, entry.second);
+  for (const auto& entry : Files(backup + "\\Main"))
+    WriteAll(kept + "\\Main\\" + entry.first, entry.second);
+  for (const auto& entry : first) WriteAll(store + "\\" + entry.first, "second");
+  ASSERT_EQ(Unattended("/a /h"), 0u);
+  for (const auto& entry : first) WriteAll(store + "\\" + entry.first, "damaged");
+  ASSERT_NO_FATAL_FAILURE(Start());
+  for (bool ok : {false, true}) {
+    ClickOnScreen(Control(main, ids::kCmdRestore));
+    HWND dlg = program->WaitForWindow("Choose a Backup to Restore", kRunMs);
+    ASSERT_NE(dlg, nullptr);
+    HWND list = Control(dlg, LARK_IDC_BK_LIST);
+    ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(SelectedRow(list), 0);
+    if (!ok) {
+      ClickOnScreen(Control(dlg, IDCANCEL));
+      EXPECT_TRUE(NoDialogFor(*program, 1000));
+      continue;
+    }
+    ClickRowOnScreen(list, 1);
+    EXPECT_EQ(SelectedRow(list), 1);
+    Screenshot("backup-chooser");
+    ClickOnScreen(Control(dlg, IDOK));
+    std::optional<Dialog> open = WaitForDialog(*program, kRunMs);  // the address book's
+    ASSERT_TRUE(open);
+    ASSERT_TRUE(Answer(*open, "Cancel"));
+    EXPECT_TRUE(WaitForPanel(1, "Restore Complete"));
+  }
+  EXPECT_EQ(Files(store), first);
 }
 
 }  // namespace

@@ -1,0 +1,324 @@
+#include "restore/selected_restore.h"
+
+#include <cctype>
+#include <memory>
+
+#include "backup/checked_copy.h"
+#include "backup/export_units.h"
+#include "backup/store_folder.h"
+#include "core/app.h"
+#include "core/registry_access.h"
+#include "core/run_report.h"
+#include "core/settings.h"
+#include "core/texts.h"
+#include "discovery/edition.h"
+#include "discovery/identities.h"
+#include "discovery/mail_client.h"
+#include "fs/folders.h"
+#include "fs/manifest.h"
+#include "fs/regedit_run.h"
+#include "fs/safe_name.h"
+#include "fs/shell_copy.h"
+#include "restore/complete_restore.h"
+#include "restore/identity_reg.h"
+#include "restore/import_units.h"
+
+namespace lark {
+
+bool RestoreChoice::Empty() const {
+  for (const Identity& i : identities)
+    if (i.settings || !i.stores.empty()) return false;
+  return !accounts && !addressBook;
+}
+
+namespace {
+
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+bool Exists(App& app, const std::string& path) {
+  return app.p.files.GetFileAttributesA(path) != kInvalidFileAttributes;
+}
+
+ItemCheck Check(App& app, const Manifest* manifest, const std::string& folder,
+                const std::string& relPath) {
+  ItemCheck c;
+  std::string path = folder + "\\" + relPath;
+  for (char& ch : path)
+    if (ch == '/') ch = '\\';
+  const Vouch v = CheckFile(app.p.streams, manifest, path, relPath);
+  c.verifies = v == Vouch::Good || v == Vouch::NoList;
+  c.listed = v != Vouch::Unlisted;
+  return c;
+}
+
+// The files of a folder that are message stores the restore may put back: visible .dbx
+// files, but never the record of what the mail server already delivered.
+std::vector<FindEntry> StoresIn(App& app, const std::string& folder) {
+  std::vector<FindEntry> all, stores;
+  if (app.p.files.FindFiles(folder + "\\*.dbx", &all) != kErrorSuccess) return stores;
+  constexpr std::uint32_t skip =
+      kFileAttributeHidden | kFileAttributeSystem | kFileAttributeDirectory;
+  for (const FindEntry& e : all)
+    if (!(e.attributes & skip) && e.name != kNotRestoredFile) stores.push_back(e);
+  return stores;
+}
+
+// The identity's store folder: the live one when the identity is there, else the one the
+// backup recorded for it.
+std::string StoreFolderOf(App& app, const std::string& key, const std::string& recorded,
+                          bool hasRecorded) {
+  StoreFolder live = ReadStoreFolder(app.p, key);
+  if (live.kind == StoreFolder::Kind::Folder) return IsFullPath(live.path) ? live.path : "";
+  if (live.kind == StoreFolder::Kind::Empty || !hasRecorded) return "";
+  if (recorded == kEmptyIdentityMarker) return "";
+  std::string path = recorded.find('%') == std::string::npos
+                         ? recorded
+                         : app.p.shell.ExpandEnvironmentStringsA(recorded);
+  while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+  return IsFullPath(path) ? path : "";
+}
+
+// The backup's folder of an identity: the name the backup gave it, or, in backups made before
+// identities of one name got folders of their own, the shared one.
+std::string IdentityFolder(App& app, const std::string& backup, const std::string& name,
+                           const std::string& folderName) {
+  if (DirExists(app.p, backup + "\\" + folderName)) return folderName;
+  const std::string shared = SafeFolderName(name);
+  if (DirExists(app.p, backup + "\\" + shared)) return shared;
+  return "";
+}
+
+const BackupIdentity* Find(const BackupContents& c, const std::string& key) {
+  for (const BackupIdentity& i : c.identities)
+    if (SameName(i.key, key)) return &i;
+  return nullptr;
+}
+
+std::string FolderNameOf(App& app, const BackupContents& c, const BackupIdentity& identity) {
+  std::vector<std::string> names, keys;
+  for (const BackupIdentity& i : c.identities) {
+    names.push_back(i.name);
+    keys.push_back(i.key);
+  }
+  const std::vector<std::string> folders = IdentityFolderNames(names, keys);
+  for (std::size_t i = 0; i < c.identities.size(); ++i)
+    if (&c.identities[i] == &identity)
+      return IdentityFolder(app, c.folder, identity.name, folders[i]);
+  return "";
+}
+
+void RestoreSettings(App& app, const BackupContents& c, const BackupIdentity& identity) {
+  RunReport& report = app.state.report;
+  const std::string name = identity.name;
+  if (!identity.hasSettings) {
+    report.problems.push_back(texts::SettingsNotInBackup(name));
+    return;
+  }
+  if (EnterBackupFolder(app, c.folder).empty()) {
+    report.problems.push_back(texts::RestoreFolderUnavailable(c.folder));
+    return;
+  }
+  if (!ListVouchesFor(app, c.folder, kAllIdentitiesFile)) return;
+  // The identity's keys alone go to the editor, in a file beside the newest backup: the kept
+  // ones stay as they were made.
+  const std::string top = StoredBackupFolder(app);
+  const std::string scratch = top + "\\" + kIdentityScratchFile;
+  if (!WriteIdentityReg(app.p.streams, c.folder + "\\" + kAllIdentitiesFile, identity.key,
+                        scratch)) {
+    RemoveFile(app.p, scratch);
+    report.problems.push_back(texts::SettingsNotWritten(name));
+    return;
+  }
+  const bool imported =
+      EnterBackupFolder(app, top) == top &&
+      regedit::RunAndWait(app.p, ImportCommand(app.state.winVer, kIdentityScratchFile));
+  RemoveFile(app.p, scratch);
+  if (!imported) {
+    report.problems.push_back(texts::SettingsNotImported(name));
+    return;
+  }
+  app.Form1().SetPanel(1, texts::kAllIdentitiesImportComplete);
+  report.done.push_back(texts::SettingsRestored(name));
+  GetInputPaths(app);
+}
+
+void RestoreAddressBook(App& app, const BackupContents& c) {
+  RunReport& report = app.state.report;
+  if (!resbkupAddBook(app, c.folder)) {
+    report.problems.push_back(texts::kAddressBookNotRestored);
+    return;
+  }
+  if (c.wabFile.empty()) return;
+  // Where the address book lives now: the import may just have changed it.
+  app.state.wabFile = RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
+  const std::string folder = DirectoryFromFile(app.state.wabFile);
+  if (!IsFullPath(folder)) {
+    report.problems.push_back(texts::kAddressBookNotRestored);
+    return;
+  }
+  const std::string target = folder + c.wabFile;
+  if (PutBackChecked(app, c.folder, c.folder + "\\" + c.wabFile, c.wabFile, target)) {
+    report.done.push_back(texts::AddressBookRestored(target));
+    app.Form1().SetPanel(1, texts::kAddressBookCopyComplete);
+  }
+}
+
+void RestoreStores(App& app, const BackupContents& c, const BackupIdentity& identity,
+                   const std::vector<std::string>& files) {
+  RunReport& report = app.state.report;
+  // Settings restored a moment ago may have given the identity its store folder.
+  std::string store = identity.storeFolder;
+  const StoreFolder live = ReadStoreFolder(app.p, identity.key);
+  if (live.kind == StoreFolder::Kind::Folder && IsFullPath(live.path)) store = live.path;
+  const std::string folderName = FolderNameOf(app, c, identity);
+  if (store.empty() || folderName.empty()) {
+    for (const std::string& f : files)
+      report.problems.push_back(texts::StoreNoFolder(identity.name, f));
+    return;
+  }
+  if (!MakeFolder(app.p, store)) {
+    report.problems.push_back(texts::RestoreStoreNotCreated(store));
+    return;
+  }
+  for (const std::string& file : files) {
+    const std::string target = store + "\\" + file;
+    // Started since the restore began: it would write its own state over the store.
+    if (OutlookExpressRunning(app)) {
+      report.problems.push_back(texts::StoreMailClientRunning(target));
+      continue;
+    }
+    if (PutBackChecked(app, c.folder, c.folder + "\\" + folderName + "\\" + file,
+                       ManifestPath(folderName, file), target)) {
+      report.done.push_back(texts::StoreRestored(target));
+      app.Form1().SetPanel(1, file + texts::kEntryRestoreComplete);
+    }
+  }
+}
+
+}  // namespace
+
+bool PutBackChecked(App& app, const std::string& backupFolder, const std::string& source,
+                    const std::string& relPath, const std::string& target) {
+  const std::unique_ptr<Manifest> manifest = BackupManifest(app, backupFolder);
+  return PutBack(app, CheckFile(app.p.streams, manifest.get(), source, relPath), source, target);
+}
+
+BackupContents ReadBackupContents(App& app, const std::string& folder, bool readStores) {
+  BackupContents c;
+  c.folder = folder;
+  const std::unique_ptr<Manifest> manifest = BackupManifest(app, folder);
+  const Manifest* list = manifest.get();
+  GetInputPaths(app);
+  const std::size_t n = UsableIdentities(app.state);
+
+  std::vector<RegIdentity> recorded;
+  const std::string regFile = folder + "\\" + kAllIdentitiesFile;
+  if (Exists(app, regFile)) {
+    ReadRegIdentities(app.p.streams, regFile, &recorded);
+    c.settings = Check(app, list, folder, kAllIdentitiesFile);
+  }
+  // A backup whose identities file is missing still has the live identities' folders.
+  if (recorded.empty())
+    for (std::size_t i = 0; i < n; ++i)
+      recorded.push_back(RegIdentity{app.state.identKey[i], app.state.identName[i], "", false});
+  std::vector<std::string> names, keys;
+  for (const RegIdentity& r : recorded) {
+    names.push_back(r.name);
+    keys.push_back(r.key);
+  }
+  const std::vector<std::string> folders = IdentityFolderNames(names, keys);
+  for (std::size_t k = 0; k < recorded.size(); ++k) {
+    const RegIdentity& r = recorded[k];
+    BackupIdentity b;
+    b.key = r.key;
+    b.name = r.name;
+    b.hasSettings = Exists(app, regFile);
+    for (std::size_t i = 0; i < n; ++i)
+      if (SameName(app.state.identKey[i], r.key)) b.live = true;
+    b.storeFolder = StoreFolderOf(app, r.key, r.storeRoot, r.hasStoreRoot);
+    const std::string sub = IdentityFolder(app, folder, r.name, folders[k]);
+    if (!sub.empty()) {
+      for (const FindEntry& e : StoresIn(app, folder + "\\" + sub)) {
+        BackupStore s;
+        s.file = e.name;
+        s.path = folder + "\\" + sub + "\\" + e.name;
+        FileInfo info;
+        if (app.p.files.GetFileInfo(s.path, &info)) {
+          s.size = info.size;
+          s.written = info.lastWrite;
+        }
+        if (readStores || !list) {
+          s.check = Check(app, list, folder, ManifestPath(sub, e.name));
+        } else {
+          s.check.listed = list->Find(ManifestPath(sub, e.name)) != nullptr;
+          s.check.pending = s.check.listed;
+          s.check.verifies = false;
+        }
+        FileInfo liveInfo;
+        if (!b.storeFolder.empty() &&
+            app.p.files.GetFileInfo(b.storeFolder + "\\" + e.name, &liveInfo)) {
+          s.liveExists = true;
+          s.liveNewer = liveInfo.lastWrite > s.written;
+          s.liveLarger = liveInfo.size > s.size;
+        }
+        b.stores.push_back(s);
+      }
+    }
+    if (b.hasSettings || !b.stores.empty()) c.identities.push_back(b);
+  }
+
+  if (Exists(app, folder + "\\" + kIamFile)) {
+    c.accounts = true;
+    c.accountsCheck = Check(app, list, folder, kIamFile);
+  }
+  if (Exists(app, folder + "\\" + kAddressBookFile)) {
+    c.addressBook = true;
+    c.addressBookCheck = Check(app, list, folder, kAddressBookFile);
+    std::vector<FindEntry> books;
+    if (app.p.files.FindFiles(folder + "\\*.wab", &books) == kErrorSuccess)
+      for (const FindEntry& e : books)
+        if (!(e.attributes & kFileAttributeDirectory) && c.wabFile.empty()) {
+          c.wabFile = e.name;
+          const ItemCheck wab = Check(app, list, folder, e.name);
+          if (!wab.verifies) c.addressBookCheck = wab;
+        }
+  }
+  return c;
+}
+
+void RestoreSelected(App& app, const BackupContents& c, const RestoreChoice& choice) {
+  if (choice.Empty()) return;
+  // Never while Outlook Express holds its stores open: it would write its own state over the
+  // restored ones when it ends.
+  if (!WaitForMailClientClosed(app)) return;
+  app.state.report = RunReport();
+  RunReport& report = app.state.report;
+  const std::string top = StoredBackupFolder(app);
+  if (!SameName(c.folder, top)) report.done.push_back(texts::RestoredFromKept(c.folder));
+  app.Form1().SetPanel(2, "");
+  // Settings first: an identity restored whole needs its keys before its stores.
+  for (const RestoreChoice::Identity& ci : choice.identities) {
+    const BackupIdentity* b = Find(c, ci.key);
+    if (b && ci.settings) RestoreSettings(app, c, *b);
+  }
+  if (choice.accounts && !resbkupIAM(app, c.folder))
+    report.problems.push_back(texts::kAccountsNotRestored);
+  if (choice.addressBook) RestoreAddressBook(app, c);
+  for (const RestoreChoice::Identity& ci : choice.identities) {
+    const BackupIdentity* b = Find(c, ci.key);
+    if (b && !ci.stores.empty()) RestoreStores(app, c, *b, ci.stores);
+  }
+  app.Form1().SetPanel(1, texts::kRestoreComplete);
+  CloseRun(app, texts::kRestoreProblemsIntro, texts::kReportOfSelectedRestore, kRestoreReportFile,
+           IsFullPath(top) && DirExists(app.p, top) ? top : std::string(), -1,
+           texts::kSelectedRestoreDone);
+}
+
+}  // namespace lark

@@ -1,0 +1,62 @@
+// The main window's restores with a choice: which kept backup to restore from, and for
+// "Restore Selected" which of its items.
+#include "core/settings.h"
+#include "core/texts.h"
+#include "fs/backup_set.h"
+#include "fs/folders.h"
+#include "ui/handlers.h"
+#include "ui/restore_choices.h"
+#include "ui/windowed_app.h"
+
+namespace lark {
+
+bool ChooseBackup(WindowedApp& app, const std::string& backupFolder, std::string* from,
+                  std::string* made) {
+  *from = backupFolder;
+  made->clear();
+  if (!IsFullPath(backupFolder)) return true;
+  const std::vector<BackupSet> sets = ListBackups(app.p, backupFolder);
+  if (sets.empty()) return true;
+  std::size_t chosen = 0;
+  // With one backup there is nothing to choose, as before there were kept ones.
+  if (sets.size() > 1 && app.askBackup) {
+    app.p.user.SetPointer(Pointer::Hourglass);
+    const std::vector<BackupRow> rows = BackupRows(app.p, sets);
+    app.p.user.SetPointer(Pointer::Default);
+    const int answer = app.askBackup(rows);
+    if (answer < 0 || static_cast<std::size_t>(answer) >= sets.size()) return false;
+    chosen = static_cast<std::size_t>(answer);
+  }
+  *from = sets[chosen].folder;
+  *made = sets[chosen].info.made;
+  return true;
+}
+
+void cmdRestoreChosen_Click(WindowedApp& app) {
+  std::string from, made;
+  if (!ChooseBackup(app, StoredBackupFolder(app), &from, &made)) return;  // Cancel
+  RestoreFrom(app, from);
+}
+
+void mnuResSel_Click(WindowedApp& app) {
+  app.Form1().SetPanel(2, "");
+  const std::string folder = StoredBackupFolder(app);
+  if (folder == texts::kNoneSelected || !IsFullPath(folder) || !DirExists(app.p, folder)) {
+    app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
+    return;
+  }
+  std::string from, made;
+  if (!ChooseBackup(app, folder, &from, &made)) return;
+  // The stores are checked against the list while the dialog is shown: a store of gigabytes
+  // would keep the user waiting. The small registry files are checked at once.
+  app.p.user.SetPointer(Pointer::Hourglass);
+  const BackupContents contents = ReadBackupContents(app, from, false);
+  app.p.user.SetPointer(Pointer::Default);
+  if (!app.askRestoreChoice) return;
+  StoreChecks checks(app.p, contents);
+  const std::optional<RestoreChoice> choice = app.askRestoreChoice(contents, made, &checks);
+  if (!choice || choice->Empty()) return;
+  RestoreSelected(app, contents, *choice);
+}
+
+}  // namespace lark
