@@ -3,8 +3,9 @@
 # them run under Wine), generates their data, runs each several times and prints a table of
 # medians and ratios against a plain copy of the same bytes. Takes a few minutes and about
 # 3 GiB of disk while it runs; everything it generated is removed at the end.
-#   LARK_BENCH_RUNS=9 bash bench/run.sh     more runs per figure (default 5)
+#   LARK_BENCH_ROUNDS=9 bash bench/run.sh   more interleaved rounds (default 7)
 #   LARK_BENCH_MIB=256 bash bench/run.sh    smaller stores (default 1024)
+#   LARK_BENCH_PLACES=disk bash bench/run.sh  only the disk (default "disk ram": the RAM disk needs root)
 #   LARK_BENCH_KEEP=1 bash bench/run.sh     keep the generated data for the next run
 set -euo pipefail
 cd "$(dirname "$0")/.."

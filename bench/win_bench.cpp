@@ -16,9 +16,10 @@
 //   lark_bench hold                 keeps a hidden window until ended, and with it Wine's
 //                                   desktop process, which otherwise starts anew with every
 //                                   program that opens a window and ends after it
-//   lark_bench copy DEST FILE...    copies each file into the folder DEST with CopyFileA,
-//                                   the fastest copy this Windows offers a program, as a
-//                                   yardstick for the shell's copies
+//   lark_bench copy -to DEST FILE... [-to DEST FILE...]
+//                                   copies each file into the folder named before it with
+//                                   CopyFileA, the fastest copy this Windows offers a
+//                                   program, as a yardstick for the shell's copies
 // Each prints one line per measurement: a name and seconds. Message boxes the restore would
 // have shown go to standard error, and make the exit code 1.
 #include <windows.h>
@@ -234,13 +235,19 @@ int Startup(const char* exe, int runs) {
   return failed ? 1 : 0;
 }
 
-int CopyFiles(const char* dest, char** files, int count) {
+// "-to FOLDER" names the folder the files after it are copied into.
+int CopyFiles(char** args, int count) {
   double start = Now();
+  std::string dest = ".";
   for (int i = 0; i < count; ++i) {
-    std::string from = files[i];
-    std::string to = std::string(dest) + "\\" + from.substr(from.find_last_of('\\') + 1);
+    if (std::strcmp(args[i], "-to") == 0 && i + 1 < count) {
+      dest = args[++i];
+      continue;
+    }
+    std::string from = args[i];
+    std::string to = dest + "\\" + from.substr(from.find_last_of('\\') + 1);
     if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
-      std::fprintf(stderr, "cannot copy %s\n", files[i]);
+      std::fprintf(stderr, "cannot copy %s\n", args[i]);
       return 1;
     }
   }
@@ -267,10 +274,10 @@ int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "noop") == 0) return 0;
   if (argc == 4 && std::strcmp(argv[1], "startup") == 0)
     return Startup(argv[2], std::atoi(argv[3]));
-  if (argc >= 4 && std::strcmp(argv[1], "copy") == 0) return CopyFiles(argv[2], argv + 3, argc - 3);
+  if (argc >= 3 && std::strcmp(argv[1], "copy") == 0) return CopyFiles(argv + 2, argc - 2);
   if (argc == 2 && std::strcmp(argv[1], "hold") == 0) return Hold();
   std::fprintf(stderr,
                "usage: lark_bench restore WABFILE | restore-copies | startup EXE RUNS |\n"
-               "                  hold | copy DEST FILE...\n");
+               "                  hold | copy -to DEST FILE...\n");
   return 2;
 }
