@@ -263,6 +263,24 @@ inline std::string RestoreImportSkipped(const std::string& file, bool listed) {
                  : " is not in the backup's checksum list") +
          "; it was not imported.";
 }
+inline std::string RegFileNotRegistryFile(const std::string& file) {
+  return "- " + file + " is not a registry file as a backup writes it; it was not imported.";
+}
+inline std::string RegFileValueBeforeKey(const std::string& file) {
+  return "- " + file +
+         " holds a value that belongs to no registry key, which a backup never writes; it was "
+         "not imported.";
+}
+inline std::string RegFileKeyOutside(const std::string& file, const std::string& key,
+                                     const std::string& branch, bool deletes) {
+  return "- " + file +
+         (deletes ? " would delete the registry key \"" : " would change the registry key \"") +
+         key + "\", which is not part of what this file may restore (" + branch +
+         "); it was not imported.";
+}
+inline std::string RegFileUnreadable(const std::string& file) {
+  return "- " + file + " could not be read; it was not imported.";
+}
 inline std::string RestoreMailClientStarted(const std::string& identity) {
   return "- Outlook Express was started during the restore; the message stores of the identity \"" +
          identity + "\" were not put back.";

@@ -8,6 +8,7 @@
 #include "core/texts.h"
 #include "discovery/identities.h"
 #include "fs/manifest.h"
+#include "fs/reg_file_check.h"
 #include "fs/regedit_run.h"
 #include "restore/complete_restore.h"
 
@@ -26,12 +27,34 @@ std::string EnterBackupFolder(App& app) {
   return folder;
 }
 
+bool MayImport(App& app, const std::string& path, const std::string& file,
+               const std::string& branch) {
+  const RegFileVerdict v = CheckRegFile(app.p.streams, path, branch);
+  std::string shownBranch = branch;
+  while (!shownBranch.empty() && shownBranch.back() == '\\') shownBranch.pop_back();
+  std::string problem;
+  switch (v.fault) {
+    case RegFileFault::None: return true;
+    case RegFileFault::Unreadable: problem = texts::RegFileUnreadable(file); break;
+    case RegFileFault::NotARegistryFile: problem = texts::RegFileNotRegistryFile(file); break;
+    case RegFileFault::ValueBeforeKey: problem = texts::RegFileValueBeforeKey(file); break;
+    case RegFileFault::KeyOutside:
+    case RegFileFault::DeletionOutside:
+      problem = texts::RegFileKeyOutside(file, v.key, shownBranch,
+                                         v.fault == RegFileFault::DeletionOutside);
+      break;
+  }
+  app.state.report.problems.push_back(problem);
+  return false;
+}
+
 namespace {
 
 // Where each unit clears status panel 2, as users of earlier versions saw it.
 enum class ClearPanel2 { First, BeforeEditor, AfterEditor };
 
-bool RunImportUnit(App& app, const char* file, const char* doneText, ClearPanel2 clear) {
+bool RunImportUnit(App& app, const char* file, const char* branch, const char* doneText,
+                   ClearPanel2 clear) {
   IMainView& f = app.Form1();
   if (clear == ClearPanel2::First) f.SetPanel(2, "");
   const std::string folder = EnterBackupFolder(app);
@@ -40,7 +63,11 @@ bool RunImportUnit(App& app, const char* file, const char* doneText, ClearPanel2
   // live settings. A file the backup never wrote (a branch that was not there) is left to
   // the editor, which finds nothing to import.
   const std::string path = folder + "\\" + file;
+  // Open from before the checks until the editor has read it: others may read it meanwhile,
+  // but not change, replace or delete it.
+  std::unique_ptr<IFileReader> held;
   if (app.p.files.GetFileAttributesA(path) != kInvalidFileAttributes) {
+    held = app.p.streams.OpenRead(path);
     const std::unique_ptr<Manifest> manifest = BackupManifest(app, folder);
     const Vouch vouch = CheckFile(app.p.streams, manifest.get(), path, file);
     if (vouch == Vouch::Mismatch || vouch == Vouch::Unlisted) {
@@ -48,6 +75,9 @@ bool RunImportUnit(App& app, const char* file, const char* doneText, ClearPanel2
           texts::RestoreImportSkipped(file, vouch == Vouch::Mismatch));
       return false;
     }
+    // Each file may change its own branch only, whatever the checksum list says: the list
+    // lives on the same disk and can be rewritten with it.
+    if (!MayImport(app, path, file, branch)) return false;
   }
   if (clear == ClearPanel2::BeforeEditor) f.SetPanel(2, "");
   // The editor's exit code is 0 whatever happened, so there is nothing more to learn from it
@@ -62,17 +92,18 @@ bool RunImportUnit(App& app, const char* file, const char* doneText, ClearPanel2
 }  // namespace
 
 void resbkupAllIdent(App& app) {
-  if (RunImportUnit(app, kAllIdentitiesFile, texts::kAllIdentitiesImportComplete,
+  if (RunImportUnit(app, kAllIdentitiesFile, kIdentitiesBranch, texts::kAllIdentitiesImportComplete,
                     ClearPanel2::First))
     GetInputPaths(app);
 }
 
 void resbkupIAM(App& app) {
-  RunImportUnit(app, kIamFile, texts::kIamImportComplete, ClearPanel2::BeforeEditor);
+  RunImportUnit(app, kIamFile, kIamBranch, texts::kIamImportComplete, ClearPanel2::BeforeEditor);
 }
 
 void resbkupAddBook(App& app) {
-  RunImportUnit(app, kAddressBookFile, texts::kAddressBookImportComplete, ClearPanel2::AfterEditor);
+  RunImportUnit(app, kAddressBookFile, kAddressBookBranch, texts::kAddressBookImportComplete,
+                ClearPanel2::AfterEditor);
 }
 
 }  // namespace lark

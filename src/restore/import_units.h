@@ -22,6 +22,14 @@ void resbkupAllIdent(App& app);  // also rebuilds the identity table from what i
 void resbkupIAM(App& app);
 void resbkupAddBook(App& app);
 
+// Reads a registry file of a backup before the editor imports it: it must be a registry file
+// whose every key, written or deleted, lies inside `branch`, the one branch it is for. A file
+// that is not is named in the run's report, with the reason, and must not be imported. The
+// caller keeps the file open for reading from before this check until the editor has ended,
+// so that nobody can change it in between.
+bool MayImport(App& app, const std::string& path, const std::string& file,
+               const std::string& branch);
+
 // Makes the stored backup folder the current drive and directory and returns it; "" when
 // no folder is set, the setting is not a full path, or the folder cannot be entered.
 std::string EnterBackupFolder(App& app);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "backup/export_units.h"
 #include "restore/complete_restore.h"
 #include "win_support.h"
 
@@ -45,13 +46,15 @@ TEST_F(RestoreRobustness, PartialBackupsPutBackWhatTheyHoldAndLeaveTheRest) {
     const char* what;
     std::function<void(const std::string& bk)> cut;
     bool accountBack, mainBack, workBack;
+    std::string report = "";  // the closing report's problem, when it has one
   } cases[] = {
       {"no IAM.reg", [](const std::string& bk) { ::DeleteFileA((bk + "\\IAM.reg").c_str()); },
        false, true, true},
       {"no identity folder", [](const std::string& bk) { RemoveTree(bk + "\\Work"); }, true, true,
        false},
       {"empty AllIdentities.reg",
-       [](const std::string& bk) { WriteAll(bk + "\\AllIdentities.reg", ""); }, true, true, true},
+       [](const std::string& bk) { WriteAll(bk + "\\AllIdentities.reg", ""); }, true, true, true,
+       texts::RegFileNotRegistryFile(kAllIdentitiesFile)},
       {"no registry files at all",
        [](const std::string& bk) {
          for (const char* f : {"AllIdentities.reg", "IAM.reg", "AddressBook.reg"})
@@ -69,7 +72,8 @@ TEST_F(RestoreRobustness, PartialBackupsPutBackWhatTheyHoldAndLeaveTheRest) {
     Damage();
     user.messages.clear();
     EXPECT_EQ(Restore(), "Restore Complete");
-    EXPECT_TRUE(user.messages.empty()) << Messages();
+    EXPECT_EQ(Report(), c.report.empty() ? "" : texts::kRestoreProblemsIntro + ("\r\n" + c.report));
+    EXPECT_EQ(user.messages.size(), c.report.empty() ? 0u : 1u) << Messages();
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kAccount, "Account Name"),
               std::string(c.accountBack ? "mail" : "changed") + '\0');
     EXPECT_EQ(ReadAll(storeA + "\\Inbox.dbx"), c.mainBack ? "main inbox" : "damaged");
@@ -77,6 +81,65 @@ TEST_F(RestoreRobustness, PartialBackupsPutBackWhatTheyHoldAndLeaveTheRest) {
     EXPECT_EQ(ReadAll(storeB + "\\Inbox.dbx"), c.workBack ? "work inbox" : "damaged");
     EXPECT_EQ(Files(backup), cutBackup) << "the restore changed the backup";
   }
+}
+
+// Registry files of a backup folder on a shared disk, rewritten to reach beyond their branch:
+// each is refused with its reason and the live registry stays as it was, while the files the
+// backup itself wrote are imported.
+TEST_F(RestoreRobustness, EachRegistryFileImportsOnlyItsOwnBranch) {
+  const std::string v5 = "Windows Registry Editor Version 5.00\r\n\r\n";
+  const std::string account =
+      "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001]"
+      "\r\n\"Account Name\"=\"planted\"\r\n";
+  const std::string victim = "Software\\LarkmoorVictim";
+  struct Case {
+    const char* file;  // nullptr: the backup's own files
+    std::string text;
+    std::string reason;
+  } cases[] = {
+      {kIamFile,
+       v5 + account + "[HKEY_CURRENT_USER\\" + victim + "\\Run]\r\n\"x\"=\"planted.exe\"\r\n",
+       texts::RegFileKeyOutside(kIamFile, "HKEY_CURRENT_USER\\" + victim + "\\Run", kIamBranch,
+                                false)},
+      {kAddressBookFile,
+       v5 + "[HKEY_CURRENT_USER\\Software\\Microsoft\\WAB]\r\n[-HKEY_CURRENT_USER\\" + victim +
+           "]\r\n",
+       texts::RegFileKeyOutside(kAddressBookFile, "HKEY_CURRENT_USER\\" + victim,
+                                kAddressBookBranch, true)},
+      {kAllIdentitiesFile, v5 + "\"Planted\"=\"x\"\r\n[HKEY_CURRENT_USER\\Identities]\r\n",
+       texts::RegFileValueBeforeKey(kAllIdentitiesFile)},
+      {kIamFile, "MZ\x90 a program, not a registry file\r\n" + account,
+       texts::RegFileNotRegistryFile(kIamFile)},
+      {nullptr, "", ""},
+  };
+  ASSERT_TRUE(::DeleteFileA((backup + "\\Larkmoor.sha256").c_str()));  // rewritten with them
+  const auto whole = Files(backup);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file ? c.file : "own files");
+    SetText(victim, "Kept", "kept");
+    SetText(kAccount, "Account Name", c.file ? "mail" : "changed");
+    for (const auto& [path, content] : whole) WriteAll(backup + "\\" + path, content.substr(2));
+    if (c.file) {
+      std::string wide = "\xFF\xFE";
+      for (char ch : c.text) wide += std::string(1, ch) + '\0';
+      WriteAll(backup + "\\" + c.file, wide);
+    }
+    std::map<std::string, std::string> before = UserRegistry();
+    Snapshot(victim, &before);
+    user.messages.clear();
+    EXPECT_EQ(Restore(), "Restore Complete");
+    std::map<std::string, std::string> after = UserRegistry();
+    Snapshot(victim, &after);
+    if (c.file) {
+      EXPECT_EQ(after, before);
+      EXPECT_EQ(Report(), std::string(texts::kRestoreProblemsIntro) + "\r\n" + c.reason);
+      EXPECT_NE(ReadAll(backup + "\\RestoreReport.txt").find(c.reason), std::string::npos);
+    } else {
+      EXPECT_EQ(Report(), "");
+      EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kAccount, "Account Name"), std::string("mail") + '\0');
+    }
+  }
+  DeleteTree(victim);
 }
 
 // The mail client still running: one store file is held open. The others are put back, and
