@@ -54,7 +54,9 @@ TEST_F(Engine, BackupFolderLayoutAndTheRegistryRoundTrip) {
     DeleteTree(b);
   ::SetCurrentDirectoryA(backup.c_str());
   for (const char* f : {"AllIdentities.reg", "IAM.reg", "AddressBook.reg"})
-    ASSERT_TRUE(regedit::RunAndWait(p, std::string("regedit /s /c \"") + f, 60000)) << f;
+    ASSERT_EQ(regedit::RunAndWait(p, std::string("regedit /s /c \"") + f, 60000),
+              regedit::Run::Ended)
+        << f;
   ::SetCurrentDirectoryA(cwd.c_str());
   EXPECT_EQ(UserRegistry(), before);
 }

@@ -316,10 +316,16 @@ ProcessId Win32Processes::Start(const std::string& commandLine, int showStyle) {
   return reinterpret_cast<ProcessId>(pi.hProcess);
 }
 
-bool Win32Processes::Wait(ProcessId process, std::uint32_t timeoutMs) {
-  if (process == 0) return true;
-  return ::WaitForSingleObject(reinterpret_cast<HANDLE>(process), timeoutMs) == WAIT_OBJECT_0;
+WaitOutcome Win32Processes::Await(ProcessId process, std::uint32_t timeoutMs) {
+  if (process == 0) return WaitOutcome::Ended;
+  switch (::WaitForSingleObject(reinterpret_cast<HANDLE>(process), timeoutMs)) {
+    case WAIT_OBJECT_0: return WaitOutcome::Ended;
+    case WAIT_TIMEOUT: return WaitOutcome::Running;
+    default: return WaitOutcome::Failed;
+  }
 }
+
+void Win32Processes::Pause(std::uint32_t ms) { ::Sleep(ms); }
 
 void Win32Processes::Release(ProcessId process) {
   if (process != 0) ::CloseHandle(reinterpret_cast<HANDLE>(process));

@@ -61,7 +61,8 @@ class Win32Processes : public IProcesses {
  public:
   ~Win32Processes() override;
   ProcessId Start(const std::string& commandLine, int showStyle) override;
-  bool Wait(ProcessId process, std::uint32_t timeoutMs) override;
+  WaitOutcome Await(ProcessId process, std::uint32_t timeoutMs) override;
+  void Pause(std::uint32_t ms) override;
   void Release(ProcessId process) override;
   ProcessId StartThread(std::function<void()> work) override;
 };
