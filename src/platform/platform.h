@@ -79,6 +79,9 @@ constexpr unsigned kFofNoErrorUi = 0x400;
 
 constexpr unsigned kBifReturnOnlyFsDirs = 0x0001;
 
+constexpr std::uint32_t kPfXmmiInstructionsAvailable = 6;  // SSE, and Windows saves its registers
+constexpr std::uint32_t kPfXmmi64InstructionsAvailable = 10;  // SSE2, likewise
+
 // ---------------------------------------------------------------------------
 // Registry (advapi32). Same contracts as the ANSI functions of the same names:
 // return codes are Win32 error codes, handles are opened and closed by the caller.
@@ -227,6 +230,9 @@ class IShell {
   virtual std::optional<std::string> BrowseForFolder(std::uintptr_t ownerWindow,
                                                      const std::string& title, unsigned flags) = 0;
   virtual std::string ExpandEnvironmentStringsA(const std::string& text) = 0;
+  // IsProcessorFeaturePresent, found at run time: false where Windows lacks the function
+  // (95, 98 and ME) or does not offer the feature.
+  virtual bool ProcessorFeaturePresent(std::uint32_t feature) = 0;
 };
 
 // ---------------------------------------------------------------------------

@@ -404,6 +404,16 @@ std::string Win32Shell::ExpandEnvironmentStringsA(const std::string& text) {
   return out;
 }
 
+// Looked up rather than imported: Windows 95, 98 and ME do not have it, and a program that
+// imports it does not start there.
+bool Win32Shell::ProcessorFeaturePresent(std::uint32_t feature) {
+  using Function = BOOL(WINAPI*)(DWORD);
+  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  FARPROC found = kernel ? ::GetProcAddress(kernel, "IsProcessorFeaturePresent") : nullptr;
+  if (!found) return false;
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(found))(feature) != FALSE;
+}
+
 }  // namespace lark
 
 namespace lark {

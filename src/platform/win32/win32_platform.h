@@ -76,6 +76,7 @@ class Win32Shell : public IShell {
   std::optional<std::string> BrowseForFolder(std::uintptr_t ownerWindow, const std::string& title,
                                              unsigned flags) override;
   std::string ExpandEnvironmentStringsA(const std::string& text) override;
+  bool ProcessorFeaturePresent(std::uint32_t feature) override;
 };
 
 class Win32User : public IUser {
