@@ -6,7 +6,8 @@
 #     RUNS    how many rounds (default 20)
 #     FILTER  a --gtest_filter for both suites (default: every test)
 #   LARK_STRESS_LOOPS  busy loops beside the suites (default 3)
-#   LARK_STRESS_SUITES "windows gui" (default), or one of them
+#   LARK_STRESS_SUITES "windows gui" (default); gui32 runs the GUI suite against the 32-bit
+#                      release program
 # Prints one line per round and suite, then "N of M rounds passed"; exits non-zero when a round
 # failed. The logs of failed rounds stay in build/stress/.
 set -uo pipefail
@@ -18,7 +19,9 @@ LOOPS=${LARK_STRESS_LOOPS:-3}
 SUITES=${LARK_STRESS_SUITES:-windows gui}
 
 bash scripts/setup.sh || { echo "setup failed"; exit 2; }
-for preset in win64; do
+presets=win64
+case " $SUITES " in *" gui32 "*) presets="win64 win32-release" ;; esac
+for preset in $presets; do
   cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j"$(nproc)" >/dev/null ||
     { echo "build $preset failed"; exit 2; }
 done
@@ -26,8 +29,9 @@ done
 . scripts/wine-env.sh
 lark_start_xvfb
 LARK_RECORD_URLS=1 lark_prepare_prefix
-LARK_EXE=$("$WINE" winepath -w "$ROOT/build/win64/larkmoor.exe" 2>/dev/null | tr -d '\r')
-export LARK_EXE LARK_SHOTS="$ROOT/build/stress/screenshots"
+EXE64=$("$WINE" winepath -w "$ROOT/build/win64/larkmoor.exe" 2>/dev/null | tr -d '\r')
+EXE32=$("$WINE" winepath -w "$ROOT/build/win32/larkmoor.exe" 2>/dev/null | tr -d '\r')
+export LARK_SHOTS="$ROOT/build/stress/screenshots"
 mkdir -p "$LARK_SHOTS"
 
 busy=()
@@ -47,11 +51,13 @@ for round in $(seq 1 "$RUNS"); do
   for suite in $SUITES; do
     case $suite in
       windows) exe=build/win64/tests/lark_win_tests.exe ;;
-      gui) exe=build/win64/tests/lark_gui_tests.exe ;;
+      gui) exe=build/win64/tests/lark_gui_tests.exe LARK_EXE=$EXE64 ;;
+      gui32) exe=build/win64/tests/lark_gui_tests.exe LARK_EXE=$EXE32 ;;
       *) echo "unknown suite $suite"; exit 2 ;;
     esac
     log=build/stress/$suite-$round.log
     start=$(date +%s)
+    export LARK_EXE
     timeout --kill-after=10 1800 "$WINE" "$exe" --gtest_filter="$FILTER" --gtest_brief=1 >"$log" 2>&1
     rc=$?
     failed=$(grep -E '^\[  FAILED  \] [A-Za-z]' "$log" | sed 's/^\[  FAILED  \] //; s/ (.*//' | sort -u | tr '\n' ' ')
