@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "backup/complete_backup.h"
+#include "core/settings.h"
 #include "discovery/identities.h"
 #include "platform/win32/win32_platform.h"
 #include "program/startup.h"
@@ -110,10 +111,12 @@ int Restore(const char* wabFile) {
   return program.Report();
 }
 
-// Store copies read back as empty: the backup without the cost of hashing them.
+// Store copies read back as empty: the backup without the cost of hashing them. Only the
+// copies, in the backup folder: the stores themselves are still read for their check.
 class UnhashedStreams : public lark::IFileStreams {
  public:
   explicit UnhashedStreams(lark::IFileStreams& real) : real_(real) {}
+  std::string backupFolder;
   std::unique_ptr<lark::IFileReader> OpenRead(const std::string& path) override {
     struct Empty : lark::IFileReader {
       bool Read(char*, std::size_t, std::size_t* got) override {
@@ -121,7 +124,9 @@ class UnhashedStreams : public lark::IFileStreams {
         return true;
       }
     };
-    if (path.size() > 4 && _stricmp(path.c_str() + path.size() - 4, ".dbx") == 0)
+    if (path.size() > 4 && _stricmp(path.c_str() + path.size() - 4, ".dbx") == 0 &&
+        !backupFolder.empty() &&
+        _strnicmp(path.c_str(), backupFolder.c_str(), backupFolder.size()) == 0)
       return std::make_unique<Empty>();
     return real_.OpenRead(path);
   }
@@ -142,6 +147,7 @@ int Backup(bool unhashed) {
       w.processes, w.shell, user};
   lark::WindowedApp app{p};
   lark::GetInputPaths(app);
+  empty.backupFolder = lark::StoredBackupFolder(app);
   app.state.unattended = true;
   app.state.hiddenRun = true;
   app.Form1().SetChkOverwrite(1);

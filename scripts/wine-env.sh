@@ -36,6 +36,12 @@ lark_prepare_prefix() {
     "$WINE" wineboot -i >/dev/null 2>&1
     "$WINESERVER" -w >/dev/null 2>&1 || true
   fi
+  # A prefix made before Wine's 32-bit half was installed has no 32-bit system folder, and
+  # 32-bit programs do not start in it until it is updated.
+  if [ -x "${WINE%64}" ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+    "$WINE" wineboot -u >/dev/null 2>&1
+    "$WINESERVER" -w >/dev/null 2>&1 || true
+  fi
   # No window manager under Xvfb: without this Wine waits for one after every hidden window.
   "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   # The program asks for Arial; Liberation Sans has the same metrics.

@@ -6,6 +6,7 @@
 
 #include "core/quiet_user.h"
 #include "core/texts.h"
+#include "fs/sha256.h"
 #include "platform/win32/win32_platform.h"
 #include "program/startup.h"
 #include "ui/win32/chooser_view.h"
@@ -23,6 +24,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
 
   lark::Win32Platform win32;
   win32.user.SetTitle(lark::texts::kAppTitle);
+  lark::Sha256SettleOsSupport(win32.shell);
   // A hidden unattended run has nobody to answer a message box: its boxes become lines of
   // its report, so that a scheduled backup always ends by itself.
   const std::string arguments = commandLine ? commandLine : "";

@@ -100,22 +100,32 @@ void FinishExport(App& app, StartedExport& e, Manifest& manifest,
     problems.push_back(texts::ExportNotStarted(e.file));
     return;
   }
-  if (!e.editor.Wait(kExportWaitMs)) {
-    // Still writing: its file is left to it, the previous one waits under its scratch name.
-    problems.push_back(texts::ExportNotFinished(e.file));
-    return;
-  }
+  regedit::Run run = regedit::Outcome(e.editor.Await(kExportWaitMs));
   e.editor.Reset();
   // An editor that reads its command line by the C runtime's rules takes the final \" of
   // the identities branch for an escaped quote and exports nothing. Asking once more with
   // the backslash doubled gives such an editor the intended branch.
-  if (!WrittenThisRun(app, e) && e.branch == kIdentitiesBranch && BranchExists(app, e.branch)) {
+  if (run == regedit::Run::Ended && !WrittenThisRun(app, e) && e.branch == kIdentitiesBranch &&
+      BranchExists(app, e.branch)) {
     std::string retry =
         ExportCommand(app.state.winVer, e.path, std::string(kIdentitiesBranch) + "\\");
-    if (!regedit::RunAndWait(app.p, retry, kExportWaitMs)) {
+    run = regedit::RunAndWait(app.p, retry, kExportWaitMs);
+  }
+  switch (run) {
+    case regedit::Run::Ended: break;
+    case regedit::Run::NotStarted:
+      // Nothing writes the file: the previous one goes back in its place.
+      PutBack(app, e);
+      problems.push_back(texts::ExportNotStarted(e.file));
+      return;
+    case regedit::Run::Running:
+      // Still writing: its file is left to it, the previous one waits under its scratch name.
       problems.push_back(texts::ExportNotFinished(e.file));
       return;
-    }
+    case regedit::Run::NotAwaited:
+      // It may still be writing: the same as above, but without blaming the clock.
+      problems.push_back(texts::ExportNotAwaited(e.file));
+      return;
   }
   if (!WrittenThisRun(app, e)) {
     const bool previousStayed = e.hadPrevious && e.aside.empty();

@@ -83,6 +83,11 @@ inline std::string FileNotCopiedInto(const std::string& path, const std::string&
 inline std::string ExportNotFinished(const std::string& file) {
   return "- " + file + ": the registry editor did not finish in time; the file was left as it was.";
 }
+inline std::string ExportNotAwaited(const std::string& file) {
+  return "- " + file +
+         ": the end of the registry editor could not be waited for; the file was left as it "
+         "was.";
+}
 inline std::string ExportNotRewritten(const std::string& file) {
   return "- " + file + ": could not be rewritten; the previous file, if any, was kept.";
 }
@@ -343,6 +348,14 @@ inline std::string RegFileKeyOutside(const std::string& file, const std::string&
 }
 inline std::string RegFileUnreadable(const std::string& file) {
   return "- " + file + " could not be read; it was not imported.";
+}
+inline std::string ImportNotStarted(const std::string& file) {
+  return "- " + file + ": the registry editor could not be started; it was not imported.";
+}
+inline std::string ImportNotEnded(const std::string& file) {
+  return "- " + file +
+         ": the registry editor did not end while the restore waited for it; it may not have "
+         "been imported completely.";
 }
 inline std::string RestoreMailClientStarted(const std::string& identity) {
   return "- Outlook Express was started during the restore; the message stores of the identity \"" +

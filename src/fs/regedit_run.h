@@ -16,12 +16,27 @@ namespace lark::regedit {
 // any export or import of a user's branches, short of hanging the program for good.
 constexpr std::uint32_t kWaitMs = 10 * 60 * 1000;
 
+// A start that fails is tried again this often, a moment apart: under Wine a child process
+// now and then fails to start on a busy machine, and the next try starts it.
+constexpr int kStartTries = 4;
+constexpr std::uint32_t kStartPauseMs = 250;
+
 // Starts the editor without waiting for it; the owner can await it later. A command that
 // cannot be started gives an owner that is not Started() and counts as ended.
 ProcessOwner Start(const Platform& p, const std::string& commandLine);
 
-// Starts the editor and waits for it to end; true when it started and ended in time.
-bool RunAndWait(const Platform& p, const std::string& commandLine,
-                std::uint32_t timeoutMs = kWaitMs);
+enum class Run {
+  Ended,       // it started and has ended
+  NotStarted,  // it could not be started, not even on the later tries
+  Running,     // still running when the time was up
+  NotAwaited,  // it started, but its end could not be waited for
+};
+
+// Starts the editor and waits for it to end.
+Run RunAndWait(const Platform& p, const std::string& commandLine,
+               std::uint32_t timeoutMs = kWaitMs);
+
+// What an awaited editor came to.
+Run Outcome(WaitOutcome waited);
 
 }  // namespace lark::regedit

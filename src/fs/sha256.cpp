@@ -138,6 +138,7 @@ bool HasShaExtensions() { return false; }
 #endif
 
 std::atomic<bool> g_forcePortable{false};
+std::atomic<bool> g_osSavesSse{true};
 
 void Compress(std::uint32_t state[8], const std::uint8_t* data, std::size_t blocks) {
 #ifdef LARK_SHA_X86
@@ -212,7 +213,14 @@ bool Sha256File(IFileStreams& streams, const std::string& path, std::string* hex
   return true;
 }
 
-bool Sha256UsesCpuExtensions() { return HasShaExtensions() && !g_forcePortable.load(); }
+bool Sha256UsesCpuExtensions() {
+  return HasShaExtensions() && g_osSavesSse.load() && !g_forcePortable.load();
+}
+
+void Sha256SettleOsSupport(IShell& environment) {
+  g_osSavesSse.store(environment.ProcessorFeaturePresent(kPfXmmiInstructionsAvailable) &&
+                     environment.ProcessorFeaturePresent(kPfXmmi64InstructionsAvailable));
+}
 
 void Sha256ForcePortable(bool force) { g_forcePortable.store(force); }
 

@@ -10,6 +10,7 @@
 namespace lark {
 
 class IFileStreams;  // from platform/platform.h
+class IShell;
 
 using Sha256Digest = std::array<std::uint8_t, 32>;
 
@@ -35,6 +36,12 @@ bool Sha256File(IFileStreams& streams, const std::string& path, std::string* hex
 // True when the processor has the SHA extensions (checked once at run time with cpuid)
 // and they are being used.
 bool Sha256UsesCpuExtensions();
+
+// The extensions work on the SSE registers, which only a Windows that saves them when it
+// switches between threads may let a program use (NT 4.0 does not; 95, 98 and ME cannot tell
+// a program whether they do). Asked once at start-up, before any hashing: the portable code
+// is used unless Windows says it saves both the SSE and the SSE2 state.
+void Sha256SettleOsSupport(IShell& environment);
 
 // For tests and the bench: force the portable code even on a processor with the extensions.
 void Sha256ForcePortable(bool force);

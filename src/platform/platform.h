@@ -79,6 +79,9 @@ constexpr unsigned kFofNoErrorUi = 0x400;
 
 constexpr unsigned kBifReturnOnlyFsDirs = 0x0001;
 
+constexpr std::uint32_t kPfXmmiInstructionsAvailable = 6;  // SSE, and Windows saves its registers
+constexpr std::uint32_t kPfXmmi64InstructionsAvailable = 10;  // SSE2, likewise
+
 // ---------------------------------------------------------------------------
 // Registry (advapi32). Same contracts as the ANSI functions of the same names:
 // return codes are Win32 error codes, handles are opened and closed by the caller.
@@ -194,13 +197,26 @@ class IFileStreams {
 // ---------------------------------------------------------------------------
 using ProcessId = std::uint64_t;  // an opaque owner of a process or thread handle; 0 = none
 
+// How a wait for a process or thread came out.
+enum class WaitOutcome {
+  Ended,    // it has ended
+  Running,  // the time ran out first
+  Failed,   // it could not be waited for: whether it has ended is not known
+};
+
 class IProcesses {
  public:
   virtual ~IProcesses() = default;
   // Starts commandLine with the given show style in the current directory. 0 on failure.
   virtual ProcessId Start(const std::string& commandLine, int showStyle) = 0;
+  // Waits up to timeoutMs (0 polls) for the process or thread to end.
+  virtual WaitOutcome Await(ProcessId process, std::uint32_t timeoutMs) = 0;
   // True once the process has ended (waiting up to timeoutMs; 0 polls).
-  virtual bool Wait(ProcessId process, std::uint32_t timeoutMs) = 0;
+  bool Wait(ProcessId process, std::uint32_t timeoutMs) {
+    return Await(process, timeoutMs) == WaitOutcome::Ended;
+  }
+  // Lets the calling thread sleep, as before another try of something that failed.
+  virtual void Pause(std::uint32_t ms) = 0;
   // Releases the handle; the process itself runs on.
   virtual void Release(ProcessId process) = 0;
   // Runs work on a thread of its own, awaited and released as a process is; 0 when no thread
@@ -223,6 +239,9 @@ class IShell {
   virtual std::optional<std::string> BrowseForFolder(std::uintptr_t ownerWindow,
                                                      const std::string& title, unsigned flags) = 0;
   virtual std::string ExpandEnvironmentStringsA(const std::string& text) = 0;
+  // IsProcessorFeaturePresent, found at run time: false where Windows lacks the function
+  // (95, 98 and ME) or does not offer the feature.
+  virtual bool ProcessorFeaturePresent(std::uint32_t feature) = 0;
 };
 
 // ---------------------------------------------------------------------------

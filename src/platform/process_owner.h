@@ -26,8 +26,11 @@ class ProcessOwner {
   }
 
   bool Started() const { return id_ != 0; }
-  // True once the process has ended (or when none was started).
-  bool Wait(std::uint32_t timeoutMs) { return !Started() || processes_->Wait(id_, timeoutMs); }
+  // Ended once the process has ended (or when none was started).
+  WaitOutcome Await(std::uint32_t timeoutMs) {
+    return Started() ? processes_->Await(id_, timeoutMs) : WaitOutcome::Ended;
+  }
+  bool Wait(std::uint32_t timeoutMs) { return Await(timeoutMs) == WaitOutcome::Ended; }
   void Reset() {
     if (id_ != 0) processes_->Release(id_);
     id_ = 0;

@@ -87,7 +87,13 @@ bool RunImportUnit(App& app, const std::string& from, const char* file, const ch
   if (clear == ClearPanel2::BeforeEditor) f.SetPanel(2, "");
   // The editor's exit code is 0 whatever happened, so there is nothing more to learn from it
   // than that it has ended; one still running after the wait is not reported as complete.
-  if (!regedit::RunAndWait(app.p, ImportCommand(app.state.winVer, file))) return false;
+  const regedit::Run run = regedit::RunAndWait(app.p, ImportCommand(app.state.winVer, file));
+  if (run != regedit::Run::Ended) {
+    app.state.report.problems.push_back(run == regedit::Run::NotStarted
+                                            ? texts::ImportNotStarted(file)
+                                            : texts::ImportNotEnded(file));
+    return false;
+  }
   if (clear == ClearPanel2::AfterEditor) f.SetPanel(2, "");
   f.SetPanel(1, doneText);
   app.state.report.done.push_back(texts::ImportDone(file));

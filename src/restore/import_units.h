@@ -18,7 +18,8 @@ std::string ImportCommand(const std::string& winVer, const std::string& file);
 
 // Each imports its file from the backup `from` (the newest one, at the top of the backup
 // folder, or a kept earlier one) and leaves that folder current. A unit that cannot enter
-// the folder or start the editor ends silently; the restore goes on. True when imported.
+// the folder ends silently; an editor that cannot be started or awaited is named in the
+// run's report; the restore goes on. True when imported.
 bool resbkupAllIdent(App& app, const std::string& from);  // also rebuilds the identity table
 bool resbkupIAM(App& app, const std::string& from);
 bool resbkupAddBook(App& app, const std::string& from);

@@ -138,7 +138,8 @@ void RestoreSettings(App& app, const BackupContents& c, const BackupIdentity& id
   }
   const bool imported =
       EnterBackupFolder(app, top) == top &&
-      regedit::RunAndWait(app.p, ImportCommand(app.state.winVer, kIdentityScratchFile));
+      regedit::RunAndWait(app.p, ImportCommand(app.state.winVer, kIdentityScratchFile)) ==
+          regedit::Run::Ended;
   RemoveFile(app.p, scratch);
   if (!imported) {
     report.problems.push_back(texts::SettingsNotImported(name));

@@ -2,6 +2,7 @@
 // what lands in the backup folder, the registry round trip, and the export rewrite.
 #include "backup/fixfile.h"
 #include "fs/regedit_run.h"
+#include "fs/sha256.h"
 #include "win_support.h"
 
 namespace lark::test {
@@ -54,7 +55,9 @@ TEST_F(Engine, BackupFolderLayoutAndTheRegistryRoundTrip) {
     DeleteTree(b);
   ::SetCurrentDirectoryA(backup.c_str());
   for (const char* f : {"AllIdentities.reg", "IAM.reg", "AddressBook.reg"})
-    ASSERT_TRUE(regedit::RunAndWait(p, std::string("regedit /s /c \"") + f, 60000)) << f;
+    ASSERT_EQ(regedit::RunAndWait(p, std::string("regedit /s /c \"") + f, 60000),
+              regedit::Run::Ended)
+        << f;
   ::SetCurrentDirectoryA(cwd.c_str());
   EXPECT_EQ(UserRegistry(), before);
 }
@@ -131,6 +134,33 @@ TEST_F(Engine, ExportRewriteHalvesSeparatorsInKeyLinesOnly) {
     EXPECT_EQ(Entries(backup).count("x.re~"), 0u) << "a scratch file was left";
   }
   ::SetCurrentDirectoryA(cwd.c_str());
+}
+
+// The processor's SHA instructions only where Windows says it saves the SSE and SSE2 state;
+// the question reaches the real function (Wine has it, as every NT-family Windows does).
+TEST(Sha256Os, ExtensionsOnlyWhereWindowsSavesTheSseRegisters) {
+  struct Answering : Win32Shell {
+    bool sse = false, sse2 = false;
+    bool ProcessorFeaturePresent(std::uint32_t f) override {
+      return f == kPfXmmiInstructionsAvailable ? sse : f == kPfXmmi64InstructionsAvailable && sse2;
+    }
+  } answering;
+  Win32Shell real;
+  EXPECT_TRUE(real.ProcessorFeaturePresent(kPfXmmiInstructionsAvailable));
+  EXPECT_TRUE(real.ProcessorFeaturePresent(kPfXmmi64InstructionsAvailable));
+  Sha256SettleOsSupport(real);
+  const bool cpu = Sha256UsesCpuExtensions();
+  struct Case {
+    bool sse, sse2, used;
+  } cases[] = {
+      {false, false, false}, {true, false, false}, {false, true, false}, {true, true, cpu}};
+  for (const Case& c : cases) {
+    answering.sse = c.sse;
+    answering.sse2 = c.sse2;
+    Sha256SettleOsSupport(answering);
+    EXPECT_EQ(Sha256UsesCpuExtensions(), c.used) << c.sse << c.sse2;
+  }
+  Sha256SettleOsSupport(real);
 }
 
 }  // namespace

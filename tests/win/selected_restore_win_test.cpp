@@ -51,6 +51,9 @@ class ShortCopyShell : public IShell {
   std::string ExpandEnvironmentStringsA(const std::string& t) override {
     return real_.ExpandEnvironmentStringsA(t);
   }
+  bool ProcessorFeaturePresent(std::uint32_t f) override {
+    return real_.ProcessorFeaturePresent(f);
+  }
 
  private:
   IShell& real_;

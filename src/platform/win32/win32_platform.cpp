@@ -328,10 +328,16 @@ ProcessId Win32Processes::Start(const std::string& commandLine, int showStyle) {
   return reinterpret_cast<ProcessId>(pi.hProcess);
 }
 
-bool Win32Processes::Wait(ProcessId process, std::uint32_t timeoutMs) {
-  if (process == 0) return true;
-  return ::WaitForSingleObject(reinterpret_cast<HANDLE>(process), timeoutMs) == WAIT_OBJECT_0;
+WaitOutcome Win32Processes::Await(ProcessId process, std::uint32_t timeoutMs) {
+  if (process == 0) return WaitOutcome::Ended;
+  switch (::WaitForSingleObject(reinterpret_cast<HANDLE>(process), timeoutMs)) {
+    case WAIT_OBJECT_0: return WaitOutcome::Ended;
+    case WAIT_TIMEOUT: return WaitOutcome::Running;
+    default: return WaitOutcome::Failed;
+  }
 }
+
+void Win32Processes::Pause(std::uint32_t ms) { ::Sleep(ms); }
 
 void Win32Processes::Release(ProcessId process) {
   if (process != 0) ::CloseHandle(reinterpret_cast<HANDLE>(process));
@@ -408,6 +414,16 @@ std::string Win32Shell::ExpandEnvironmentStringsA(const std::string& text) {
   if (got == 0 || got > n) return text;
   out.resize(std::strlen(out.c_str()));
   return out;
+}
+
+// Looked up rather than imported: Windows 95, 98 and ME do not have it, and a program that
+// imports it does not start there.
+bool Win32Shell::ProcessorFeaturePresent(std::uint32_t feature) {
+  using Function = BOOL(WINAPI*)(DWORD);
+  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  FARPROC found = kernel ? ::GetProcAddress(kernel, "IsProcessorFeaturePresent") : nullptr;
+  if (!found) return false;
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(found))(feature) != FALSE;
 }
 
 }  // namespace lark

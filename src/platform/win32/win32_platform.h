@@ -63,7 +63,8 @@ class Win32Processes : public IProcesses {
  public:
   ~Win32Processes() override;
   ProcessId Start(const std::string& commandLine, int showStyle) override;
-  bool Wait(ProcessId process, std::uint32_t timeoutMs) override;
+  WaitOutcome Await(ProcessId process, std::uint32_t timeoutMs) override;
+  void Pause(std::uint32_t ms) override;
   void Release(ProcessId process) override;
   ProcessId StartThread(std::function<void()> work) override;
 };
@@ -77,6 +78,7 @@ class Win32Shell : public IShell {
   std::optional<std::string> BrowseForFolder(std::uintptr_t ownerWindow, const std::string& title,
                                              unsigned flags) override;
   std::string ExpandEnvironmentStringsA(const std::string& text) override;
+  bool ProcessorFeaturePresent(std::uint32_t feature) override;
 };
 
 class Win32User : public IUser {
