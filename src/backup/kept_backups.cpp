@@ -12,6 +12,7 @@
 #include "core/texts.h"
 #include "fs/folders.h"
 #include "fs/manifest.h"
+#include "fs/text.h"
 
 namespace lark {
 
@@ -29,11 +30,6 @@ bool Exists(IFileSystem& fs, const std::string& path) {
 
 bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
 }
 
 std::string JournalText(const Journal& j) {
@@ -143,9 +139,9 @@ std::vector<std::string> TopEntries(const Platform& p, const std::string& folder
   std::set<std::string> seen;
   std::vector<std::string> out;
   auto add = [&](const std::string& name) {
-    if (name.empty() || Lower(name) == Lower(kEarlierBackupsFolder) ||
-        Lower(name) == Lower(kManifestFile) || !Exists(fs, folder + "\\" + name) ||
-        !seen.insert(Lower(name)).second)
+    if (name.empty() || Lowered(name) == Lowered(kEarlierBackupsFolder) ||
+        Lowered(name) == Lowered(kManifestFile) || !Exists(fs, folder + "\\" + name) ||
+        !seen.insert(Lowered(name)).second)
       return;
     out.push_back(name);
   };
@@ -168,7 +164,7 @@ std::vector<std::string> TopEntries(const Platform& p, const std::string& folder
   } else {
     for (const std::string& name : EntryNames(fs, folder)) {
       std::vector<FindEntry> stores;
-      if (EndsWith(Lower(name), ".wab") ||
+      if (EndsWith(Lowered(name), ".wab") ||
           fs.FindFiles(folder + "\\" + name + "\\*.dbx", &stores) == kErrorSuccess)
         add(name);
     }
@@ -217,11 +213,12 @@ bool RollForward(const Platform& p, const std::string& folder, const Journal& j,
     if (Exists(fs, list) && !Move(fs, list, parked, problems, &step)) return false;
     bool all = true;
     for (const std::string& e : EntryNames(fs, staged)) {
-      if (Lower(e) == Lower(ScratchNameFor(kManifestFile)) || Lower(e) == Lower(kBackupInfoFile))
+      if (Lowered(e) == Lowered(ScratchNameFor(kManifestFile)) ||
+          Lowered(e) == Lowered(kBackupInfoFile))
         continue;
       // The top's report is this run's by now (the previous one went with its backup): the
       // staged one, written later, replaces it.
-      if (Lower(e) == Lower(kBackupReportFile) && Exists(fs, folder + "\\" + e) &&
+      if (Lowered(e) == Lowered(kBackupReportFile) && Exists(fs, folder + "\\" + e) &&
           fs.MoveFileReplacing(staged + "\\" + e, folder + "\\" + e))
         continue;
       all = Move(fs, staged + "\\" + e, folder + "\\" + e, problems, &step) && all;

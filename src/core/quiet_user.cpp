@@ -3,12 +3,12 @@
 #include <cctype>
 
 #include "core/texts.h"
+#include "fs/text.h"
 
 namespace lark {
 
 bool IsHiddenUnattendedRun(const std::string& commandLine) {
-  std::string lower = commandLine;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string lower = Lowered(commandLine);
   return lower.find("/a") != std::string::npos && lower.find("/h") != std::string::npos;
 }
 

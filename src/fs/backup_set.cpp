@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "fs/manifest.h"
+#include "fs/text.h"
 
 namespace lark {
 
@@ -44,13 +45,7 @@ std::string BackupInfoText(const BackupInfo& info) {
 bool ParseBackupInfo(const std::string& text, BackupInfo* info) {
   *info = BackupInfo();
   bool any = false;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(at, end - at);
-    at = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  for (const std::string& line : TextLines(text)) {
     if (StartsWith(line, kMadeLine)) {
       info->made = line.substr(std::char_traits<char>::length(kMadeLine));
       any = true;

@@ -4,6 +4,7 @@
 
 #include "fs/folders.h"
 #include "fs/sha256.h"
+#include "fs/text.h"
 
 namespace lark {
 
@@ -13,15 +14,6 @@ std::string Normal(std::string path) {
   for (char& c : path)
     if (c == '\\') c = '/';
   return path;
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
 }
 
 bool IsHex(const std::string& s) {
@@ -67,19 +59,12 @@ std::string Manifest::Text() const {
 
 bool Manifest::Parse(const std::string& text) {
   entries_.clear();
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(at, end - at);
-    at = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  for (const std::string& line : TextLines(text)) {
     // "<hex>  <name>" in text mode, "<hex> *<name>" in binary mode; both name the file alike.
     if (line.size() < 67 || !IsHex(line.substr(0, 64)) || line[64] != ' ') continue;
     if (line[65] != ' ' && line[65] != '*') continue;
     std::string hex = line.substr(0, 64);
-    for (char& c : hex) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    Set(line.substr(66), hex);
+    Set(line.substr(66), Lowered(hex));
   }
   return !entries_.empty();
 }

@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "core/texts.h"
 #include "fs/folders.h"
+#include "fs/text.h"
 #include "program/startup.h"
 #include "ui/handlers.h"
 #include "ui/windowed_app.h"
@@ -16,11 +17,6 @@ namespace lark {
 namespace {
 
 constexpr std::size_t kMaxFolderPath = 248;
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 // The folder of "/b:" as a user or a scheduled task writes it. Windows allows no quote in
 // a path and drops blanks at its end, so the quotes that a folder with blanks naturally
@@ -66,7 +62,7 @@ bool ApplyFolderSwitch(App& app, const std::string& folder) {
 
 void HandleCommandLine(WindowedApp& app) {
   const std::string c = app.state.commandLine;
-  const std::string lower = Lower(c);
+  const std::string lower = Lowered(c);
   app.state.unattended = false;
   const bool backup = lower.find("/a") != std::string::npos;
 

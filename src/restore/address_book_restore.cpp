@@ -15,6 +15,7 @@
 #include "fs/folders.h"
 #include "fs/manifest.h"
 #include "fs/shell_copy.h"
+#include "fs/text.h"
 #include "restore/complete_restore.h"
 #include "restore/import_units.h"
 
@@ -23,13 +24,6 @@ namespace lark {
 namespace {
 constexpr unsigned kOfnOverwritePrompt = 0x2;
 
-bool StartsWithNoCase(const std::string& path, const std::string& prefix) {
-  for (std::size_t i = 0; i < prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(path[i])) !=
-        std::tolower(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
-}
 }  // namespace
 
 void resWAB_Click(App& app) {
@@ -62,7 +56,7 @@ void resWAB_Click(App& app) {
   const std::string prefix = folder + "\\";
   const std::string destination = target + NameFromFullPath(*chosen);
   bool mayCopy = true;
-  if (IsFullPath(folder) && chosen->size() > prefix.size() && StartsWithNoCase(*chosen, prefix)) {
+  if (IsFullPath(folder) && chosen->size() > prefix.size() && StartsWithName(*chosen, prefix)) {
     const std::unique_ptr<Manifest> manifest = BackupManifest(app, folder);
     mayCopy = MayPutBack(app, manifest.get(), *chosen, chosen->substr(prefix.size()), destination);
   }

@@ -4,6 +4,8 @@
 #include <memory>
 #include <utility>
 
+#include "fs/text.h"
+
 namespace lark {
 
 namespace {
@@ -90,11 +92,6 @@ class LineReader {
   bool first_ = true, wide_ = false, eof_ = false, failed_ = false;
 };
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 // A key line's path, "" for any other line. Exports of a branch named with a trailing
 // separator double the separators of their key lines; one stands for all.
 std::string KeyPath(const std::string& text) {
@@ -110,7 +107,7 @@ std::string KeyPath(const std::string& text) {
 // The identity a key path belongs to ("{GUID}"), and the rest of its path below it.
 bool IdentityOf(const std::string& path, std::string* key, std::string* below) {
   const std::size_t n = sizeof(kIdentitiesPrefix) - 1;
-  if (path.size() <= n || Lower(path.substr(0, n)) != kIdentitiesPrefix) return false;
+  if (path.size() <= n || Lowered(path.substr(0, n)) != kIdentitiesPrefix) return false;
   const std::size_t slash = path.find('\\', n);
   *key = path.substr(n, slash == std::string::npos ? std::string::npos : slash - n);
   *below = slash == std::string::npos ? std::string() : path.substr(slash + 1);
@@ -149,7 +146,7 @@ bool ValueText(const std::string& data, bool wide, std::string* out) {
     return true;
   }
   const std::size_t colon = data.find(':');
-  const std::string kind = Lower(data.substr(0, colon));
+  const std::string kind = Lowered(data.substr(0, colon));
   if (colon == std::string::npos || (kind != "hex(2)" && kind != "hex(1)")) return false;
   std::string bytes;
   int hi = -1;
@@ -189,7 +186,7 @@ bool ReadRegIdentities(IFileStreams& streams, const std::string& path,
   auto take = [&](const std::string& line) {
     std::string name, data, value;
     if (!current || !SplitValue(line, &name, &data)) return;
-    const std::string lower = Lower(name);
+    const std::string lower = Lowered(name);
     if (inIdentityKey && lower == "username" && ValueText(data, lines.wide(), &value))
       current->name = value;
     if (inMailClientKey && lower == "store root" && ValueText(data, lines.wide(), &value)) {
@@ -216,13 +213,13 @@ bool ReadRegIdentities(IFileStreams& streams, const std::string& path,
       inIdentityKey = inMailClientKey = false;
       if (keyPath[0] == '-' || !IdentityOf(keyPath, &key, &below)) continue;
       for (RegIdentity& i : *identities)
-        if (Lower(i.key) == Lower(key)) current = &i;
+        if (Lowered(i.key) == Lowered(key)) current = &i;
       if (!current) {
         identities->push_back(RegIdentity{key, "", "", false});
         current = &identities->back();
       }
       inIdentityKey = below.empty();
-      inMailClientKey = Lower(below) == mailClient;
+      inMailClientKey = Lowered(below) == mailClient;
       continue;
     }
     if (!text.empty() && text.back() == '\\' && text[0] == '"') {
@@ -243,12 +240,12 @@ bool WriteIdentityReg(IFileStreams& streams, const std::string& from,
   if (!out) return false;
   std::string raw, text, key, below;
   bool header = true, inside = false, found = false, ok = true;
-  const std::string wanted = Lower(identityKey);
+  const std::string wanted = Lowered(identityKey);
   while (ok && lines.Next(&raw, &text)) {
     const std::string keyPath = KeyPath(text);
     if (!keyPath.empty()) {
       header = false;
-      inside = keyPath[0] != '-' && IdentityOf(keyPath, &key, &below) && Lower(key) == wanted;
+      inside = keyPath[0] != '-' && IdentityOf(keyPath, &key, &below) && Lowered(key) == wanted;
       found = found || inside;
     }
     if (header || inside) ok = out->Write(raw.data(), raw.size());

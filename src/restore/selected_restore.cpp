@@ -19,6 +19,7 @@
 #include "fs/regedit_run.h"
 #include "fs/safe_name.h"
 #include "fs/shell_copy.h"
+#include "fs/text.h"
 #include "restore/complete_restore.h"
 #include "restore/identity_reg.h"
 #include "restore/import_units.h"
@@ -32,15 +33,6 @@ bool RestoreChoice::Empty() const {
 }
 
 namespace {
-
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 bool Exists(App& app, const std::string& path) {
   return app.p.files.GetFileAttributesA(path) != kInvalidFileAttributes;

@@ -4,17 +4,13 @@
 #include <cctype>
 
 #include "core/texts.h"
+#include "fs/text.h"
 
 namespace lark {
 
 namespace {
 
 char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-
-bool SameText(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Upper(x) == Upper(y); });
-}
 
 bool LessNoCase(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
@@ -163,7 +159,7 @@ std::vector<FindEntry> ChooserWindow::Folders(const std::string& path) {
 bool ChooserWindow::SetDir1Path(const std::string& path) {
   std::optional<std::string> folder = ResolveFolder(path);
   if (!folder) return false;
-  if (SameText(*folder, dir1Path_)) return true;
+  if (SameName(*folder, dir1Path_)) return true;
   dir1Path_ = *folder;
   RefreshDir1();
   if (onDir1Change_) onDir1Change_(context_);

@@ -5,6 +5,7 @@
 #include "backup/export_units.h"
 #include "core/texts.h"
 #include "fs/manifest.h"
+#include "fs/text.h"
 #include "restore/identity_reg.h"
 
 namespace lark {
@@ -157,13 +158,8 @@ std::uint64_t TreeSize(IFileSystem& fs, const std::string& folder, bool top) {
 std::string ListState(const Platform& p, const std::string& folder) {
   std::string text;
   if (!p.files.ReadFile(folder + "\\" + kManifestFile, &text)) return texts::kNoChecksumList;
-  std::size_t files = 0, missing = 0, at = 0;
-  while (at < text.size()) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(at, end - at);
-    at = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::size_t files = 0, missing = 0;
+  for (const std::string& line : TextLines(text)) {
     const std::size_t gap = line.find("  ");
     if (gap == std::string::npos) continue;
     std::string path = folder + "\\" + line.substr(gap + 2);
