@@ -260,6 +260,21 @@ std::string BackupTimeNow() {
   return text;
 }
 
+namespace {
+
+// The registry editors of a run that was killed a moment ago go on writing their exports into
+// its staging folder for a few seconds more (longer on a busy machine), so a folder that will
+// not go at once is tried again for a while before it is reported.
+bool RemoveLeftover(const Platform& p, const std::string& folder) {
+  for (int attempt = 0; attempt < kLeftoverTries; ++attempt) {
+    if (RemoveTree(p.files, folder)) return true;
+    p.processes.Pause(kLeftoverPauseMs);
+  }
+  return RemoveTree(p.files, folder);
+}
+
+}  // namespace
+
 void TidyBackupFolder(const Platform& p, const std::string& backupFolder,
                       std::vector<std::string>* problems) {
   IFileSystem& fs = p.files;
@@ -277,7 +292,7 @@ void TidyBackupFolder(const Platform& p, const std::string& backupFolder,
   if (Exists(fs, journalPath)) return;  // a swap still to finish: nothing else is touched
   for (const std::string& name : SubFolders(fs, earlier))
     if ((EndsWith(name, kStagingSuffix) || EndsWith(name, kDeletingSuffix)) &&
-        !RemoveTree(fs, earlier + "\\" + name) && problems)
+        !RemoveLeftover(p, earlier + "\\" + name) && problems)
       problems->push_back(texts::NotRemoved(earlier + "\\" + name));
 }
 

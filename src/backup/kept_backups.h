@@ -25,6 +25,9 @@ namespace lark {
 inline constexpr const char* kLockFile = "Larkmoor.lock";
 inline constexpr const char* kStagingSuffix = ".partial";
 inline constexpr const char* kDeletingSuffix = ".deleting";
+// How long a leftover folder that will not go at once is tried again: 40 x 0.25 s.
+inline constexpr int kLeftoverTries = 40;
+inline constexpr unsigned kLeftoverPauseMs = 250;
 
 // Called with the name of each step a run reaches; tests end a run there as a kill would.
 inline std::function<void(const std::string& step)> g_backupStepHook;
