@@ -35,6 +35,10 @@ export LARK_WINEPREFIX=$ROOT/build/demo-prefix
 export LARK_DISPLAY=${LARK_DISPLAY:-95}
 [ "$MODE" = "--window" ] && [ -n "${DISPLAY:-}" ] && export LARK_USE_DISPLAY=1
 . scripts/wine-env.sh
+if [ "$PRESET" = win32-release ] && ! lark_runs_32bit; then
+  echo "this machine runs no 32-bit programs (its kernel refuses ${WINE%64}); run the demo without --32" >&2
+  exit 3
+fi
 trap lark_stop EXIT
 lark_start_xvfb
 lark_prepare_prefix

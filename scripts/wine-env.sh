@@ -11,6 +11,13 @@ WINESERVER=${WINESERVER:-${WINE%wine64}wineserver}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=,winemenubuilder.exe=d"}
 
+# Whether this machine can run Wine's 32-bit half: Debian installs it, but some kernels (a
+# virtual machine's, say) run no 32-bit Linux programs at all ("Exec format error").
+lark_runs_32bit() {
+  local loader=${WINE%64}
+  [ "$loader" != "$WINE" ] && [ -x "$loader" ] && "$loader" --version >/dev/null 2>&1
+}
+
 lark_start_xvfb() {
   local n=${LARK_DISPLAY:-97}
   if [ -z "${LARK_USE_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
