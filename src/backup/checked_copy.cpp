@@ -1,9 +1,9 @@
 #include "backup/checked_copy.h"
 
 #include "core/texts.h"
+#include "fs/file_hashes.h"
 #include "fs/folders.h"
 #include "fs/manifest.h"
-#include "fs/sha256.h"
 #include "fs/shell_copy.h"
 
 namespace lark {
@@ -24,8 +24,8 @@ void RemoveFile(const Platform& p, const std::string& path) {
   }
 }
 
-// A copy that passed its immediate checks, waiting for its checksum. The worker thread
-// writes hex and hashed only; the copying thread reads them after it has waited for it.
+// A copy that passed its immediate checks, waiting for its checksum (the one the hashes
+// hand back next).
 struct CheckedCopies::Pending {
   std::string src;
   std::string dest;
@@ -35,17 +35,14 @@ struct CheckedCopies::Pending {
   CopyTally* tally = nullptr;
   std::string failedAs;
   std::uint64_t size = 0;
-  ProcessId worker = 0;
-  std::string hex;
-  bool hashed = false;
 };
 
 CheckedCopies::CheckedCopies(const Platform& p, Manifest& manifest,
                              std::vector<std::string>& problems)
-    : p_(p), manifest_(manifest), problems_(problems) {
-  // Settled here, on this thread: the worker threads only read it.
-  Sha256UsesCpuExtensions();
-}
+    : p_(p),
+      manifest_(manifest),
+      problems_(problems),
+      hashes_(std::make_unique<FileHashes>(p.processes, p.streams)) {}
 
 CheckedCopies::~CheckedCopies() {
   try {
@@ -70,13 +67,10 @@ void CheckedCopies::Fail(Pending& c, const std::string& reason) {
 void CheckedCopies::SettleFront() {
   std::unique_ptr<Pending> c = std::move(pending_.front());
   pending_.pop_front();
-  if (c->worker) {
-    p_.processes.Wait(c->worker, kInfinite);
-    p_.processes.Release(c->worker);
-  }
-  if (!c->hashed) return Fail(*c, texts::CopyNotChecked(c->src));
+  std::string hex;
+  if (!hashes_->Take(&hex)) return Fail(*c, texts::CopyNotChecked(c->src));
   if (!c->aside.empty()) RemoveFile(p_, c->aside);
-  manifest_.Set(c->relPath, c->hex);
+  manifest_.Set(c->relPath, hex);
   if (c->tally) {
     ++c->tally->files;
     c->tally->bytes += c->size;
@@ -124,30 +118,27 @@ void CheckedCopies::Copy(const std::string& src, const std::string& dest, bool n
   // The copies before this one have been hashed while the shell copied this one; those done
   // are settled now, in order, and a failure waits for them all, so that the report names
   // the problems in the order of the copies.
-  while (!pending_.empty() &&
-         (!pending_.front()->worker || p_.processes.Wait(pending_.front()->worker, 0)))
-    SettleFront();
+  while (!pending_.empty() && hashes_->FrontReady()) SettleFront();
   if (!copied || !complete || !unchanged) Finish();
   if (!copied)
     return Fail(*c, c->aside.empty() ? texts::FileNotCopied(src) : texts::CopyIncomplete(src));
   if (!complete) return Fail(*c, texts::CopyIncomplete(src));
   if (!unchanged) return Fail(*c, texts::SourceChanged(src));
   c->size = copy.size;
-  Pending* job = c.get();
-  IFileStreams& streams = p_.streams;
-  c->worker = p_.processes.StartThread([job, &streams] {
-    try {
-      job->hashed = Sha256File(streams, job->dest, &job->hex);
-    } catch (...) {
-      job->hashed = false;  // out of memory: the copy counts as not checked
-    }
-  });
-  // Without a second thread the copy is checked on this one.
-  if (!c->worker) c->hashed = Sha256File(streams, c->dest, &c->hex);
+  // A few checks at a time, settled in order before the next one starts.
+  while (pending_.size() >= FileHashes::kMaxInFlight) SettleFront();
+  // The copy is read while it is still in the cache: the list vouches for what is on the
+  // backup disk, not for the source.
   pending_.push_back(std::move(c));
-  // A few checks at a time: as many as keep the processors busy while the shell copies,
-  // with memory that does not grow with the number of files.
-  while (pending_.size() > kMaxChecks) SettleFront();
+  try {
+    hashes_->Add(pending_.back()->dest);
+  } catch (...) {
+    // Out of memory before its check could start: not listed, and the earlier copy put back.
+    std::unique_ptr<Pending> unchecked = std::move(pending_.back());
+    pending_.pop_back();
+    Finish();
+    Fail(*unchecked, texts::CopyNotChecked(unchecked->src));
+  }
 }
 
 bool BackupFile(const Platform& p, const std::string& src, const std::string& dest, bool noConfirm,

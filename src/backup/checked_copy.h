@@ -13,6 +13,7 @@
 
 namespace lark {
 
+class FileHashes;
 class Manifest;
 
 // What the copies of one identity came to: the files that passed their checks and their bytes.
@@ -41,14 +42,14 @@ class CheckedCopies {
 
  private:
   struct Pending;
-  static constexpr std::size_t kMaxChecks = 4;
   void SettleFront();
   void Fail(Pending& c, const std::string& reason);
 
   const Platform& p_;
   Manifest& manifest_;
   std::vector<std::string>& problems_;
-  std::deque<std::unique_ptr<Pending>> pending_;
+  std::deque<std::unique_ptr<Pending>> pending_;  // in the order of the copies
+  std::unique_ptr<FileHashes> hashes_;            // one for each pending copy, in the same order
 };
 
 // One checked copy, settled before it returns; true when it passed.

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "fs/file_hashes.h"
 #include "fs/folders.h"
 #include "fs/sha256.h"
 #include "fs/text.h"
@@ -93,69 +94,53 @@ Vouch CheckFile(IFileStreams& streams, const Manifest* manifest, const std::stri
   return Sha256File(streams, path, &hex) && hex == *listed ? Vouch::Good : Vouch::Mismatch;
 }
 
-struct ChecksAhead::Job {
-  File file;
-  const std::string* listed = nullptr;  // the list's checksum; nullptr when it has none
-  // Written by the reading thread before it sets done; read by the caller once done is set.
-  bool read = false;
-  std::string hex;
-  std::atomic<bool> done{false};
-};
-
 ChecksAhead::ChecksAhead(IProcesses& processes, IFileStreams& streams, const Manifest* manifest,
                          std::vector<File> files)
-    : processes_(processes), streams_(streams), manifest_(manifest) {
-  Sha256UsesCpuExtensions();  // settled on this thread: the reader only reads it
-  bool anyListed = false;
+    : manifest_(manifest), hashes_(std::make_unique<FileHashes>(processes, streams)) {
   for (File& f : files) {
-    auto job = std::make_unique<Job>();
-    job->file = std::move(f);
-    if (manifest_) job->listed = manifest_->Find(job->file.relPath);
-    anyListed = anyListed || job->listed;
+    Job job;
+    job.file = std::move(f);
+    if (manifest_) job.listed = manifest_->Find(job.file.relPath);
     jobs_.push_back(std::move(job));
   }
-  if (anyListed) worker_ = processes_.StartThread([this] { ReadAll(); });
-  // Without a thread of its own each file is read when it is asked for.
+  StartMore();
 }
 
-ChecksAhead::~ChecksAhead() {
-  stop_.store(true);
-  if (!worker_) return;
-  processes_.Wait(worker_, kInfinite);
-  processes_.Release(worker_);
+ChecksAhead::~ChecksAhead() = default;  // the hashes wait for their threads
+
+void ChecksAhead::StartMore() {
+  for (; started_ < jobs_.size(); ++started_) {
+    Job& job = jobs_[started_];
+    if (!job.listed) continue;
+    if (hashes_->Size() >= FileHashes::kMaxInFlight) return;
+    hashes_->Add(job.file.path);
+  }
 }
 
-void ChecksAhead::ReadAll() {
-  for (const std::unique_ptr<Job>& job : jobs_) {
-    if (stop_.load()) return;
-    if (job->listed) {
-      try {
-        job->read = Sha256File(streams_, job->file.path, &job->hex);
-      } catch (...) {
-        job->read = false;  // out of memory: the file is not vouched for
-      }
+void ChecksAhead::Settle(std::size_t i, bool wait) {
+  for (; settled_ <= i && settled_ < jobs_.size(); ++settled_) {
+    Job& job = jobs_[settled_];
+    if (job.listed) {
+      if (settled_ >= started_) StartMore();
+      if (!wait && !hashes_->FrontReady()) return;
+      std::string hex;
+      job.matches = hashes_->Take(&hex) && hex == *job.listed;
     }
-    job->done.store(true);
+    job.done = true;
+    StartMore();
   }
 }
 
 Vouch ChecksAhead::Result(std::size_t i) {
-  Job& job = *jobs_[i];
   if (!manifest_) return Vouch::NoList;
-  if (!job.listed) return Vouch::Unlisted;
-  if (worker_) {
-    // The thread ends after the last file, so waiting on it wakes at once once it is through.
-    while (!job.done.load()) processes_.Wait(worker_, 1);
-  } else {
-    job.read = Sha256File(streams_, job.file.path, &job.hex);
-  }
-  return job.read && job.hex == *job.listed ? Vouch::Good : Vouch::Mismatch;
+  if (!jobs_[i].listed) return Vouch::Unlisted;
+  Settle(i, true);
+  return jobs_[i].matches ? Vouch::Good : Vouch::Mismatch;
 }
 
-bool ChecksAhead::Ready(std::size_t i) const {
-  const Job& job = *jobs_[i];
-  // Without a thread of its own a file is read when it is asked for.
-  return !manifest_ || !job.listed || !worker_ || job.done.load();
+bool ChecksAhead::Ready(std::size_t i) {
+  Settle(i, false);
+  return !manifest_ || !jobs_[i].listed || jobs_[i].done;
 }
 
 std::string ManifestPath(const std::string& subFolder, const std::string& name) {

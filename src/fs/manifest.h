@@ -4,7 +4,6 @@
 // Windows and its tools accept either separator.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -14,6 +13,8 @@
 #include "platform/platform.h"
 
 namespace lark {
+
+class FileHashes;
 
 inline constexpr const char* kManifestFile = "Larkmoor.sha256";
 
@@ -52,9 +53,10 @@ enum class Vouch {
 Vouch CheckFile(IFileStreams& streams, const Manifest* manifest, const std::string& path,
                 const std::string& relPath);
 
-// The checks of several files against the list, taken ahead of their use: one thread reads
-// the listed files one after another while the caller works on those already checked, so
-// that a restore copies one file while the next ones are being read.
+// The checks of several files against the list, taken ahead of their use: a few of the next
+// listed files are read on threads of their own while the caller works on those already
+// checked, so that a restore copies one file while the next ones are being read, and each
+// copy finds its file still in the cache.
 class ChecksAhead {
  public:
   struct File {
@@ -63,25 +65,30 @@ class ChecksAhead {
   };
   ChecksAhead(IProcesses& processes, IFileStreams& streams, const Manifest* manifest,
               std::vector<File> files);
-  ~ChecksAhead();  // stops the reading at the next file and waits for it
+  ~ChecksAhead();  // waits for the files being read
   ChecksAhead(const ChecksAhead&) = delete;
   ChecksAhead& operator=(const ChecksAhead&) = delete;
-  // What the list says of files[i], as CheckFile does.
+  // What the list says of files[i], as CheckFile does; waits for its reading.
   Vouch Result(std::size_t i);
-  // Whether the thread is through with files[i] (or needs not read it), so that Result(i)
-  // answers at once; without a thread, always (Result then reads the file itself).
-  bool Ready(std::size_t i) const;
+  // Whether Result(i) answers without waiting.
+  bool Ready(std::size_t i);
 
  private:
-  struct Job;
-  void ReadAll();
+  struct Job {
+    File file;
+    const std::string* listed = nullptr;  // the list's checksum; nullptr when it has none
+    bool done = false;
+    bool matches = false;
+  };
+  void StartMore();
+  // Settles the files up to i as their checksums come in; waits for them when told to.
+  void Settle(std::size_t i, bool wait);
 
-  IProcesses& processes_;
-  IFileStreams& streams_;
   const Manifest* manifest_;
-  std::vector<std::unique_ptr<Job>> jobs_;
-  std::atomic<bool> stop_{false};
-  ProcessId worker_ = 0;
+  std::vector<Job> jobs_;
+  std::unique_ptr<FileHashes> hashes_;
+  std::size_t started_ = 0;  // files before this one were handed to the hashes (or need none)
+  std::size_t settled_ = 0;  // files before this one have their answer
 };
 
 // A path inside the folder as the checksum list names it: "Main Identity/Inbox.dbx".

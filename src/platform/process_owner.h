@@ -1,4 +1,5 @@
-// An owner for one started child process: releases its handle exactly once.
+// Owners for a started child process and for a started thread: each releases its handle
+// exactly once.
 #pragma once
 
 #include <utility>
@@ -39,6 +40,35 @@ class ProcessOwner {
  private:
   IProcesses* processes_ = nullptr;
   ProcessId id_ = 0;
+};
+
+// A thread is waited for before its handle goes: what it works on belongs to whoever owns
+// this, and must not be freed while the thread still uses it.
+class ThreadOwner {
+ public:
+  ThreadOwner() = default;
+  ThreadOwner(IProcesses& processes, ProcessId id) : process_(processes, id) {}
+  ~ThreadOwner() { Join(); }
+  ThreadOwner(ThreadOwner&&) noexcept = default;
+  ThreadOwner& operator=(ThreadOwner&& o) noexcept {
+    if (this != &o) {
+      Join();
+      process_ = std::move(o.process_);
+    }
+    return *this;
+  }
+
+  bool Started() const { return process_.Started(); }
+  // True once the thread has ended (or when none was started); 0 asks without waiting.
+  bool Ended(std::uint32_t timeoutMs) { return process_.Wait(timeoutMs); }
+  // Waits for the thread to end and releases it.
+  void Join() {
+    process_.Wait(kInfinite);
+    process_.Reset();
+  }
+
+ private:
+  ProcessOwner process_;
 };
 
 }  // namespace lark

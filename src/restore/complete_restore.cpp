@@ -49,15 +49,28 @@ bool Vouched(App& app, Vouch vouch, const std::string& path, const std::string& 
 }
 
 namespace {
+
 bool FileExists(App& app, const std::string& path) {
   return app.p.files.GetFileAttributesA(path) != kInvalidFileAttributes;
 }
-}  // namespace
 
-bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string& target) {
+// A restore interrupted half-way left the live file aside, and in its place (part of) a
+// copy of the backup's file: when that file is not to be put back, the live one returns.
+void ReturnLiveFromAside(App& app, const std::string& target) {
+  const std::string aside = SetAsideNameFor(target);
+  if (!FileExists(app, aside)) return;
+  RemoveFile(app.p, target);
+  app.p.files.MoveFileReplacing(aside, target);
+}
+
+bool PutBackCopy(App& app, const std::function<Vouch()>& vouch, bool vouchFirst,
+                 const std::string& source, const std::string& target) {
   IFileSystem& fs = app.p.files;
   std::vector<std::string>& problems = app.state.report.problems;
-  if (!Vouched(app, vouch, source, target)) return false;
+  if (vouchFirst && !Vouched(app, vouch(), source, target)) {
+    ReturnLiveFromAside(app, target);
+    return false;
+  }
   FileInfo copyInfo;
   if (!fs.GetFileInfo(source, &copyInfo)) {
     problems.push_back(texts::RestoreFileNotCopied(target));
@@ -66,8 +79,7 @@ bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string
   const std::string aside = SetAsideNameFor(target);
   bool hadLive = true;
   if (FileExists(app, aside)) {
-    // A restore interrupted half-way left the live file aside, and in its place (part of) a
-    // copy of the backup's file, which is made again now: the one aside stays the live one.
+    // The one aside stays the live one; what stands in its place is made again.
     RemoveFile(app.p, target);
     if (FileExists(app, target)) {
       problems.push_back(texts::RestoreFileNotCopied(target));
@@ -83,16 +95,30 @@ bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string
   const bool copied = ShellFileCopy(app.p, source, target, true, app.state.hiddenRun);
   FileInfo put;
   const bool whole = copied && fs.GetFileInfo(target, &put) && put.size == copyInfo.size;
-  if (!whole) {
+  const bool approved = whole && (vouchFirst || Vouched(app, vouch(), source, target));
+  if (!approved) {
     RemoveFile(app.p, target);
     if (hadLive) fs.MoveFileReplacing(aside, target);
-    problems.push_back(copied ? texts::RestoreCopyFailed(target, hadLive)
-                              : texts::RestoreFileNotCopied(target));
+    if (!whole)
+      problems.push_back(copied ? texts::RestoreCopyFailed(target, hadLive)
+                                : texts::RestoreFileNotCopied(target));
     return false;
   }
   MakeWritable(app, target);
   if (hadLive) RemoveFile(app.p, aside);
   return true;
+}
+
+}  // namespace
+
+bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string& target) {
+  return PutBackCopy(
+      app, [vouch] { return vouch; }, true, source, target);
+}
+
+bool PutBackWhileChecked(App& app, const std::function<Vouch()>& vouch, const std::string& source,
+                         const std::string& target) {
+  return PutBackCopy(app, vouch, false, source, target);
 }
 
 std::unique_ptr<Manifest> BackupManifest(App& app, const std::string& folder) {
@@ -142,7 +168,14 @@ void RestoreIdentity(App& app, const Manifest* manifest, const std::string& iden
     if (entry.empty()) {
     } else if (app.state.silentCopy) {
       // Nobody is asked before each file: the live one waits aside until its copy passed.
-      if (PutBack(app, checks.Result(k++), here + entry, target)) ++restored;
+      // A file whose check is through is judged before it is copied; one still being read
+      // is copied meanwhile, and judged before the copy may stay.
+      const std::size_t i = k++;
+      const bool put = checks.Ready(i) ? PutBack(app, checks.Result(i), here + entry, target)
+                                       : PutBackWhileChecked(
+                                             app, [&checks, i] { return checks.Result(i); },
+                                             here + entry, target);
+      if (put) ++restored;
     } else if (Vouched(app, checks.Result(k++), here + entry, target)) {
       if (ShellFileCopy(app.p, here + entry, target, app.state.silentCopy, app.state.hiddenRun)) {
         MakeWritable(app, target);

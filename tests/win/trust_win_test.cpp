@@ -7,6 +7,7 @@
 
 #include <fstream>
 
+#include "backup/checked_copy.h"
 #include "backup/complete_backup.h"
 #include "discovery/identities.h"
 #include "fs/backup_set.h"
@@ -73,8 +74,9 @@ class Trust : public WinTest {
     cmdComplete_Click(app);
     return app.state.exitCode;
   }
-  void Restore() {
-    WindowedApp app(p);
+  void Restore() { Restore(p); }
+  void Restore(const Platform& on) {
+    WindowedApp app(on);
     GetInputPaths(app);
     app.Form1().SetChkOverwrite(1);
     app.Form1().SetVisible(true);
@@ -255,6 +257,50 @@ TEST_F(Trust, RestoreChecksEachFileAgainstTheListBeforeItReplacesALiveOne) {
     }
     ::SetFileAttributesA((kBk + "\\Work\\Inbox.dbx").c_str(), FILE_ATTRIBUTE_NORMAL);
     WriteAll(kTop + "\\storeA\\Inbox.dbx", std::string(1 << 20, 'i'));
+  }
+}
+
+// Real threads whose checksums take longer each time: the restore's copies are made while the
+// list's answer for them is still being worked out.
+struct SlowThreads : Win32Processes {
+  std::atomic<int> started{0};
+  ProcessId StartThread(std::function<void()> work) override {
+    const DWORD ms = 400 * ++started;
+    return Win32Processes::StartThread([ms, work = std::move(work)] {
+      ::Sleep(ms);
+      work();
+    });
+  }
+};
+
+// A damaged file of the backup never stays over a live one, whether its check was through
+// before its copy or ended after it, and the live file an interrupted restore left aside
+// comes back when the backup's file turns out damaged.
+TEST_F(Trust, ADamagedBackupFileNeverStaysOverTheLiveOne) {
+  ASSERT_EQ(Backup(), 0);
+  WriteAll(kBk + "\\Main Identity\\Inbox.dbx", "damaged");
+  SlowThreads slow;
+  Platform slowChecks{w.registry, w.files, w.streams, slow, shell, user};
+  struct Case {
+    const char* name;
+    const Platform& on;
+    bool interrupted;  // the live file waits aside, a part of a copy in its place
+  } cases[] = {{"checked first", p, false},
+               {"checked while copied", slowChecks, false},
+               {"interrupted before", p, true},
+               {"interrupted before, checked while copied", slowChecks, true}};
+  const std::string live = kTop + "\\storeA\\Inbox.dbx";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ::DeleteFileA(SetAsideNameFor(live).c_str());
+    WriteAll(c.interrupted ? SetAsideNameFor(live) : live, "live and good");
+    if (c.interrupted) WriteAll(live, "a part of a cop");
+    WriteAll(kTop + "\\storeB\\Inbox.dbx", "live, older");
+    Restore(c.on);
+    EXPECT_EQ(ReadAll(live), "live and good");
+    EXPECT_FALSE(Exists(SetAsideNameFor(live)));
+    EXPECT_EQ(ReadAll(kTop + "\\storeB\\Inbox.dbx"), "work inbox");
+    EXPECT_NE(ReadAll(kBk + "\\RestoreReport.txt").find("Inbox.dbx is damaged"), std::string::npos);
   }
 }
 

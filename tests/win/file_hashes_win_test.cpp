@@ -1,0 +1,141 @@
+// The hashing threads shared by the backup's copies and the restore's checks, on Wine's real
+// threads; a thread that cannot be started is the one fault brought about by hand.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fs/file_hashes.h"
+#include "fs/sha256.h"
+#include "platform/process_owner.h"
+#include "win_support.h"
+
+namespace lark::test {
+namespace {
+
+// Real threads, counted while they run; with refuse set none starts.
+class CountingThreads : public IProcesses {
+ public:
+  explicit CountingThreads(IProcesses& real) : real_(real) {}
+  bool refuse = false;
+  std::atomic<int> running{0};
+  std::atomic<int> most{0};
+  int started = 0;
+  int released = 0;
+  int releasedUnjoined = 0;  // let go before a wait saw the thread end
+  std::set<ProcessId> live, joined;
+
+  ProcessId Start(const std::string&, int) override { return 0; }
+  WaitOutcome Await(ProcessId id, std::uint32_t ms) override {
+    WaitOutcome outcome = real_.Await(id, ms);
+    if (outcome == WaitOutcome::Ended) joined.insert(id);
+    return outcome;
+  }
+  void Pause(std::uint32_t ms) override { real_.Pause(ms); }
+  void Release(ProcessId id) override {
+    // Windows gives a closed handle's value to the next thread: a second release of one shows
+    // as a release of an id that is not live.
+    released += live.erase(id) ? 1 : 100;
+    releasedUnjoined += joined.erase(id) ? 0 : 1;
+    real_.Release(id);
+  }
+  ProcessId StartThread(std::function<void()> work) override {
+    if (refuse) return 0;
+    ProcessId id = real_.StartThread([this, work = std::move(work)] {
+      int now = ++running;
+      for (int seen = most.load(); now > seen && !most.compare_exchange_weak(seen, now);) {
+      }
+      ::Sleep(20);  // long enough for the caller to add more while this one runs
+      work();
+      --running;
+    });
+    if (id) {
+      ++started;
+      live.insert(id);
+    }
+    return id;
+  }
+
+ private:
+  IProcesses& real_;
+};
+
+std::string HexOf(const std::string& text) {
+  Sha256 sha;
+  sha.Update(text.data(), text.size());
+  return Sha256Hex(sha.Final());
+}
+
+// Results in the order the files were added, a missing file as unread, never more than the
+// bound at a time, and the same results when no thread can be started.
+TEST(FileHashes, InOrderBoundedAndTheSameWithoutThreads) {
+  const std::string folder = kRoot + "\\hashes";
+  RemoveTree(folder);
+  ::CreateDirectoryA(kRoot.c_str(), nullptr);
+  ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+  std::vector<std::string> paths, texts;
+  for (int i = 0; i < 11; ++i) {
+    paths.push_back(folder + "\\f" + std::to_string(i));
+    texts.push_back(std::string(i * 70001, static_cast<char>('a' + i)));
+    if (i != 5) WriteAll(paths.back(), texts.back());
+  }
+  Win32Processes real;
+  Win32FileStreams streams;
+  for (bool refuse : {false, true}) {
+    SCOPED_TRACE(refuse ? "no thread starts" : "threads");
+    CountingThreads threads(real);
+    threads.refuse = refuse;
+    FileHashes hashes(threads, streams);
+    std::vector<std::pair<bool, std::string>> got;
+    auto take = [&] {
+      std::string hex;
+      bool ok = hashes.Take(&hex);
+      got.emplace_back(ok, ok ? hex : "");
+    };
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+      hashes.Add(paths[i]);
+      if (i % 3 == 2) take();  // a caller that takes less often than it adds
+    }
+    while (hashes.Size()) take();
+    ASSERT_EQ(got.size(), paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i)
+      EXPECT_EQ(got[i], std::make_pair(i != 5, i != 5 ? HexOf(texts[i]) : "")) << i;
+    EXPECT_LE(threads.most.load(), static_cast<int>(FileHashes::kMaxInFlight));
+    if (!refuse) {
+      EXPECT_GE(threads.most.load(), 2) << "nothing ran beside the caller";
+    }
+    EXPECT_EQ(threads.released, threads.started);
+    EXPECT_EQ(threads.releasedUnjoined, 0);
+  }
+}
+
+// A thread's owner waits for it to end before it lets the handle go, exactly once, however
+// it is moved; the work it shares outlives an owner that is gone.
+TEST(ThreadOwner, JoinsAndReleasesOnceWhateverIsMoved) {
+  Win32Processes real;
+  CountingThreads threads(real);
+  std::atomic<int> done{0};
+  auto start = [&] { return ThreadOwner(threads, threads.StartThread([&done] { ++done; })); };
+  {
+    ThreadOwner a = start();
+    ThreadOwner b = std::move(a);  // a no longer owns it
+    ThreadOwner c = start();
+    c = std::move(b);  // c's own thread is joined first
+    EXPECT_FALSE(a.Started());
+    EXPECT_TRUE(c.Started());
+    c.Join();
+    c.Join();  // a second join does nothing
+    EXPECT_FALSE(c.Started());
+    ThreadOwner d = start();
+  }  // d joins as it goes
+  EXPECT_EQ(done.load(), 3);
+  EXPECT_EQ(threads.started, 3);
+  EXPECT_EQ(threads.released, 3);
+  EXPECT_EQ(threads.releasedUnjoined, 0);
+}
+
+}  // namespace
+}  // namespace lark::test
