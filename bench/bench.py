@@ -308,9 +308,15 @@ class Profile:
 # ---------------------------------------------------------------------------------------
 # Sides: each prepares untimed, then returns the seconds of its work and its write-out.
 # ---------------------------------------------------------------------------------------
+OUTPUTS = ("Backup", "PlainCopy", "WineCopy")
+
+
 def fresh(folder, sources):
-    """Untimed: the output folder gone, the disk synced, the sources in the page cache."""
+    """Untimed: every side's output gone (the RAM disk holds the stores and one output, not
+    all of them), the disk synced, the sources in the page cache."""
     rmtree(folder)
+    for name in OUTPUTS:
+        rmtree(os.path.join(os.path.dirname(folder), name))
     os.sync()
     warm(sources)
     os.sync()
@@ -345,7 +351,9 @@ def in_process_backup(place, profile, unhashed):
     r = subprocess.run([WINE, WIN_BENCH, "backup", *(["unhashed"] if unhashed else [])], timeout=LIMIT,
                        capture_output=True, text=True)
     if r.returncode != 0:
-        raise SystemExit(f"the in-process backup ended with exit code {r.returncode}: {r.stderr}")
+        report = place.path("Backup", "BackupReport.txt")
+        detail = open(report, errors="replace").read() if os.path.exists(report) else ""
+        raise SystemExit(f"the in-process backup ended with exit code {r.returncode}: {r.stderr}\n{detail}")
     seconds = reported(r) + flush(tree(out))
     wait_for_editors()
     return seconds
@@ -494,6 +502,27 @@ def restore_wine(place):
     return in_wine(["copy", *args], restored_files(place))
 
 
+def restore_unlisted(place):
+    """The restore's copies from a backup without its checksum list: the same copy path
+    with nothing to check, which shows what the checking costs."""
+    listed = place.path("Backup", "Larkmoor.sha256")
+    os.replace(listed, listed + ".aside")
+    try:
+        return restore_copies(place)
+    finally:
+        os.replace(listed + ".aside", listed)
+
+
+def restore_shell(place):
+    """The same files back over the stores, one shell copy each with the restore's flags."""
+    args = ["-shell"]
+    for _, name in IDENTITIES:
+        args += ["-to", place.win("Stores", name)]
+        args += [place.win("Backup", name, f) for f, _ in STORE_SHAPE[name] if f != "Pop3uidl.dbx"]
+    before_restore(place)
+    return in_wine(["copy", *args], restored_files(place))
+
+
 def restore_whole(place):
     before_restore(place)
     wab = place.path("Address Book", f"{USER}.wab")
@@ -505,6 +534,8 @@ def bench_restore(place):
         "restore copies": lambda: restore_copies(place),
         "cp back": lambda: restore_plain(place),
         "CopyFileA back": lambda: restore_wine(place),
+        "shell copy back": lambda: restore_shell(place),
+        "unchecked": lambda: restore_unlisted(place),
         "whole restore": lambda: restore_whole(place),
     })
 
@@ -618,6 +649,12 @@ def report_place(place, total, files, b, r):
          med(r["restore copies"]) / med(r["CopyFileA back"]), None if on_disk else 1.25),
         ("", [], f"cp back {med(r['cp back']):.2f} s", med(r["restore copies"]) / med(r["cp back"]),
          1.5 if on_disk else None),
+        ("", [], f"shell copy back {med(r['shell copy back']):.2f} s",
+         med(r["restore copies"]) / med(r["shell copy back"]), None),
+        ("  the same without the list to check", r["unchecked"], f"shell copy back {med(r['shell copy back']):.2f} s",
+         med(r["unchecked"]) / med(r["shell copy back"]), None),
+        ("shell copy of the same files", r["shell copy back"], f"CopyFileA back {med(r['CopyFileA back']):.2f} s",
+         med(r["shell copy back"]) / med(r["CopyFileA back"]), None),
         ("  whole restore (imports, address book)", r["whole restore"], "", None, None),
     ]
     where = "the disk" if on_disk else "the RAM disk (sources and outputs on it)"

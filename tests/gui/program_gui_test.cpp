@@ -39,18 +39,21 @@ std::string ClipboardText() {
 }
 
 // Whether a registry editor runs anywhere in the prefix: a killed program's editors run on.
-bool EditorRunning() {
+// The registry editors running now, as "pid (parent pid)"; empty when none is.
+std::string Editors() {
   HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return true;
+  if (snapshot == INVALID_HANDLE_VALUE) return "(no process list)";
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof(entry);
-  bool found = false;
-  for (BOOL more = ::Process32First(snapshot, &entry); more && !found;
-       more = ::Process32Next(snapshot, &entry))
-    found = lstrcmpiA(entry.szExeFile, "regedit.exe") == 0;
+  std::string found;
+  for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry))
+    if (lstrcmpiA(entry.szExeFile, "regedit.exe") == 0)
+      found += std::to_string(entry.th32ProcessID) + " (" +
+               std::to_string(entry.th32ParentProcessID) + ") ";
   ::CloseHandle(snapshot);
   return found;
 }
+bool EditorRunning() { return !Editors().empty(); }
 
 constexpr DWORD kRunMs = 120000;  // a whole backup or restore of a store of hundreds of files
 const char* const kUserData[] = {"Identities", "Software\\Microsoft\\Internet Account Manager",
@@ -298,7 +301,9 @@ TEST_F(ProgramGui, KilledBackupChangesNothingAndTheNextRunCompletes) {
     EXPECT_LT(WholeStores(staging() + "\\Main"), 600);
     // The registry editors it started end on their own, later on a busy machine; one still
     // writing when the next run starts would leave its file beside that run's.
-    EXPECT_TRUE(WaitFor([] { return !EditorRunning(); }, kRunMs));
+    EXPECT_TRUE(WaitFor([] { return !EditorRunning(); }, kRunMs))
+        << "registry editors still running: " << Editors() << "(the killed program was "
+        << run->pid() << ")";
     EXPECT_EQ(Registry(), registry);
     EXPECT_EQ(Files(store), stores);
     EXPECT_EQ(Files(backup), top);
