@@ -1,5 +1,6 @@
 #include "restore/complete_restore.h"
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "core/texts.h"
 #include "discovery/identities.h"
 #include "discovery/mail_client.h"
+#include "fs/file_hashes.h"
 #include "fs/folders.h"
 #include "fs/manifest.h"
 #include "fs/safe_name.h"
@@ -63,62 +65,73 @@ void ReturnLiveFromAside(App& app, const std::string& target) {
   app.p.files.MoveFileReplacing(aside, target);
 }
 
-bool PutBackCopy(App& app, const std::function<Vouch()>& vouch, bool vouchFirst,
-                 const std::string& source, const std::string& target) {
+// The backup's copy standing in the live file's place, the live one (if any) aside until the
+// list's answer for the copy settles which of the two stays.
+struct PlacedCopy {
+  std::string source;
+  std::string target;
+  std::string aside;
+  bool hadLive = false;
+  std::string problem;  // why no copy was placed; the live file is where it was
+};
+
+PlacedCopy PlaceCopy(App& app, const std::string& source, const std::string& target) {
   IFileSystem& fs = app.p.files;
-  std::vector<std::string>& problems = app.state.report.problems;
-  if (vouchFirst && !Vouched(app, vouch(), source, target)) {
-    ReturnLiveFromAside(app, target);
-    return false;
-  }
+  PlacedCopy c;
+  c.source = source;
+  c.target = target;
+  c.aside = SetAsideNameFor(target);
   FileInfo copyInfo;
   if (!fs.GetFileInfo(source, &copyInfo)) {
-    problems.push_back(texts::RestoreFileNotCopied(target));
-    return false;
+    c.problem = texts::RestoreFileNotCopied(target);
+    return c;
   }
-  const std::string aside = SetAsideNameFor(target);
-  bool hadLive = true;
-  if (FileExists(app, aside)) {
+  c.hadLive = true;
+  if (FileExists(app, c.aside)) {
     // The one aside stays the live one; what stands in its place is made again.
     RemoveFile(app.p, target);
-    if (FileExists(app, target)) {
-      problems.push_back(texts::RestoreFileNotCopied(target));
-      return false;
-    }
+    if (FileExists(app, target)) c.problem = texts::RestoreFileNotCopied(target);
   } else {
-    hadLive = FileExists(app, target);
-    if (hadLive && !fs.MoveFileReplacing(target, aside)) {
-      problems.push_back(texts::RestoreFileNotCopied(target));
-      return false;
-    }
+    c.hadLive = FileExists(app, target);
+    if (c.hadLive && !fs.MoveFileReplacing(target, c.aside))
+      c.problem = texts::RestoreFileNotCopied(target);
   }
+  if (!c.problem.empty()) return c;
   const bool copied = ShellFileCopy(app.p, source, target, true, app.state.hiddenRun);
   FileInfo put;
-  const bool whole = copied && fs.GetFileInfo(target, &put) && put.size == copyInfo.size;
-  const bool approved = whole && (vouchFirst || Vouched(app, vouch(), source, target));
-  if (!approved) {
-    RemoveFile(app.p, target);
-    if (hadLive) fs.MoveFileReplacing(aside, target);
-    if (!whole)
-      problems.push_back(copied ? texts::RestoreCopyFailed(target, hadLive)
-                                : texts::RestoreFileNotCopied(target));
+  if (copied && fs.GetFileInfo(target, &put) && put.size == copyInfo.size) return c;
+  RemoveFile(app.p, target);
+  if (c.hadLive) fs.MoveFileReplacing(c.aside, target);
+  c.problem =
+      copied ? texts::RestoreCopyFailed(target, c.hadLive) : texts::RestoreFileNotCopied(target);
+  return c;
+}
+
+// Keeps a placed copy the list approves of; otherwise the live file comes back.
+bool SettleCopy(App& app, const PlacedCopy& c, Vouch vouch) {
+  if (!Vouched(app, vouch, c.source, c.target)) {
+    RemoveFile(app.p, c.target);
+    if (c.hadLive) app.p.files.MoveFileReplacing(c.aside, c.target);
     return false;
   }
-  MakeWritable(app, target);
-  if (hadLive) RemoveFile(app.p, aside);
+  MakeWritable(app, c.target);
+  if (c.hadLive) RemoveFile(app.p, c.aside);
   return true;
 }
 
 }  // namespace
 
 bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string& target) {
-  return PutBackCopy(
-      app, [vouch] { return vouch; }, true, source, target);
-}
-
-bool PutBackWhileChecked(App& app, const std::function<Vouch()>& vouch, const std::string& source,
-                         const std::string& target) {
-  return PutBackCopy(app, vouch, false, source, target);
+  if (!Vouched(app, vouch, source, target)) {
+    ReturnLiveFromAside(app, target);
+    return false;
+  }
+  const PlacedCopy c = PlaceCopy(app, source, target);
+  if (!c.problem.empty()) {
+    app.state.report.problems.push_back(c.problem);
+    return false;
+  }
+  return SettleCopy(app, c, Vouch::Good);
 }
 
 std::unique_ptr<Manifest> BackupManifest(App& app, const std::string& folder) {
@@ -159,6 +172,22 @@ void RestoreIdentity(App& app, const Manifest* manifest, const std::string& iden
       files.push_back({here + entry, ManifestPath(folderName, entry)});
   ChecksAhead checks(app.p.processes, app.p.streams, manifest, files);
   long restored = 0;
+  // Copies made while their checks were still being read, settled in order as the checks
+  // come in, so that the shell copies the next file meanwhile; a problem found at once waits
+  // for them, so that the report names the problems in the order of the files.
+  struct Unsettled {
+    std::size_t check;
+    PlacedCopy copy;
+  };
+  std::deque<Unsettled> unsettled;
+  const auto settleFront = [&] {
+    const Unsettled u = std::move(unsettled.front());
+    unsettled.pop_front();
+    if (SettleCopy(app, u.copy, checks.Result(u.check))) ++restored;
+  };
+  const auto settleAll = [&] {
+    while (!unsettled.empty()) settleFront();
+  };
   std::size_t k = 0;
   for (const std::string& entry : entries) {
     if (entry == kNotRestoredFile) continue;
@@ -168,14 +197,22 @@ void RestoreIdentity(App& app, const Manifest* manifest, const std::string& iden
     if (entry.empty()) {
     } else if (app.state.silentCopy) {
       // Nobody is asked before each file: the live one waits aside until its copy passed.
-      // A file whose check is through is judged before it is copied; one still being read
-      // is copied meanwhile, and judged before the copy may stay.
       const std::size_t i = k++;
-      const bool put = checks.Ready(i) ? PutBack(app, checks.Result(i), here + entry, target)
-                                       : PutBackWhileChecked(
-                                             app, [&checks, i] { return checks.Result(i); },
-                                             here + entry, target);
-      if (put) ++restored;
+      while (!unsettled.empty() && checks.Ready(unsettled.front().check)) settleFront();
+      if (checks.Ready(i)) {
+        // Its check is through: a file that fails it is never copied at all.
+        settleAll();
+        if (PutBack(app, checks.Result(i), here + entry, target)) ++restored;
+      } else {
+        if (unsettled.size() >= FileHashes::kMaxInFlight) settleFront();
+        PlacedCopy placed = PlaceCopy(app, here + entry, target);
+        if (placed.problem.empty()) {
+          unsettled.push_back({i, std::move(placed)});
+        } else {
+          settleAll();
+          problems.push_back(placed.problem);
+        }
+      }
     } else if (Vouched(app, checks.Result(k++), here + entry, target)) {
       if (ShellFileCopy(app.p, here + entry, target, app.state.silentCopy, app.state.hiddenRun)) {
         MakeWritable(app, target);
@@ -186,6 +223,7 @@ void RestoreIdentity(App& app, const Manifest* manifest, const std::string& iden
     }
     f.SetPanel(1, entry + texts::kEntryRestoreComplete);
   }
+  settleAll();
   app.state.report.done.push_back(texts::IdentityRestored(identity, restored));
 }
 

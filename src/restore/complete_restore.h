@@ -2,7 +2,6 @@
 // message store copied back from its folder in the backup folder.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,10 +40,6 @@ bool Vouched(App& app, Vouch vouch, const std::string& path, const std::string& 
 // then is (part of) the copy being made again, and it comes back when the backup's file may
 // not be put back. Problems go into the report.
 bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string& target);
-// The same with the list's answer still being worked out (read while the shell copies): the
-// copy is made first, with the live file aside, and stays only when `vouch` then approves it.
-bool PutBackWhileChecked(App& app, const std::function<Vouch()>& vouch, const std::string& source,
-                         const std::string& target);
 
 // Clears the read-only mark a file brought back from read-only media keeps.
 void MakeWritable(App& app, const std::string& path);
