@@ -4,18 +4,17 @@
 #include <string>
 #include <vector>
 
-#include "backup/checked_copy.h"
-#include "backup/export_units.h"
-#include "backup/store_folder.h"
 #include "core/app.h"
 #include "core/run_report.h"
 #include "core/settings.h"
 #include "core/texts.h"
 #include "discovery/identities.h"
 #include "discovery/mail_client.h"
+#include "discovery/store_folder.h"
 #include "fs/folders.h"
 #include "fs/manifest.h"
 #include "fs/safe_name.h"
+#include "fs/set_aside.h"
 #include "fs/shell_copy.h"
 #include "restore/import_units.h"
 
@@ -235,7 +234,7 @@ void resComplete(App& app, const std::string& from) {
     }
     RestoreIdentity(app, manifest.get(), app.state.identName[i], name, store.path);
     // The next identity's folder is looked up by its relative name.
-    if (!EnterFolder(app, folder)) {
+    if (!EnterFolder(app.p.files, folder)) {
       problems.push_back(texts::RestoreFolderUnavailable(folder));
       return;
     }

@@ -1,4 +1,4 @@
-#include "backup/store_folder.h"
+#include "discovery/store_folder.h"
 
 #include <algorithm>
 #include <vector>
