@@ -274,7 +274,7 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
     outcome = BackupOutcome::StoreLooksDamaged;
   const char* intro =
       findings && run.problems.empty() ? texts::kStoreFindingsIntro : texts::kBackupProblemsIntro;
-  const int code = app.state.unattended ? static_cast<int>(outcome) : -1;
+  const int code = app.state.unattended ? static_cast<int>(outcome) : kNoExitCode;
   std::string reportFolder = folderThere ? folder : std::string();
   if (staged) {
     // The staged backup is whole before it is swapped in: list, info and report beside it.
@@ -307,7 +307,7 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
     }
   }
   CloseRun(app, intro, texts::kReportOfBackup, kBackupReportFile, reportFolder,
-           app.state.unattended ? static_cast<int>(outcome) : -1);
+           app.state.unattended ? static_cast<int>(outcome) : kNoExitCode);
   return outcome;
 }
 
@@ -356,7 +356,9 @@ void cmdComplete_Click(App& app) {
             app.p.files.GetFileAttributesA(folder + "\\" + kEarlierBackupsFolder + "\\" +
                                            kSwapJournalFile) != kInvalidFileAttributes;
         CloseRun(app, texts::kBackupProblemsIntro, texts::kReportOfBackup, kBackupReportFile,
-                 swapPending ? std::string() : folder, app.state.unattended ? 2 : -1);
+                 swapPending ? std::string() : folder,
+                 app.state.unattended ? static_cast<int>(BackupOutcome::BadFolderArgument)
+                                      : kNoExitCode);
         if (app.state.unattended)
           app.state.exitCode = static_cast<int>(BackupOutcome::BadFolderArgument);
         return;

@@ -262,7 +262,7 @@ void RestoreFrom(App& app, const std::string& from) {
   app.state.restoreFrom.clear();
   // A kept backup stays as it was made: the report goes beside the newest one.
   CloseRun(app, texts::kRestoreProblemsIntro, texts::kReportOfRestore, kRestoreReportFile,
-           IsFullPath(folder) && DirExists(app.p, folder) ? folder : std::string(), -1);
+           IsFullPath(folder) && DirExists(app.p, folder) ? folder : std::string(), kNoExitCode);
 }
 
 void cmdRestore_Click(App& app) { RestoreFrom(app, StoredBackupFolder(app)); }
