@@ -46,7 +46,8 @@ std::string Editors() {
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof(entry);
   std::string found;
-  for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry))
+  for (BOOL more = ::Process32First(snapshot, &entry); more;
+       more = ::Process32Next(snapshot, &entry))
     if (lstrcmpiA(entry.szExeFile, "regedit.exe") == 0)
       found += std::to_string(entry.th32ProcessID) + " (" +
                std::to_string(entry.th32ParentProcessID) + ") ";
