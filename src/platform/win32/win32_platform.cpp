@@ -397,10 +397,12 @@ std::optional<std::string> Win32Shell::BrowseForFolder(std::uintptr_t ownerWindo
   bi.hwndOwner = reinterpret_cast<HWND>(ownerWindow);
   bi.lpszTitle = title.c_str();
   bi.ulFlags = flags;
-  Pidl pidl(::SHBrowseForFolderA(&bi));
-  if (!pidl.valid()) return std::nullopt;
+  LPITEMIDLIST pidl = ::SHBrowseForFolderA(&bi);
+  if (!pidl) return std::nullopt;
   char path[MAX_PATH] = "";
-  if (!::SHGetPathFromIDListA(pidl.get(), path)) return std::string();
+  BOOL ok = ::SHGetPathFromIDListA(pidl, path);
+  ::CoTaskMemFree(pidl);
+  if (!ok) return std::string();
   return std::string(path);
 }
 
