@@ -9,6 +9,16 @@
 
 namespace lark {
 
+namespace {
+
+// An unattended run ends with the code of its first problem.
+void NoteExitCode(App& app, BackupOutcome outcome) {
+  if (app.state.exitCode == static_cast<int>(BackupOutcome::Complete))
+    app.state.exitCode = static_cast<int>(outcome);
+}
+
+}  // namespace
+
 bool BackupAddressBookFile(App& app, Manifest* runManifest, std::vector<std::string>* runProblems,
                            const std::string& target) {
   const std::string name = NameFromFullPath(app.state.wabFile);
@@ -28,7 +38,7 @@ bool BackupAddressBookFile(App& app, Manifest* runManifest, std::vector<std::str
     if (runProblems) {
       runProblems->push_back(texts::BackupFolderUnavailable(folder));
     } else if (app.state.unattended) {
-      if (app.state.exitCode == 0) app.state.exitCode = 2;
+      NoteExitCode(app, BackupOutcome::BadFolderArgument);
     } else {
       app.p.user.MessageBoxA(texts::BackupFolderNotOpened(folder), texts::kAppTitle);
     }
@@ -48,7 +58,7 @@ bool BackupAddressBookFile(App& app, Manifest* runManifest, std::vector<std::str
     if (copied && listed) ReplaceTextFile(app.p.files, folder + "\\" + kManifestFile, own.Text());
     if (!mine.empty()) {
       if (app.state.unattended) {
-        if (app.state.exitCode == 0) app.state.exitCode = 4;
+        NoteExitCode(app, BackupOutcome::CompleteWithProblems);
       } else {
         std::string text = texts::kBackupProblemsIntro;
         for (const std::string& p : mine) text += "\r\n" + p;

@@ -4,25 +4,10 @@
 #include "fs/file_hashes.h"
 #include "fs/folders.h"
 #include "fs/manifest.h"
+#include "fs/set_aside.h"
 #include "fs/shell_copy.h"
 
 namespace lark {
-
-std::string SetAsideNameFor(const std::string& path) {
-  std::string aside = path;
-  if (!aside.empty()) aside.back() = aside.back() == '$' ? '%' : '$';
-  return aside;
-}
-
-void RemoveFile(const Platform& p, const std::string& path) {
-  IFileSystem& fs = p.files;
-  if (fs.DeleteFileA(path)) return;
-  std::uint32_t a = fs.GetFileAttributesA(path);
-  if (a != kInvalidFileAttributes && (a & kFileAttributeReadOnly)) {
-    fs.SetFileAttributesA(path, a & ~kFileAttributeReadOnly);
-    fs.DeleteFileA(path);
-  }
-}
 
 // A copy that passed its immediate checks, waiting for its checksum (the one the hashes
 // hand back next).
@@ -56,8 +41,7 @@ void CheckedCopies::Fail(Pending& c, const std::string& reason) {
   problems_.push_back(c.failedAs.empty() ? reason : c.failedAs);
   // What the shell left is partial or inconsistent: the earlier copy is worth more.
   if (!c.aside.empty()) {
-    RemoveFile(p_, c.dest);
-    p_.files.MoveFileReplacing(c.aside, c.dest);
+    PutBackAside(p_, c.aside, c.dest);
   } else if (!c.existed) {
     RemoveFile(p_, c.dest);
   }
@@ -69,7 +53,7 @@ void CheckedCopies::SettleFront() {
   pending_.pop_front();
   std::string hex;
   if (!hashes_->Take(&hex)) return Fail(*c, texts::CopyNotChecked(c->src));
-  if (!c->aside.empty()) RemoveFile(p_, c->aside);
+  DropAside(p_, c->aside);
   manifest_.Set(c->relPath, hex);
   if (c->tally) {
     ++c->tally->files;
@@ -104,9 +88,7 @@ void CheckedCopies::Copy(const std::string& src, const std::string& dest, bool n
   FileInfo earlier;
   c->existed = fs.GetFileInfo(dest, &earlier);
   if (noConfirm && c->existed && !(earlier.attributes & kFileAttributeDirectory)) {
-    c->aside = SetAsideNameFor(dest);
-    RemoveFile(p_, c->aside);
-    if (!fs.MoveFileReplacing(dest, c->aside)) c->aside.clear();
+    c->aside = SetAside(p_, dest);
   }
   const bool copied = ShellFileCopy(p_, src, dest, noConfirm, hiddenRun);
   FileInfo after;

@@ -57,11 +57,4 @@ bool BackupFile(const Platform& p, const std::string& src, const std::string& de
                 bool hiddenRun, const std::string& relPath, Manifest& manifest,
                 std::vector<std::string>& problems, std::uint64_t* bytes = nullptr);
 
-// The name an earlier file waits under while its successor is written: beside it and no
-// longer than it, so it fits wherever the file itself fits.
-std::string SetAsideNameFor(const std::string& path);
-
-// Deletes a file even when it is read-only.
-void RemoveFile(const Platform& p, const std::string& path);
-
 }  // namespace lark

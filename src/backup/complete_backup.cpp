@@ -11,7 +11,6 @@
 #include "backup/export_units.h"
 #include "backup/kept_backups.h"
 #include "backup/save_key.h"
-#include "backup/store_folder.h"
 #include "core/app.h"
 #include "core/quiet_user.h"
 #include "core/registry_access.h"
@@ -21,6 +20,7 @@
 #include "discovery/identities.h"
 #include "discovery/mail_client.h"
 #include "discovery/store_check.h"
+#include "discovery/store_folder.h"
 #include "fs/backup_set.h"
 #include "fs/folders.h"
 #include "fs/manifest.h"
@@ -190,7 +190,7 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run) {
       IdentityFolderNames({app.state.identName.begin(), app.state.identName.begin() + n},
                           {app.state.identKey.begin(), app.state.identKey.begin() + n});
   for (std::size_t i = 0; i < n; ++i) {
-    if (!EnterFolder(app, run.target)) {
+    if (!EnterFolder(app.p.files, run.target)) {
       problems.push_back(texts::BackupFolderUnavailable(folder));
       break;
     }
@@ -219,7 +219,7 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run) {
     // path here, and a copy to "" + "\" + name would land in the root of the drive.
     const std::string identityFolder = app.p.files.GetCurrentDirectoryA();
     if (!IsFullPath(identityFolder)) {
-      EnterFolder(app, run.target);
+      EnterFolder(app.p.files, run.target);
       app.p.files.RemoveDirectoryA(name);
       problems.push_back(texts::IdentityFolderNotCreated(name));
       continue;
@@ -230,7 +230,7 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run) {
   }
   pointer.Restore();
   const std::string unavailable = texts::BackupFolderUnavailable(folder);
-  if (!EnterFolder(app, folder) && (problems.empty() || problems.back() != unavailable))
+  if (!EnterFolder(app.p.files, folder) && (problems.empty() || problems.back() != unavailable))
     problems.push_back(unavailable);
   f.SetPanel(1, texts::kBackupComplete);
   f.SetPanel(2, std::to_string(count) + texts::kIdentitiesBackedUp);
@@ -274,7 +274,7 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
     outcome = BackupOutcome::StoreLooksDamaged;
   const char* intro =
       findings && run.problems.empty() ? texts::kStoreFindingsIntro : texts::kBackupProblemsIntro;
-  const int code = app.state.unattended ? static_cast<int>(outcome) : -1;
+  const int code = app.state.unattended ? static_cast<int>(outcome) : kNoExitCode;
   std::string reportFolder = folderThere ? folder : std::string();
   if (staged) {
     // The staged backup is whole before it is swapped in: list, info and report beside it.
@@ -307,7 +307,7 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
     }
   }
   CloseRun(app, intro, texts::kReportOfBackup, kBackupReportFile, reportFolder,
-           app.state.unattended ? static_cast<int>(outcome) : -1);
+           app.state.unattended ? static_cast<int>(outcome) : kNoExitCode);
   return outcome;
 }
 
@@ -326,7 +326,8 @@ void cmdComplete_Click(App& app) {
   // of the address book would make the folder anew, and the backup would go on into it
   // without its registry exports.
   const std::string folder = StoredBackupFolder(app);
-  if (folder != texts::kNoneSelected && (!IsFullPath(folder) || !EnterFolder(app, folder))) {
+  if (folder != texts::kNoneSelected &&
+      (!IsFullPath(folder) || !EnterFolder(app.p.files, folder))) {
     if (app.state.unattended)
       app.state.exitCode = static_cast<int>(BackupOutcome::BadFolderArgument);
     else
@@ -355,7 +356,9 @@ void cmdComplete_Click(App& app) {
             app.p.files.GetFileAttributesA(folder + "\\" + kEarlierBackupsFolder + "\\" +
                                            kSwapJournalFile) != kInvalidFileAttributes;
         CloseRun(app, texts::kBackupProblemsIntro, texts::kReportOfBackup, kBackupReportFile,
-                 swapPending ? std::string() : folder, app.state.unattended ? 2 : -1);
+                 swapPending ? std::string() : folder,
+                 app.state.unattended ? static_cast<int>(BackupOutcome::BadFolderArgument)
+                                      : kNoExitCode);
         if (app.state.unattended)
           app.state.exitCode = static_cast<int>(BackupOutcome::BadFolderArgument);
         return;

@@ -32,8 +32,4 @@ bool BackupAddressBookFile(App& app, Manifest* runManifest = nullptr,
                            std::vector<std::string>* runProblems = nullptr,
                            const std::string& target = "");
 
-// The editor's wait before an export is rewritten; an export still being written after
-// this long is left as it is rather than rewritten under its writer.
-inline constexpr unsigned kExportWaitMs = 5 * 60 * 1000;
-
 }  // namespace lark

@@ -1,13 +1,13 @@
 #include "backup/export_units.h"
 
-#include "backup/checked_copy.h"
-#include "backup/complete_backup.h"
 #include "backup/fixfile.h"
 #include "core/app.h"
 #include "core/settings.h"
 #include "core/texts.h"
+#include "fs/folders.h"
 #include "fs/manifest.h"
 #include "fs/regedit_run.h"
+#include "fs/set_aside.h"
 #include "fs/sha256.h"
 #include "platform/reg_key.h"
 
@@ -22,15 +22,6 @@ std::string ExportCommand(const std::string& winVer, const std::string& file,
   return prefix + "\"" + file + "\"  \"" + branch + "\"";
 }
 
-bool EnterFolder(App& app, const std::string& folder) {
-  IFileSystem& fs = app.p.files;
-  if (folder.empty()) return false;
-  // The drive first, so that a drive-relative folder lands on its own drive.
-  if (folder.size() >= 2 && folder[1] == ':' && !fs.SetCurrentDirectoryA(folder.substr(0, 2)))
-    return false;
-  return fs.SetCurrentDirectoryA(folder);
-}
-
 StartedExport StartExport(App& app, const std::string& folder, const std::string& file,
                           const std::string& branch, const std::string& relPath) {
   IFileSystem& fs = app.p.files;
@@ -43,9 +34,7 @@ StartedExport StartExport(App& app, const std::string& folder, const std::string
   if (fs.GetFileInfo(e.path, &info)) {
     e.hadPrevious = true;
     e.previous = info;
-    const std::string aside = SetAsideNameFor(e.path);
-    RemoveFile(app.p, aside);
-    if (fs.MoveFileReplacing(e.path, aside)) e.aside = aside;
+    e.aside = SetAside(app.p, e.path);
   }
   e.editor = regedit::Start(app.p, ExportCommand(app.state.winVer, file, branch));
   e.started = e.editor.Started();
@@ -72,12 +61,7 @@ bool WrittenThisRun(App& app, const StartedExport& e) {
   return now.lastWrite != e.previous.lastWrite || now.size != e.previous.size;
 }
 
-void PutBack(App& app, StartedExport& e) {
-  if (e.aside.empty()) return;
-  RemoveFile(app.p, e.path);
-  app.p.files.MoveFileReplacing(e.aside, e.path);
-  e.aside.clear();
-}
+void PutBack(App& app, StartedExport& e) { PutBackAside(app.p, e.aside, e.path); }
 
 void RunExportUnit(App& app, std::vector<StartedExport>& exports, const std::string& target,
                    const char* file, const char* branch, const char* reminder) {
@@ -85,7 +69,7 @@ void RunExportUnit(App& app, std::vector<StartedExport>& exports, const std::str
     app.p.user.MessageBoxA(reminder, texts::kAppTitle);
     return;
   }
-  if (target.empty() || !EnterFolder(app, target)) return;
+  if (target.empty() || !EnterFolder(app.p.files, target)) return;
   if (ExportCommand(app.state.winVer, file, branch).empty()) return;
   exports.push_back(StartExport(app, app.p.files.GetCurrentDirectoryA(), file, branch, file));
 }
@@ -142,8 +126,7 @@ void FinishExport(App& app, StartedExport& e, Manifest& manifest,
     problems.push_back(texts::ExportNotRewritten(e.file));
     return;
   }
-  if (!e.aside.empty()) RemoveFile(app.p, e.aside);
-  e.aside.clear();
+  DropAside(app.p, e.aside);
   manifest.Set(e.relPath, hex);
   app.state.report.done.push_back(texts::ExportWritten(e.relPath));
 }

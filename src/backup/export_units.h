@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "fs/backup_layout.h"
 #include "fs/backup_set.h"
 #include "platform/platform.h"
 #include "platform/process_owner.h"
@@ -13,10 +14,9 @@ namespace lark {
 class App;
 class Manifest;
 
-inline constexpr const char* kIdentitiesBranch = "HKEY_CURRENT_USER\\Identities\\";
-inline constexpr const char* kIamBranch =
-    "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Internet Account Manager\\Accounts";
-inline constexpr const char* kAddressBookBranch = "HKEY_CURRENT_USER\\Software\\Microsoft\\WAB";
+// The editor's wait before an export is rewritten; an export still being written after
+// this long is left as it is rather than rewritten under its writer.
+inline constexpr unsigned kExportWaitMs = 5 * 60 * 1000;
 
 // An export this run started: where its file lands, the editor writing it, and where the
 // previous file of that name waits until the new one is complete.
@@ -52,8 +52,5 @@ std::string ExportCommand(const std::string& winVer, const std::string& file,
 void bkupallIdentities(App& app, std::vector<StartedExport>& exports, const std::string& target);
 void bkupIAM(App& app, std::vector<StartedExport>& exports, const std::string& target);
 void bkupAddBook(App& app, std::vector<StartedExport>& exports, const std::string& target);
-
-// Makes the folder the current drive and directory; false when it cannot be entered.
-bool EnterFolder(App& app, const std::string& folder);
 
 }  // namespace lark

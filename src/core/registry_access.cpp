@@ -1,5 +1,6 @@
 #include "core/registry_access.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 #include <vector>
@@ -18,12 +19,8 @@ RegValue ReadOpenValue(IRegistry& reg, RegKey key, const std::string& name) {
   switch (type) {
     case kRegSz:
     case kRegExpandSz: {
-      if (size == 0) return RegValue::FromText(std::string());
-      std::vector<std::uint8_t> buffer(size, 0);
-      if (reg.RegQueryValueExA(key, name, &type, buffer.data(), &size) != kErrorSuccess) return {};
-      std::string text(buffer.begin(), buffer.begin() + std::min<std::size_t>(size, buffer.size()));
-      std::size_t nul = text.find('\0');
-      if (nul != std::string::npos) text.resize(nul);
+      std::string text;
+      if (!ReadTextValue(reg, key, name, &text)) return {};
       return RegValue::FromText(std::move(text));
     }
     case kRegBinary: {
@@ -46,6 +43,30 @@ RegValue ReadOpenValue(IRegistry& reg, RegKey key, const std::string& name) {
 }
 
 }  // namespace
+
+bool ReadTextValue(IRegistry& reg, RegKey key, const std::string& name, std::string* text,
+                   bool textOnly, TextNuls nuls) {
+  text->clear();
+  // Most texts fit at once; a longer one is read again into a buffer of the size it reports.
+  std::vector<std::uint8_t> buffer(256, 0);
+  std::uint32_t type = 0;
+  auto size = static_cast<std::uint32_t>(buffer.size());
+  long rc = reg.RegQueryValueExA(key, name, &type, buffer.data(), &size);
+  if (rc == kErrorMoreData) {
+    buffer.assign(size, 0);
+    rc = reg.RegQueryValueExA(key, name, &type, buffer.data(), &size);
+  }
+  if (rc != kErrorSuccess) return false;
+  if (textOnly && type != kRegSz && type != kRegExpandSz) return false;
+  text->assign(buffer.begin(), buffer.begin() + std::min<std::size_t>(size, buffer.size()));
+  if (nuls == TextNuls::CutAtFirst) {
+    std::size_t nul = text->find('\0');
+    if (nul != std::string::npos) text->resize(nul);
+  } else if (!text->empty() && text->back() == '\0') {
+    text->pop_back();
+  }
+  return true;
+}
 
 RegValue RegistryGetKeyValue(const Platform& p, RegKey eRootKey, const std::string& strKeyName,
                              const std::string& strValueName) {

@@ -18,9 +18,12 @@ struct RunReport {
 inline constexpr const char* kBackupReportFile = "BackupReport.txt";
 inline constexpr const char* kRestoreReportFile = "RestoreReport.txt";
 
+// For CloseRun and ReportText: interactive commands have no exit code to report.
+inline constexpr int kNoExitCode = -1;
+
 // Shows the problems under `intro` in one message box (not when a hidden run has nobody to
 // press OK) and writes the report file into `folder` when it is a full path. exitCode < 0
-// leaves the exit code out (interactive commands have none). With doneIntro, the box is shown
+// (kNoExitCode) leaves the exit code out. With doneIntro, the box is shown
 // even when all went well, and lists under it what was done before the problems.
 void CloseRun(App& app, const char* intro, const char* title, const char* reportFile,
               const std::string& folder, int exitCode, const char* doneIntro = nullptr);

@@ -17,35 +17,17 @@ namespace {
 
 constexpr const char* kIdentitiesKey = "Identities";
 
-// The display name: the text of the value without its terminating NUL. A value written
-// without one keeps every character.
+// The display name: the value's bytes, of whatever type, without their terminating NUL.
 std::string ReadUsername(IRegistry& reg, RegKey key) {
-  std::vector<std::uint8_t> buffer(256, 0);
-  std::uint32_t type = 0;
-  auto size = static_cast<std::uint32_t>(buffer.size());
-  long rc = reg.RegQueryValueExA(key, "Username", &type, buffer.data(), &size);
-  if (rc == kErrorMoreData) {
-    buffer.assign(size, 0);
-    rc = reg.RegQueryValueExA(key, "Username", &type, buffer.data(), &size);
-  }
-  if (rc != kErrorSuccess) return std::string();
-  std::string text(buffer.begin(), buffer.begin() + std::min<std::size_t>(size, buffer.size()));
-  if (!text.empty() && text.back() == '\0') text.pop_back();
+  std::string text;
+  ReadTextValue(reg, key, "Username", &text, false, TextNuls::DropLastOnly);
   return text;
 }
 
 std::string ReadText(IRegistry& reg, RegKey key, const char* name) {
-  std::vector<std::uint8_t> buffer(256, 0);
-  std::uint32_t type = 0;
-  auto size = static_cast<std::uint32_t>(buffer.size());
-  long rc = reg.RegQueryValueExA(key, name, &type, buffer.data(), &size);
-  if (rc == kErrorMoreData) {
-    buffer.assign(size, 0);
-    rc = reg.RegQueryValueExA(key, name, &type, buffer.data(), &size);
-  }
-  if (rc != kErrorSuccess) return std::string();
-  std::string text(buffer.begin(), buffer.begin() + std::min<std::size_t>(size, buffer.size()));
-  return text.substr(0, text.find('\0'));
+  std::string text;
+  ReadTextValue(reg, key, name, &text, false);
+  return text;
 }
 
 void ReadError(App& app, long code, const char* suffix) {

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "fs/backup_layout.h"
 #include "platform/platform.h"
 
 namespace lark {
@@ -17,9 +18,6 @@ inline constexpr const char* kEarlierBackupsFolder = "Earlier Backups";
 inline constexpr const char* kBackupInfoFile = "Larkmoor.info";
 // In Earlier Backups while a run moves a backup to the top: the top is in between then.
 inline constexpr const char* kSwapJournalFile = "Larkmoor.swap";
-inline constexpr const char* kAllIdentitiesFile = "AllIdentities.reg";
-inline constexpr const char* kIamFile = "IAM.reg";
-inline constexpr const char* kAddressBookFile = "AddressBook.reg";
 
 struct BackupInfo {
   std::string made;                                             // "2026-12-07 05.53.12"

@@ -1,4 +1,4 @@
-// Existence tests, the file listing, path splitting and folder creation.
+// Existence tests, the file listing, path splitting, entering, deleting and creating.
 #include "fs/folders.h"
 
 #include <cctype>
@@ -83,6 +83,24 @@ std::string ScratchNameFor(const std::string& path) {
   std::string scratch = path;
   if (!scratch.empty()) scratch.back() = scratch.back() == '~' ? '#' : '~';
   return scratch;
+}
+
+bool EnterFolder(IFileSystem& fs, const std::string& folder) {
+  if (folder.empty()) return false;
+  // The drive first, so that a drive-relative folder lands on its own drive.
+  if (folder.size() >= 2 && folder[1] == ':' && !fs.SetCurrentDirectoryA(folder.substr(0, 2)))
+    return false;
+  return fs.SetCurrentDirectoryA(folder);
+}
+
+void RemoveFile(const Platform& p, const std::string& path) {
+  IFileSystem& fs = p.files;
+  if (fs.DeleteFileA(path)) return;
+  std::uint32_t a = fs.GetFileAttributesA(path);
+  if (a != kInvalidFileAttributes && (a & kFileAttributeReadOnly)) {
+    fs.SetFileAttributesA(path, a & ~kFileAttributeReadOnly);
+    fs.DeleteFileA(path);
+  }
 }
 
 bool MakeFolder(const Platform& p, std::string pathToCreate) { return CreatePath(p, pathToCreate); }

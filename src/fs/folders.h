@@ -39,6 +39,12 @@ bool IsFullPath(const std::string& path);
 // name already ends in "~").
 std::string ScratchNameFor(const std::string& path);
 
+// Makes the folder the current drive and directory; false when it cannot be entered.
+bool EnterFolder(IFileSystem& fs, const std::string& folder);
+
+// Deletes a file even when it is read-only.
+void RemoveFile(const Platform& p, const std::string& path);
+
 // Creates every missing folder of the path; true when all of them exist afterwards.
 bool MakeFolder(const Platform& p, std::string pathToCreate);
 bool CreatePath(const Platform& p, const std::string& NewPath);

@@ -73,7 +73,7 @@ void resWAB_Click(App& app) {
   // On its own, the command reports at once; within a complete restore, at its end.
   if (!app.state.restoreUnderWay)
     CloseRun(app, texts::kRestoreProblemsIntro, texts::kReportOfAddressBookRestore,
-             kRestoreReportFile, std::string(), -1);
+             kRestoreReportFile, std::string(), kNoExitCode);
 }
 
 }  // namespace lark

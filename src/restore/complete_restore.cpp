@@ -5,19 +5,18 @@
 #include <string>
 #include <vector>
 
-#include "backup/checked_copy.h"
-#include "backup/export_units.h"
-#include "backup/store_folder.h"
 #include "core/app.h"
 #include "core/run_report.h"
 #include "core/settings.h"
 #include "core/texts.h"
 #include "discovery/identities.h"
 #include "discovery/mail_client.h"
+#include "discovery/store_folder.h"
 #include "fs/file_hashes.h"
 #include "fs/folders.h"
 #include "fs/manifest.h"
 #include "fs/safe_name.h"
+#include "fs/set_aside.h"
 #include "fs/shell_copy.h"
 #include "restore/import_units.h"
 
@@ -273,7 +272,7 @@ void resComplete(App& app, const std::string& from) {
     }
     RestoreIdentity(app, manifest.get(), app.state.identName[i], name, store.path);
     // The next identity's folder is looked up by its relative name.
-    if (!EnterFolder(app, folder)) {
+    if (!EnterFolder(app.p.files, folder)) {
       problems.push_back(texts::RestoreFolderUnavailable(folder));
       return;
     }
@@ -301,7 +300,7 @@ void RestoreFrom(App& app, const std::string& from) {
   app.state.restoreFrom.clear();
   // A kept backup stays as it was made: the report goes beside the newest one.
   CloseRun(app, texts::kRestoreProblemsIntro, texts::kReportOfRestore, kRestoreReportFile,
-           IsFullPath(folder) && DirExists(app.p, folder) ? folder : std::string(), -1);
+           IsFullPath(folder) && DirExists(app.p, folder) ? folder : std::string(), kNoExitCode);
 }
 
 void cmdRestore_Click(App& app) { RestoreFrom(app, StoredBackupFolder(app)); }

@@ -2,11 +2,12 @@
 
 #include <cctype>
 
-#include "backup/export_units.h"
 #include "core/app.h"
 #include "core/settings.h"
 #include "core/texts.h"
 #include "discovery/identities.h"
+#include "fs/backup_layout.h"
+#include "fs/folders.h"
 #include "fs/manifest.h"
 #include "fs/reg_file_check.h"
 #include "fs/regedit_run.h"
@@ -22,7 +23,7 @@ std::string EnterBackupFolder(App& app, const std::string& folder) {
   // A relative setting ("None Selected" is one) would resolve against wherever the last
   // command left the current directory, and the restore would read someone else's files.
   if (folder == texts::kNoneSelected || !IsFullPath(folder)) return std::string();
-  if (!EnterFolder(app, folder)) return std::string();
+  if (!EnterFolder(app.p.files, folder)) return std::string();
   return folder;
 }
 

@@ -3,9 +3,6 @@
 #include <cctype>
 #include <memory>
 
-#include "backup/checked_copy.h"
-#include "backup/export_units.h"
-#include "backup/store_folder.h"
 #include "core/app.h"
 #include "core/registry_access.h"
 #include "core/run_report.h"
@@ -14,6 +11,8 @@
 #include "discovery/edition.h"
 #include "discovery/identities.h"
 #include "discovery/mail_client.h"
+#include "discovery/store_folder.h"
+#include "fs/backup_layout.h"
 #include "fs/folders.h"
 #include "fs/manifest.h"
 #include "fs/regedit_run.h"

@@ -2,8 +2,8 @@
 
 #include <ctime>
 
-#include "backup/export_units.h"
 #include "core/texts.h"
+#include "fs/backup_layout.h"
 #include "fs/manifest.h"
 #include "fs/text.h"
 #include "restore/identity_reg.h"

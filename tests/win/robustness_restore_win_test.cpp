@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "backup/export_units.h"
+#include "fs/backup_layout.h"
 #include "restore/complete_restore.h"
 #include "win_support.h"
 

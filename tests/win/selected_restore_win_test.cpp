@@ -1,6 +1,6 @@
 // Restoring single items of a backup, and restoring from a kept earlier backup, against
 // Wine's real registry, registry editor and shell.
-#include "backup/checked_copy.h"
+#include "fs/set_aside.h"
 #include "restore/complete_restore.h"
 #include "restore/selected_restore.h"
 #include "win_support.h"

@@ -7,11 +7,11 @@
 
 #include <fstream>
 
-#include "backup/checked_copy.h"
 #include "backup/complete_backup.h"
 #include "discovery/identities.h"
 #include "fs/backup_set.h"
 #include "fs/manifest.h"
+#include "fs/set_aside.h"
 #include "fs/sha256.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/handlers.h"

@@ -1,8 +1,6 @@
-#include "backup/store_folder.h"
+#include "discovery/store_folder.h"
 
-#include <algorithm>
-#include <vector>
-
+#include "core/registry_access.h"
 #include "discovery/identities.h"
 #include "platform/reg_key.h"
 
@@ -13,21 +11,11 @@ StoreFolder ReadStoreFolder(const Platform& p, const std::string& identityKey) {
   StoreFolder result;
   RegKeyOwner key(reg);
   reg.RegOpenKeyExA(kHkeyCurrentUser, MailClientKey(identityKey), kKeyAllAccess, key.Receive());
-  std::vector<std::uint8_t> buffer(256, 0);
-  std::uint32_t type = 0;
-  auto size = static_cast<std::uint32_t>(buffer.size());
-  long rc = reg.RegQueryValueExA(key.get(), "Store Root", &type, buffer.data(), &size);
-  if (rc == kErrorMoreData) {
-    buffer.assign(size, 0);
-    rc = reg.RegQueryValueExA(key.get(), "Store Root", &type, buffer.data(), &size);
-  }
   // The mail client writes a text; a number, a list or raw bytes here is damage, not a
   // folder, and would be read as a folder of whatever characters its bytes happen to be.
-  if (rc != kErrorSuccess || (type != kRegSz && type != kRegExpandSz)) return result;
-  std::string text(buffer.begin(), buffer.begin() + std::min<std::size_t>(size, buffer.size()));
-  // The terminating NUL goes only when there is one: discovery writes the placeholder
-  // without it, and that must still be recognised.
-  text = text.substr(0, text.find('\0'));
+  // Discovery writes the placeholder without a terminating NUL, and it is still recognised.
+  std::string text;
+  if (!ReadTextValue(reg, key.get(), "Store Root", &text)) return result;
   if (text == kEmptyIdentityMarker) {
     result.kind = StoreFolder::Kind::Empty;
     return result;

@@ -1,0 +1,16 @@
+// The registry exports at the top of every backup, each with the branch it holds: written by
+// the backup, read back by the restore and by whatever lists the backups a folder keeps.
+#pragma once
+
+namespace lark {
+
+inline constexpr const char* kAllIdentitiesFile = "AllIdentities.reg";
+inline constexpr const char* kIamFile = "IAM.reg";
+inline constexpr const char* kAddressBookFile = "AddressBook.reg";
+
+inline constexpr const char* kIdentitiesBranch = "HKEY_CURRENT_USER\\Identities\\";
+inline constexpr const char* kIamBranch =
+    "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Internet Account Manager\\Accounts";
+inline constexpr const char* kAddressBookBranch = "HKEY_CURRENT_USER\\Software\\Microsoft\\WAB";
+
+}  // namespace lark
