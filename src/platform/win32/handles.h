@@ -1,8 +1,10 @@
-// Owners for kernel handles, GDI objects, icons and device contexts: each releases what it
-// holds exactly once.
+// Owners for kernel handles, fonts, icons, the shell's item lists and device contexts: each
+// releases what it holds exactly once.
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
+#include <shtypes.h>
 
 namespace lark {
 
@@ -51,12 +53,6 @@ struct FindHandleTraits {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(HANDLE h) { ::FindClose(h); }
 };
-struct GdiObjectTraits {
-  using Type = HGDIOBJ;
-  static HGDIOBJ Invalid() { return nullptr; }
-  static void Close(HGDIOBJ h) { ::DeleteObject(h); }
-};
-
 struct FontTraits {
   using Type = HFONT;
   static HFONT Invalid() { return nullptr; }
@@ -68,13 +64,19 @@ struct IconTraits {
   static HICON Invalid() { return nullptr; }
   static void Close(HICON h) { ::DestroyIcon(h); }
 };
+// An item list the shell allocated for its caller (the folder browser's answer).
+struct PidlTraits {
+  using Type = LPITEMIDLIST;
+  static LPITEMIDLIST Invalid() { return nullptr; }
+  static void Close(LPITEMIDLIST h) { ::CoTaskMemFree(h); }
+};
 
 using Handle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
-using GdiObject = UniqueHandle<GdiObjectTraits>;
 using Font = UniqueHandle<FontTraits>;
 using Icon = UniqueHandle<IconTraits>;
+using Pidl = UniqueHandle<PidlTraits>;
 
 // A window's device context (the screen's for a null window), released on leaving scope.
 class WindowDc {

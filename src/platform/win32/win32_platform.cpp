@@ -397,12 +397,10 @@ std::optional<std::string> Win32Shell::BrowseForFolder(std::uintptr_t ownerWindo
   bi.hwndOwner = reinterpret_cast<HWND>(ownerWindow);
   bi.lpszTitle = title.c_str();
   bi.ulFlags = flags;
-  LPITEMIDLIST pidl = ::SHBrowseForFolderA(&bi);
-  if (!pidl) return std::nullopt;
+  Pidl pidl(::SHBrowseForFolderA(&bi));
+  if (!pidl.valid()) return std::nullopt;
   char path[MAX_PATH] = "";
-  BOOL ok = ::SHGetPathFromIDListA(pidl, path);
-  ::CoTaskMemFree(pidl);
-  if (!ok) return std::string();
+  if (!::SHGetPathFromIDListA(pidl.get(), path)) return std::string();
   return std::string(path);
 }
 
