@@ -492,9 +492,10 @@ def restore_plain(place):
     return time.perf_counter() - start
 
 
-def restore_wine(place):
-    """The same files back over the stores with CopyFileA."""
-    args = []
+def restore_wine(place, shell=False):
+    """The same files back over the stores with CopyFileA, or with one shell copy each with
+    the restore's flags."""
+    args = ["-shell"] if shell else []
     for _, name in IDENTITIES:
         args += ["-to", place.win("Stores", name)]
         args += [place.win("Backup", name, f) for f, _ in STORE_SHAPE[name] if f != "Pop3uidl.dbx"]
@@ -513,16 +514,6 @@ def restore_unlisted(place):
         os.replace(listed + ".aside", listed)
 
 
-def restore_shell(place):
-    """The same files back over the stores, one shell copy each with the restore's flags."""
-    args = ["-shell"]
-    for _, name in IDENTITIES:
-        args += ["-to", place.win("Stores", name)]
-        args += [place.win("Backup", name, f) for f, _ in STORE_SHAPE[name] if f != "Pop3uidl.dbx"]
-    before_restore(place)
-    return in_wine(["copy", *args], restored_files(place))
-
-
 def restore_whole(place):
     before_restore(place)
     wab = place.path("Address Book", f"{USER}.wab")
@@ -534,7 +525,7 @@ def bench_restore(place):
         "restore copies": lambda: restore_copies(place),
         "cp back": lambda: restore_plain(place),
         "CopyFileA back": lambda: restore_wine(place),
-        "shell copy back": lambda: restore_shell(place),
+        "shell copy back": lambda: restore_wine(place, shell=True),
         "unchecked": lambda: restore_unlisted(place),
         "whole restore": lambda: restore_whole(place),
     })
