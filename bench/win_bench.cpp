@@ -162,7 +162,8 @@ int Backup(bool unhashed) {
 int RestoreCopies() {
   Program program;
   double start = Now();
-  lark::resComplete(program.app, lark::StoredBackupFolder(program.app));
+  lark::resComplete(program.app, lark::StoredBackupFolder(program.app),
+                    lark::WindowRunOptions(program.app));
   std::printf("restore-copies %.6f\n", Now() - start);
   return program.Report();
 }

@@ -168,7 +168,7 @@ void BackupIdentity(App& app, BackupRun& run, std::size_t i, const std::string& 
   SaveSignatures(app, run, app.state.identKey[i], identityFolder, sub);
 }
 
-BackupOutcome RunBkupcomplete(App& app, BackupRun& run) {
+BackupOutcome RunBkupcomplete(App& app, BackupRun& run, const RunOptions& options) {
   IMainView& f = app.Form1();
   std::vector<std::string>& problems = run.problems;
   f.SetPanel(2, "");
@@ -177,8 +177,7 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run) {
     app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
     return BackupOutcome::NoBackupFolder;
   }
-  if (f.chkOverwrite() == 1) app.state.silentCopy = true;
-  if (f.chkOverwrite() == 0) app.state.silentCopy = false;
+  app.state.silentCopy = options.overwrite;
 
   HourglassPointer pointer(app.p.user);
   f.SetPanel(1, "");
@@ -313,7 +312,7 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
 
 }  // namespace
 
-void cmdComplete_Click(App& app) {
+void CompleteBackup(App& app, const RunOptions& options) {
   app.state.report = RunReport();
   for (const std::string& note : app.state.runNotes) app.state.report.done.push_back(note);
   app.state.runNotes.clear();
@@ -373,8 +372,8 @@ void cmdComplete_Click(App& app) {
   bkupAddBook(app, run.exports, run.target);
   if (!run.target.empty() || folder == texts::kNoneSelected)
     BackupAddressBookFile(app, &run.manifest, &problems, run.target);
-  BackupOutcome outcome =
-      FinishRun(app, run, RunBkupcomplete(app, run), mailClientRan && app.state.unattended, kept);
+  BackupOutcome outcome = FinishRun(app, run, RunBkupcomplete(app, run, options),
+                                    mailClientRan && app.state.unattended, kept);
   if (app.state.unattended) app.state.exitCode = static_cast<int>(outcome);
 }
 

@@ -8,6 +8,7 @@
 namespace lark {
 
 class App;
+struct RunOptions;
 class Manifest;
 
 // How a complete backup ended; also the exit code of an unattended run.
@@ -20,8 +21,9 @@ enum class BackupOutcome {
   StoreLooksDamaged = 5,     // backed up, but a store looks damaged; earlier backups were kept
 };
 
-// The main window's complete-backup button and the File menu's address-book backup.
-void cmdComplete_Click(App& app);
+// The complete backup, as the main window's button and the command line's "/a" ask for it.
+void CompleteBackup(App& app, const RunOptions& options);
+// The File menu's address-book backup.
 void addBookFile_Click(App& app);
 
 // "Backup Address Book" (addBookFile_Click); false when the file could not be copied. Within

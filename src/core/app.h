@@ -12,6 +12,12 @@
 
 namespace lark {
 
+// What a front asks of one complete backup or restore. The window fills it from its check
+// box, the command line from the stored setting; the engine reads no control.
+struct RunOptions {
+  bool overwrite = false;  // files already at the target are replaced without asking
+};
+
 struct AppState {
   long identCount = 0;
   std::vector<std::string> identKey;
@@ -20,6 +26,7 @@ struct AppState {
   std::string wabFile;
   bool unattended = false;
   bool hiddenRun = false;  // "/a" with "/h": nobody is there to answer anything
+  bool PersonThere() const { return !(unattended && hiddenRun); }
   bool silentCopy = false;
   std::string browseResult;
   std::string fixedDriveRoot;

@@ -1,15 +1,12 @@
 #include "core/quiet_user.h"
 
-#include <cctype>
-
+#include "core/switches.h"
 #include "core/texts.h"
-#include "fs/text.h"
 
 namespace lark {
 
 bool IsHiddenUnattendedRun(const std::string& commandLine) {
-  const std::string lower = Lowered(commandLine);
-  return lower.find("/a") != std::string::npos && lower.find("/h") != std::string::npos;
+  return ReadSwitches(commandLine).HiddenUnattended();
 }
 
 bool IsFolderReminder(const std::string& text) {

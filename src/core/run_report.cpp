@@ -39,7 +39,7 @@ void CloseRun(App& app, const char* intro, const char* title, const char* report
   for (const std::string& m : app.state.unseenMessages)
     if (!IsFolderReminder(m)) r.problems.push_back("- " + m);
   app.state.unseenMessages.clear();
-  const bool somebodyThere = !(app.state.unattended && !app.Form1().Visible());
+  const bool somebodyThere = app.state.PersonThere();
   if (doneIntro && somebodyThere) {
     std::string text = doneIntro;
     for (const std::string& d : r.done) text += "\r\n" + d;

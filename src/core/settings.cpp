@@ -89,6 +89,7 @@ void RefreshBackupFolderLine(App& app, bool withReminder, const std::string& set
     return;
   IMainView& f = app.Form1();
   long probe = ProbeValue(reg, key.get(), kFolderValue);
+  std::string shown = texts::kNoneSelected;
   if (probe == kErrorFileNotFound) {
     std::string v = ReadFolderValue(app);
     f.SetLblbkuppthColour(kRed);
@@ -100,7 +101,8 @@ void RefreshBackupFolderLine(App& app, bool withReminder, const std::string& set
     ShowNoneSelected(app);
     if (withReminder) app.p.user.MessageBoxA(texts::kSelectFolderReminder, texts::kAppTitle);
   } else {
-    std::string v = ReadFolderValue(app);
+    const std::string v = ReadFolderValue(app);
+    shown = v;
     if (v == texts::kNoneSelected) {
       f.SetLblbkuppthColour(kRed);
       f.SetLblbkuppthText(v);
@@ -109,14 +111,12 @@ void RefreshBackupFolderLine(App& app, bool withReminder, const std::string& set
     } else {
       f.SetLblbkuppthText(v);
       f.SetLblbkuppthTooltip(v);
-      app.Form3().SetTxtbkPth(v);
     }
   }
   // A folder that has gone since the last run is forgotten; the line shows it until the
   // next refresh. So is a value that names no folder of its own (empty, relative, a number
   // or a list read as text): it would make the root of the current drive, or a folder of
   // wherever the program was started, the backup folder.
-  const std::string& shown = f.lblbkuppth().text;
   if (!IsFullPath(shown) || !DirExists2(app.p, shown))
     SetKeyValue(app.p, settingsKeyName, kFolderValue, texts::kNoneSelected, kRegSz);
 }
@@ -137,10 +137,18 @@ void chkbox(App& app) {
   if (v == 1) app.Form1().SetChkOverwrite(1);
 }
 
-void chkOverwrite_Click(App& app) {
-  int v = app.Form1().chkOverwrite();
-  if (v == 0) SetKeyValue(app.p, kSettingsKey, kOverwriteValue, "0", kRegDword);
-  if (v == 1) SetKeyValue(app.p, kSettingsKey, kOverwriteValue, "1", kRegDword);
+void StoreBackupFolder(App& app, const std::string& folder) {
+  SetKeyValue(app.p, kSettingsKey, kFolderValue, folder, kRegSz);
+}
+
+void ForgetBackupFolder(App& app) { StoreBackupFolder(app, texts::kNoneSelected); }
+
+void StoreOverwrite(App& app, bool overwrite) {
+  SetKeyValue(app.p, kSettingsKey, kOverwriteValue, overwrite ? "1" : "0", kRegDword);
+}
+
+bool StoredOverwrite(App& app) {
+  return RegistryGetKeyValue(app.p, kHkeyCurrentUser, kSettingsKey, kOverwriteValue).AsLong() == 1;
 }
 
 }  // namespace lark

@@ -39,7 +39,12 @@ void FirstRun(App& app);  // creates the settings key with defaults on a first r
 void oeb(App& app);       // the backup-folder line, with its reminder
 void chkbox(App& app);    // the overwrite option into the check box
 
-// The overwrite check box's click: the option is stored.
-void chkOverwrite_Click(App& app);
+// Every change of a stored setting goes through these. StoreBackupFolder takes the folder
+// as given; ForgetBackupFolder stores "None Selected".
+void StoreBackupFolder(App& app, const std::string& folder);
+void ForgetBackupFolder(App& app);
+void StoreOverwrite(App& app, bool overwrite);
+// The stored overwrite option, as the check box shows it after start-up.
+bool StoredOverwrite(App& app);
 
 }  // namespace lark

@@ -1,10 +1,9 @@
 // The command line: "/b:" folder, "/a" unattended backup, "/h" hidden, "/o" overwrite,
 // "/g:N" backups kept, "/w" address-book backup. Each switch is a plain substring, case ignored.
-#include <cctype>
-
 #include "backup/complete_backup.h"
 #include "core/registry_access.h"
 #include "core/settings.h"
+#include "core/switches.h"
 #include "core/texts.h"
 #include "fs/folders.h"
 #include "fs/text.h"
@@ -40,7 +39,7 @@ bool ApplyFolderSwitch(App& app, const std::string& folder) {
   if (ok && folder.size() >= 2 && folder[1] == ':')
     ok = fs.SetCurrentDirectoryA(folder.substr(0, 2));
   if (ok) {
-    SetKeyValue(app.p, kSettingsKey, kFolderValue, folder, kRegSz);
+    StoreBackupFolder(app, folder);
     bool exists = false;
     try {
       exists = PathExists(app.p, folder, true);
@@ -51,26 +50,21 @@ bool ApplyFolderSwitch(App& app, const std::string& folder) {
     if (!exists) MakeFolder(app.p, folder);
     ok = fs.SetCurrentDirectoryA(folder);
     // A relative folder is kept as the full path it named now; later runs start elsewhere.
-    if (ok && !IsFullPath(folder))
-      SetKeyValue(app.p, kSettingsKey, kFolderValue, fs.GetCurrentDirectoryA(), kRegSz);
+    if (ok && !IsFullPath(folder)) StoreBackupFolder(app, fs.GetCurrentDirectoryA());
   }
-  if (!ok && !previous.empty()) SetKeyValue(app.p, kSettingsKey, kFolderValue, previous, kRegSz);
+  if (!ok && !previous.empty()) StoreBackupFolder(app, previous);
   return ok;
 }
 
 }  // namespace
 
 void HandleCommandLine(WindowedApp& app) {
-  const std::string c = app.state.commandLine;
-  const std::string lower = Lowered(c);
+  const Switches s = ReadSwitches(app.state.commandLine);
   app.state.unattended = false;
-  const bool backup = lower.find("/a") != std::string::npos;
-
-  std::size_t b = lower.find("/b:");
-  if (b != std::string::npos) {
-    const std::string folder = FolderArgument(c.substr(b + 3));
+  if (s.folder) {
+    const std::string folder = FolderArgument(*s.folder);
     if (!ApplyFolderSwitch(app, folder)) {
-      if (backup) {
+      if (s.backup) {
         // Nobody may be there to read a message: the exit code tells the scheduler.
         app.state.exitCode = static_cast<int>(BackupOutcome::BadFolderArgument);
         Exit_Click(app);
@@ -80,29 +74,26 @@ void HandleCommandLine(WindowedApp& app) {
     }
   }
   // "/g:N" before "/a", so that the run it starts keeps what it asks for.
-  std::size_t g = lower.find("/g:");
-  if (g != std::string::npos) {
-    std::string number = c.substr(g + 3);
-    number = number.substr(0, number.find_first_of(" \t/"));
-    if (!SetGenerations(app, number)) {
-      const std::string note =
-          texts::GenerationsNotUsed(c.substr(g, 3 + number.size()), StoredGenerations(app));
-      if (backup)
-        app.state.runNotes.push_back(note);
-      else
-        app.p.user.MessageBoxA(note, texts::kAppTitle);
-    }
+  if (s.generations && !SetGenerations(app, *s.generations)) {
+    const std::string note = texts::GenerationsNotUsed(s.generationsSwitch, StoredGenerations(app));
+    if (s.backup)
+      app.state.runNotes.push_back(note);
+    else
+      app.p.user.MessageBoxA(note, texts::kAppTitle);
   }
-  if (backup) {
-    app.Form1().SetVisible(lower.find("/h") == std::string::npos);
+  if (s.backup) {
+    app.Form1().SetVisible(!s.hidden);
     app.state.unattended = true;
-    cmdComplete_Click(app);
+    // The check box shows the stored option since start-up; "/o" below is stored after.
+    RunOptions options;
+    options.overwrite = StoredOverwrite(app);
+    CompleteBackup(app, options);
   }
-  if (lower.find("/o") != std::string::npos) {
-    SetKeyValue(app.p, kSettingsKey, kOverwriteValue, "1", kRegDword);
+  if (s.overwrite) {
+    StoreOverwrite(app, true);
     app.Form1().SetChkOverwrite(1);
   }
-  if (lower.find("/w") != std::string::npos) addBookFile_Click(app);
+  if (s.addressBook) addBookFile_Click(app);
   if (app.state.unattended) Exit_Click(app);
 }
 

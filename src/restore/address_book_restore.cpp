@@ -43,7 +43,7 @@ void resWAB_Click(App& app) {
   // Within a restore, the backup it reads from (a kept one, perhaps) holds the address book.
   const bool fromBackup = app.state.restoreUnderWay && !app.state.restoreFrom.empty();
   OpenFileRequest request;
-  request.initialDir = fromBackup ? app.state.restoreFrom : f.lblbkuppth().text;
+  request.initialDir = fromBackup ? app.state.restoreFrom : StoredBackupFolder(app);
   request.fileName = texts::kAddressBookOffered;
   request.filter = texts::kAddressBookFilter;
   request.flags = kOfnOverwritePrompt;

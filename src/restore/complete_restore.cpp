@@ -142,8 +142,9 @@ std::unique_ptr<Manifest> BackupManifest(App& app, const std::string& folder) {
 namespace {
 
 // Copies one identity's files from its folder (the current directory) into its store.
-void RestoreIdentity(App& app, const Manifest* manifest, const std::string& identity,
-                     const std::string& folderName, const std::string& store) {
+void RestoreIdentity(App& app, const RunOptions& options, const Manifest* manifest,
+                     const std::string& identity, const std::string& folderName,
+                     const std::string& store) {
   IMainView& f = app.Form1();
   std::vector<std::string>& problems = app.state.report.problems;
   if (!MakeFolder(app.p, store)) {
@@ -157,8 +158,7 @@ void RestoreIdentity(App& app, const Manifest* manifest, const std::string& iden
     problems.push_back(texts::RestoreIdentityFolderUnreadable(folderName));
     return;
   }
-  if (f.chkOverwrite() == 1) app.state.silentCopy = true;
-  if (f.chkOverwrite() == 0) app.state.silentCopy = false;
+  app.state.silentCopy = options.overwrite;
   // Named by its full path: some shells resolve a bare name wrongly in a folder whose name
   // starts with "..", as a mended display name such as "..\x" gives.
   std::string here = app.p.files.GetCurrentDirectoryA();
@@ -228,7 +228,7 @@ void RestoreIdentity(App& app, const Manifest* manifest, const std::string& iden
 
 }  // namespace
 
-void resComplete(App& app, const std::string& from) {
+void resComplete(App& app, const std::string& from, const RunOptions& options) {
   const std::string& folder = from;
   if (folder == texts::kNoneSelected) {
     app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
@@ -270,7 +270,7 @@ void resComplete(App& app, const std::string& from) {
       problems.push_back(texts::RestoreIdentityFolderUnreadable(name));
       continue;
     }
-    RestoreIdentity(app, manifest.get(), app.state.identName[i], name, store.path);
+    RestoreIdentity(app, options, manifest.get(), app.state.identName[i], name, store.path);
     // The next identity's folder is looked up by its relative name.
     if (!EnterFolder(app.p.files, folder)) {
       problems.push_back(texts::RestoreFolderUnavailable(folder));
@@ -280,7 +280,7 @@ void resComplete(App& app, const std::string& from) {
   app.Form1().SetPanel(1, texts::kRestoreComplete);
 }
 
-void RestoreFrom(App& app, const std::string& from) {
+void RestoreFrom(App& app, const std::string& from, const RunOptions& options) {
   // A restore never runs while Outlook Express holds its stores open: it would write its
   // own state over the restored ones when it ends.
   if (!WaitForMailClientClosed(app)) return;
@@ -295,14 +295,12 @@ void RestoreFrom(App& app, const std::string& from) {
   resWAB_Click(app);
   // The imports may have changed the identities since the first one rebuilt the table.
   GetInputPaths(app);
-  resComplete(app, from);
+  resComplete(app, from, options);
   app.state.restoreUnderWay = false;
   app.state.restoreFrom.clear();
   // A kept backup stays as it was made: the report goes beside the newest one.
   CloseRun(app, texts::kRestoreProblemsIntro, texts::kReportOfRestore, kRestoreReportFile,
            IsFullPath(folder) && DirExists(app.p, folder) ? folder : std::string(), kNoExitCode);
 }
-
-void cmdRestore_Click(App& app) { RestoreFrom(app, StoredBackupFolder(app)); }
 
 }  // namespace lark

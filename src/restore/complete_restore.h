@@ -8,18 +8,17 @@
 namespace lark {
 
 class App;
+struct RunOptions;
 class Manifest;
 enum class Vouch;
 
 // Copies the .dbx files of each identity's folder in the backup `from` back into its
 // message store.
-void resComplete(App& app, const std::string& from);
+void resComplete(App& app, const std::string& from, const RunOptions& options);
 
 // The complete restore from the backup `from`: the newest one (the backup folder itself) or
 // a kept earlier one. Its report goes into the backup folder.
-void RestoreFrom(App& app, const std::string& from);
-// The main window's complete-restore button with one backup: from the backup folder itself.
-void cmdRestore_Click(App& app);
+void RestoreFrom(App& app, const std::string& from, const RunOptions& options);
 // The File menu's address-book restore.
 void resWAB_Click(App& app);
 

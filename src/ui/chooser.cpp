@@ -67,7 +67,7 @@ void Form3_Load(WindowedApp& app) {
     if (DirExists2(app.p, f.txtbkPth()))
       f.SetDir1Path(f.txtbkPth());
     else
-      SetKeyValue(app.p, kSettingsKey, kFolderValue, texts::kNoneSelected, kRegSz);
+      ForgetBackupFolder(app);
   }
 }
 
@@ -125,7 +125,7 @@ void cmdSetPath_Click(WindowedApp& app) {
   if (StoredBackupFolder(app) == text) return;
   // An empty box names no folder; storing it would make the current directory the backup.
   if (IsBlank(text)) return;
-  SetKeyValue(app.p, kSettingsKey, kFolderValue, text, kRegSz);
+  StoreBackupFolder(app, text);
   MainWindow& main = app.Form1();
   main.SetLblbkuppthText(StoredBackupFolder(app));
   // The line's tooltip shows the full path where the line is too short: keep it current.

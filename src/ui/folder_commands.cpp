@@ -27,7 +27,7 @@ void brbkfldr_Click(WindowedApp& app) {
   main.SetPanel(2, "");
   app.state.browseResult = BrowseForFolder(app, main.Handle());
   if (app.state.browseResult.empty()) return;
-  SetKeyValue(app.p, kSettingsKey, kFolderValue, app.state.browseResult, kRegSz);
+  StoreBackupFolder(app, app.state.browseResult);
   main.SetLblbkuppthText(StoredBackupFolder(app));
   main.SetLblbkuppthTooltip(StoredBackupFolder(app));
   // The chooser loads first if it never was, then shows what was stored.

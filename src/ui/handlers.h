@@ -11,7 +11,13 @@ namespace lark {
 
 class WindowedApp;
 
-// Main window.
+// Main window. Its complete backup and restore take the overwrite option from its check box.
+RunOptions WindowRunOptions(WindowedApp& app);
+void cmdComplete_Click(WindowedApp& app);
+// Complete Restore from the backup folder itself, without asking which backup.
+void cmdRestore_Click(WindowedApp& app);
+// The overwrite check box's click: the option is stored.
+void chkOverwrite_Click(WindowedApp& app);
 void Form_QueryUnload(WindowedApp& app, short& cancel, short unloadMode);
 void cmdExit_Click(WindowedApp& app);
 void crtbkfldr2_Click(WindowedApp& app);

@@ -22,6 +22,23 @@ void Form_QueryUnload(WindowedApp& app, short& /*cancel*/, short unloadMode) {
   app.p.user.EndProcess(app.state.exitCode);
 }
 
+RunOptions WindowRunOptions(WindowedApp& app) {
+  RunOptions options;
+  options.overwrite = app.Form1().chkOverwrite() == 1;
+  return options;
+}
+
+void cmdComplete_Click(WindowedApp& app) { CompleteBackup(app, WindowRunOptions(app)); }
+
+void cmdRestore_Click(WindowedApp& app) {
+  RestoreFrom(app, StoredBackupFolder(app), WindowRunOptions(app));
+}
+
+void chkOverwrite_Click(WindowedApp& app) {
+  const int v = app.Form1().chkOverwrite();
+  if (v == 0 || v == 1) StoreOverwrite(app, v == 1);
+}
+
 void Notyet_Click(WindowedApp&) {}
 
 void mnuURL_Click(WindowedApp& app) {

@@ -35,7 +35,7 @@ bool ChooseBackup(WindowedApp& app, const std::string& backupFolder, std::string
 void cmdRestoreChosen_Click(WindowedApp& app) {
   std::string from, made;
   if (!ChooseBackup(app, StoredBackupFolder(app), &from, &made)) return;  // Cancel
-  RestoreFrom(app, from);
+  RestoreFrom(app, from, WindowRunOptions(app));
 }
 
 void mnuResSel_Click(WindowedApp& app) {

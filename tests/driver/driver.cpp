@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -45,8 +46,17 @@ std::unique_ptr<Program> Program::Start(const std::string& args) {
   STARTUPINFOA si{};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};
-  if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return nullptr;
+  // Under heavy load Wine now and then fails a process start that succeeds a moment later,
+  // as the program's own starts of the registry editor find; tried as the program tries.
+  for (int attempt = 1;; ++attempt) {
+    if (::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+      break;
+    if (attempt == 4) {
+      std::printf("note: the program could not be started (error %lu)\n", ::GetLastError());
+      return nullptr;
+    }
+    ::Sleep(500);
+  }
   ::CloseHandle(pi.hThread);
   p->process_ = pi.hProcess;
   p->pid_ = pi.dwProcessId;

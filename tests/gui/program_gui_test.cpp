@@ -305,7 +305,8 @@ TEST_F(ProgramGui, KilledBackupChangesNothingAndTheNextRunCompletes) {
     ASSERT_EQ(Unattended("/a /h"), 0u);
     const auto top = Files(backup), earlier = Files(backup + "\\Main");
     auto run = Program::Start("/a /h");
-    ASSERT_TRUE(run && WaitFor(ready, kRunMs));
+    ASSERT_TRUE(run) << "not started";
+    ASSERT_TRUE(WaitFor(ready, kRunMs)) << "ended " << !run->Running();
     ASSERT_TRUE(run->Running()) << "ended before it could be killed";
     ASSERT_TRUE(run->Kill());
     EXPECT_LT(WholeStores(staging() + "\\Main"), 600);

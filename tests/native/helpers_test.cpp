@@ -1,8 +1,9 @@
-// The pure helpers: identity display names into folder names, and path splitting.
+// The pure helpers: identity display names into folder names, path splitting, switches.
 #include <gtest/gtest.h>
 
 #include <set>
 
+#include "core/switches.h"
 #include "fs/folders.h"
 #include "fs/safe_name.h"
 
@@ -86,3 +87,35 @@ TEST(PathHelpers, SplitJudgeAndScratchNames) {
 
 }  // namespace
 }  // namespace lark
+
+// Scheduled tasks written for the program give the switches in any case, order and spacing.
+TEST(Switches, ReadAsScheduledTasksWriteThem) {
+  struct Case {
+    const char* line;
+    bool backup, hidden, overwrite, addressBook;
+    const char* folder;       // nullptr: no "/b:"
+    const char* generations;  // nullptr: no "/g:"
+  } cases[] = {
+      {"", false, false, false, false, nullptr, nullptr},
+      {"/A /H", true, true, false, false, nullptr, nullptr},
+      {"/h", false, true, false, false, nullptr, nullptr},
+      {"/g:5 /a /b:\"D:\\Mail Backup\"", true, false, false, false, "\"D:\\Mail Backup\"", "5"},
+      {"/G:12/o /w", false, false, true, true, nullptr, "12"},
+      {"/g:", false, false, false, false, nullptr, ""},
+  };
+  for (const Case& c : cases) {
+    const lark::Switches s = lark::ReadSwitches(c.line);
+    EXPECT_EQ(s.backup, c.backup) << c.line;
+    EXPECT_EQ(s.hidden, c.hidden) << c.line;
+    EXPECT_EQ(s.HiddenUnattended(), c.backup && c.hidden) << c.line;
+    EXPECT_EQ(s.overwrite, c.overwrite) << c.line;
+    EXPECT_EQ(s.addressBook, c.addressBook) << c.line;
+    EXPECT_EQ(s.folder.has_value(), c.folder != nullptr) << c.line;
+    if (s.folder && c.folder) EXPECT_EQ(*s.folder, c.folder) << c.line;
+    EXPECT_EQ(s.generations.has_value(), c.generations != nullptr) << c.line;
+    if (s.generations && c.generations) {
+      EXPECT_EQ(*s.generations, c.generations) << c.line;
+      EXPECT_EQ(s.generationsSwitch.size(), 3 + s.generations->size()) << c.line;
+    }
+  }
+}

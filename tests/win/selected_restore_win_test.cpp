@@ -181,7 +181,7 @@ TEST_F(Selected, AStoreThatFailsItsCheckLeavesTheLiveOneInPlace) {
     if (c.complete) {
       GetInputPaths(app);
       chkbox(app);
-      RestoreFrom(app, backup);
+      RestoreFrom(app, backup, WindowRunOptions(app));
     } else {
       const BackupContents contents = ReadBackupContents(app, backup);
       for (const BackupStore& s : contents.identities[0].stores)
@@ -211,7 +211,7 @@ TEST_F(Selected, CompleteRestoreFromAnEarlierKeptBackup) {
   WindowedApp app(p);
   GetInputPaths(app);
   chkbox(app);
-  RestoreFrom(app, kept);
+  RestoreFrom(app, kept, WindowRunOptions(app));
   EXPECT_EQ(Files(stores), storesThen);
   EXPECT_EQ(UserRegistry(), registryThen);
   EXPECT_NE(ReadAll(backup + "\\RestoreReport.txt").find(texts::RestoredFromKept(kept)),

@@ -340,7 +340,9 @@ class WinTest : public ::testing::Test {
     chkbox(app);
     app.Form1().SetVisible(true);
     app.state.unattended = true;
-    cmdComplete_Click(app);
+    RunOptions options;
+    options.overwrite = StoredOverwrite(app);
+    CompleteBackup(app, options);
     return app.state.exitCode;
   }
   // A complete restore from the window, the address-book dialog cancelled; panel 1 after it.

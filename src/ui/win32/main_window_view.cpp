@@ -34,7 +34,11 @@ bool MainWindowView::Create(HINSTANCE instance) {
   hwnd_ = ::CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, texts::kMainCaption, kStyle,
                             CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top,
                             nullptr, menu, instance, this);
-  if (!hwnd_) return false;
+  if (!hwnd_) {
+    // A window destroys its menu; one that was never made leaves the menu to us.
+    ::DestroyMenu(menu);
+    return false;
+  }
   // A menu bar that wraps to two lines would shrink the client area: size it again.
   RECT client;
   ::GetClientRect(hwnd_, &client);

@@ -1,0 +1,27 @@
+// The command line's switches, read once for both places that need them: start-up (whether
+// anybody is there) and the command-line front. Each switch is a plain substring, case
+// ignored, as scheduled tasks written for the program have always given them.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace lark {
+
+struct Switches {
+  bool backup = false;       // "/a": an unattended complete backup
+  bool hidden = false;       // "/h": with "/a", no window and nobody to answer
+  bool overwrite = false;    // "/o": store the overwrite option
+  bool addressBook = false;  // "/w": back up the address book file
+  // "/b:": the rest of the line, as written (quotes and blanks still around it).
+  std::optional<std::string> folder;
+  // "/g:": the text up to the next blank, tab or slash, and the switch as written.
+  std::optional<std::string> generations;
+  std::string generationsSwitch;
+
+  bool HiddenUnattended() const { return backup && hidden; }
+};
+
+Switches ReadSwitches(const std::string& commandLine);
+
+}  // namespace lark
