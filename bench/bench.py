@@ -620,7 +620,19 @@ def med(values):
     return statistics.median(values)
 
 
-def report_place(place, total, files, b, r):
+def checked_copy_floor(copy, total, sha_mbs):
+    """The least a copy whose every byte is also hashed can take here: the copy alone, the
+    checksum of the largest file (one file's hash runs on one processor), and the two
+    together spread over every processor."""
+    if not sha_mbs:
+        return None, None
+    largest = max(STORE_MIB * MIB * part // 1000 for shape in STORE_SHAPE.values() for _, part in shape)
+    hashing = total / (sha_mbs * 1e6)
+    cpus = os.cpu_count() or 1
+    return hashing, max(copy, largest / (sha_mbs * 1e6), (copy + hashing) / cpus)
+
+
+def report_place(place, total, files, b, r, sha_mbs):
     mb = total / 1e6
     m, cfa, cp = med(b["marginal"]), med(b["CopyFileA"]), med(b["cp -r"])
     # The disk is judged against cp, the RAM disk against CopyFileA: on it only the copy path is left.
@@ -651,6 +663,13 @@ def report_place(place, total, files, b, r):
     where = "the disk" if on_disk else "the RAM disk (sources and outputs on it)"
     print_table(f"{place.name}: {ROUNDS} interleaved rounds on {where}; {total / MIB:.0f} MiB of stores in "
                 f"{files} files; every time includes writing its output out", rows)
+    cpus = os.cpu_count() or 1
+    for what, copy, took in (("backup", cfa, m), ("restore", med(r["shell copy back"]), med(r["restore copies"]))):
+        hashing, floor = checked_copy_floor(copy, total, sha_mbs)
+        if floor:
+            print(f"  {what}: hashing the stores alone takes {hashing:.2f} s of one processor ({sha_mbs:.0f} MB/s); "
+                  f"its copy {copy:.2f} s and the hashing on {cpus} processors need at least {floor:.2f} s "
+                  f"= {floor / cfa:.2f}x CopyFileA; measured {took:.2f} s, {took - floor:+.2f} s beyond that")
     small = med(b["larkmoor small"]) - med(b["noop"])
     print(f"  small run beyond Wine's start: {small:.2f} s (target <= 0.4 s: {verdict(small <= 0.4)})")
 
@@ -705,7 +724,7 @@ def measure(places):
     print()
     print("Larkmoor benchmarks")
     for args in results:
-        report_place(*args)
+        report_place(*args, sha_ext)
     rows = []
     for f in fix:
         rows.append((f"fixfile 64 MiB {'UTF-16LE' if f['kind'] == 'utf16' else 'single-byte'}",
