@@ -28,13 +28,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "backup/complete_backup.h"
+#include "common/recording_user.h"
 #include "core/settings.h"
 #include "discovery/identities.h"
 #include "platform/win32/win32_platform.h"
@@ -58,35 +58,10 @@ double Now() {
   return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// A user who answers at once: message boxes are kept for the report, the file dialog takes
-// the answers queued for it, anything else is cancelled.
-class PromptUser : public lark::IUser {
- public:
-  std::vector<std::string> messages;
-  std::deque<std::string> openFileAnswers;
-
-  void MessageBoxA(const std::string& text, const std::string&) override {
-    messages.push_back(text);
-  }
-  std::optional<std::string> InputBox(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> OpenFileDialog(const lark::OpenFileRequest&) override {
-    if (openFileAnswers.empty()) return std::nullopt;
-    std::string answer = openFileAnswers.front();
-    openFileAnswers.pop_front();
-    return answer;
-  }
-  void SetPointer(lark::Pointer) override {}
-  bool AskRetryCancel(const std::string&, const std::string&) override { return false; }
-  bool WindowClassExists(const std::string&) override { return false; }
-  [[noreturn]] void EndProcess(int exitCode) override { std::exit(exitCode); }
-};
-
-// The program's own parts, but a user who answers every question at once.
+// The program's own parts, with the tests' user: it answers every question at once.
 struct Program {
   lark::Win32Platform w;
-  PromptUser user;
+  lark::test::RecordingUser user;
   lark::Platform p{w.registry, w.files, w.streams, w.processes, w.shell, user};
   lark::WindowedApp app{p};
 
@@ -105,7 +80,7 @@ struct Program {
 
 int Restore(const char* wabFile) {
   Program program;
-  program.user.openFileAnswers.push_back(std::string(wabFile));
+  program.user.chosenFile = std::string(wabFile);
   double start = Now();
   lark::cmdRestore_Click(program.app);
   std::printf("restore %.6f\n", Now() - start);
@@ -141,7 +116,7 @@ class UnhashedStreams : public lark::IFileStreams {
 
 int Backup(bool unhashed) {
   lark::Win32Platform w;
-  PromptUser user;
+  lark::test::RecordingUser user;
   UnhashedStreams empty(w.streams);
   lark::Platform p{
       w.registry,  w.files, unhashed ? static_cast<lark::IFileStreams&>(empty) : w.streams,

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "common/hosted_state.h"
+#include "common/recording_user.h"
 #include "core/texts.h"
 #include "discovery/edition.h"
 #include "discovery/identities.h"
@@ -43,36 +44,6 @@ inline const char* const kBranches[] = {"Identities", "Software\\TarnKeep",
 inline const char* const kNtVersion = "Software\\Microsoft\\Windows NT\\CurrentVersion";
 inline const char* const kAccount =
     "Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001";
-
-struct Ended {
-  int code;
-};
-
-// The one interface a test cannot drive for real: a user reading each message, cancelling
-// every dialog that asks for something unless told otherwise, and a process end that the
-// test can catch.
-class RecordingUser : public IUser {
- public:
-  std::vector<std::string> messages;
-  std::function<bool()> onAsk = [] { return false; };  // Retry or Cancel
-  std::optional<std::string> chosenFile;
-  void MessageBoxA(const std::string& text, const std::string&) override {
-    messages.push_back(text);
-  }
-  std::optional<std::string> InputBox(const std::string&, const std::string&) override {
-    return {};
-  }
-  std::optional<std::string> OpenFileDialog(const OpenFileRequest&) override { return chosenFile; }
-  void SetPointer(Pointer) override {}
-  bool AskRetryCancel(const std::string& text, const std::string&) override {
-    messages.push_back(text);
-    return onAsk();
-  }
-  bool WindowClassExists(const std::string& c) override {
-    return ::FindWindowA(c.c_str(), nullptr);
-  }
-  [[noreturn]] void EndProcess(int code) override { throw Ended{code}; }
-};
 
 inline bool Exists(const std::string& path) {
   return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
