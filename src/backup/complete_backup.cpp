@@ -64,11 +64,13 @@ struct BackupRun {
   std::vector<StartedExport> exports;
   std::vector<StartedExport> signatureExports;
   std::vector<std::string>& problems;
-  CheckedCopies copies;
   std::deque<Identity> identities;  // a deque: the copies still being checked count into them
   std::string target;               // the staged backup's folder
   BackupInfo previous;              // the newest backup before this run
   BackupInfo info;                  // this backup's: message counts, store-check findings
+  // Last, so that it goes first: a run left on an exception settles the copies still being
+  // checked as it goes, and they count into the identities and the list above.
+  CheckedCopies copies;
 };
 
 std::optional<std::uint32_t> PreviousCount(const BackupInfo& info, const std::string& relPath) {
