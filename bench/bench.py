@@ -664,12 +664,14 @@ def report_place(place, total, files, b, r, sha_mbs):
     print_table(f"{place.name}: {ROUNDS} interleaved rounds on {where}; {total / MIB:.0f} MiB of stores in "
                 f"{files} files; every time includes writing its output out", rows)
     cpus = os.cpu_count() or 1
-    for what, copy, took in (("backup", cfa, m), ("restore", med(r["shell copy back"]), med(r["restore copies"]))):
+    for what, copy, floor_of, took in (("backup", cfa, cfa, m),
+                                       ("restore", med(r["shell copy back"]), med(r["CopyFileA back"]),
+                                        med(r["restore copies"]))):
         hashing, floor = checked_copy_floor(copy, total, sha_mbs)
         if floor:
             print(f"  {what}: hashing the stores alone takes {hashing:.2f} s of one processor ({sha_mbs:.0f} MB/s); "
                   f"its copy {copy:.2f} s and the hashing on {cpus} processors need at least {floor:.2f} s "
-                  f"= {floor / cfa:.2f}x CopyFileA; measured {took:.2f} s, {took - floor:+.2f} s beyond that")
+                  f"= {floor / floor_of:.2f}x CopyFileA; measured {took:.2f} s, {took - floor:+.2f} s beyond that")
     small = med(b["larkmoor small"]) - med(b["noop"])
     print(f"  small run beyond Wine's start: {small:.2f} s (target <= 0.4 s: {verdict(small <= 0.4)})")
 
