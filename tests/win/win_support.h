@@ -210,13 +210,20 @@ class HeldByAnotherProcess {
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                         &pi)) {
-      ::CloseHandle(pi.hThread);
-      process_ = pi.hProcess;
+    // Under heavy load Wine now and then fails a start that succeeds a moment later, and a
+    // start can take many seconds: tried again, and waited for as long as it lives.
+    for (int attempt = 0; attempt < 4 && !process_; ++attempt) {
+      if (::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                           &pi)) {
+        ::CloseHandle(pi.hThread);
+        process_ = pi.hProcess;
+      } else {
+        ::Sleep(500);
+      }
     }
     ::SetEnvironmentVariableA("LARK_HOLD_FILE", nullptr);
-    for (int i = 0; i < 200 && process_ && !held_; ++i, ::Sleep(50)) {  // until opens are refused
+    for (int i = 0; i < 1200 && process_ && !held_ && ::WaitForSingleObject(process_, 0) != 0;
+         ++i, ::Sleep(50)) {  // until opens are refused
       HANDLE h = ::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, 0, nullptr);
       held_ = h == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_SHARING_VIOLATION;
