@@ -132,9 +132,10 @@ std::vector<std::string> EntryNames(IFileSystem& fs, const std::string& folder) 
 // The previous top's own entries: its registry files, report and info, what its list names
 // (by its first folder), whatever the new backup puts at the top under the same name, and for
 // a backup made before lists its identity folders (those holding message stores) and address
-// books. Files a person keeps beside them stay where they are.
+// books. Files a person keeps beside them stay where they are. A swap that was cut short has
+// already parked the top's list in the folder the previous top moves to: that one is read then.
 std::vector<std::string> TopEntries(const Platform& p, const std::string& folder,
-                                    const std::string& staged) {
+                                    const std::string& staged, const std::string& parkedList = "") {
   IFileSystem& fs = p.files;
   std::set<std::string> seen;
   std::vector<std::string> out;
@@ -150,7 +151,9 @@ std::vector<std::string> TopEntries(const Platform& p, const std::string& folder
     add(n);
   std::string text;
   Manifest list;
-  if (fs.ReadFile(folder + "\\" + kManifestFile, &text) && list.Parse(text)) {
+  if ((fs.ReadFile(folder + "\\" + kManifestFile, &text) ||
+       (!parkedList.empty() && fs.ReadFile(parkedList, &text))) &&
+      list.Parse(text)) {
     for (std::size_t at = 0; at < text.size();) {
       std::size_t end = text.find('\n', at);
       if (end == std::string::npos) end = text.size();
@@ -194,10 +197,15 @@ bool RollForward(const Platform& p, const std::string& folder, const Journal& j,
     if (Exists(fs, moving)) {
       const std::string list = folder + "\\" + kManifestFile;
       const std::string parked = moving + "\\" + ScratchNameFor(kManifestFile);
+      // The journal is a file in a folder others may write to: it moves only what the
+      // previous top can own, never a person's own files kept beside the backups.
+      std::set<std::string> own;
+      for (const std::string& e : TopEntries(p, folder, staged, parked)) own.insert(Lowered(e));
       if (Exists(fs, list) && !Exists(fs, parked) && !Move(fs, list, parked, problems, &step))
         return false;
       for (const std::string& e : j.entries)
-        if (Exists(fs, folder + "\\" + e) && !Exists(fs, moving + "\\" + e) &&
+        if (own.count(Lowered(e)) && Exists(fs, folder + "\\" + e) &&
+            !Exists(fs, moving + "\\" + e) &&
             !Move(fs, folder + "\\" + e, moving + "\\" + e, problems, &step))
           return false;
       if (Exists(fs, parked) && !Move(fs, parked, moving + "\\" + kManifestFile, problems, &step))

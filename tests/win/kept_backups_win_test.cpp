@@ -123,6 +123,25 @@ TEST_F(Kept, AKilledRunLosesNoBackupAndTheNextRunTidiesUp) {
   }
 }
 
+// A journal of a swap left in the folder that names a person's own folder beside the backups
+// (written by hand, or by another program): the swap it describes is finished, but that
+// folder is not moved into a kept backup, where letting old backups go would delete it.
+TEST_F(Kept, ASwapJournalNeverMovesAPersonsOwnFiles) {
+  ASSERT_EQ(Run(), 0) << Messages();
+  WriteAll(backup + "\\My Photos\\beach.jpg", "photo");
+  const std::string earlier = backup + "\\Earlier Backups";
+  ::CreateDirectoryA((earlier + "\\2000-01-01 00.00.00.partial").c_str(), nullptr);
+  WriteAll(earlier + "\\Larkmoor.swap",
+           "new\t2001-01-01 00.00.00.partial\r\nold\t2000-01-01 00.00.00\r\n"
+           "entry\tMy Photos\r\nentry\tIAM.reg\r\n");
+  Inbox("next");
+  EXPECT_EQ(Run(), 0) << Messages();
+  EXPECT_EQ(ReadAll(backup + "\\My Photos\\beach.jpg"), "photo");
+  EXPECT_EQ(ReadAll(backup + "\\Main\\Inbox.dbx"), ReadAll(Store("{A}") + "\\Inbox.dbx"));
+  for (const std::string& kept : SubFolders(w.files, earlier))
+    EXPECT_FALSE(Exists(earlier + "\\" + kept + "\\My Photos")) << kept;
+}
+
 // A store damaged in place is still copied, the run ends with code 5 and names it, and even
 // with N = 1 the previous backup is kept. A healthy profile ends with 0 and no finding.
 TEST_F(Kept, ADamagedStoreKeepsEveryEarlierBackup) {
