@@ -290,11 +290,15 @@ void TidyBackupFolder(const Platform& p, const std::string& backupFolder,
   const std::string journalPath = earlier + "\\" + kSwapJournalFile;
   std::string text;
   Journal j;
+  // A journal that is not one of ours (unreadable as one, or longer than any run writes)
+  // describes no swap, and would otherwise stop every later backup into this folder.
   if (fs.ReadFile(journalPath, &text)) {
     if (ParseJournal(text, &j))
       RollForward(p, backupFolder, j, problems);
     else
       fs.DeleteFileA(journalPath);
+  } else if (fs.LastError() == kErrorFileTooLarge) {
+    fs.DeleteFileA(journalPath);
   }
   fs.DeleteFileA(ScratchNameFor(journalPath));
   if (Exists(fs, journalPath)) return;  // a swap still to finish: nothing else is touched

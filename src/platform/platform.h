@@ -46,6 +46,7 @@ constexpr long kErrorInvalidName = 123;
 constexpr long kErrorAlreadyExists = 183;
 constexpr long kErrorMoreData = 234;
 constexpr long kErrorNoMoreItems = 259;
+constexpr long kErrorFileTooLarge = 223;
 constexpr long kErrorPrivilegeNotHeld = 1314;
 
 constexpr std::uint32_t kFileAttributeReadOnly = 0x01;
@@ -144,7 +145,11 @@ class IFileSystem {
   // imagehlp: creates every missing folder up to the path's last "\".
   virtual bool MakeSureDirectoryPathExists(const std::string& path) = 0;
   virtual std::uint32_t GetDriveTypeA(const std::string& root) = 0;
-  // Whole-file helpers for small files; large files go through the streaming calls.
+  // Whole-file helpers for small files; large files go through the streaming calls. A file
+  // longer than kMaxWholeFile is not read (ERROR_FILE_TOO_LARGE): what is read whole is the
+  // program's bookkeeping (checksum lists, infos, journals), which a backup folder on a shared
+  // disk may hold in any size.
+  static constexpr std::size_t kMaxWholeFile = 64u << 20;
   virtual bool ReadFile(const std::string& path, std::string* contents) = 0;
   virtual bool WriteFile(const std::string& path, const std::string& contents) = 0;
   virtual bool DeleteFileA(const std::string& path) = 0;

@@ -18,6 +18,9 @@ constexpr char kIdentitiesPrefix[] = "hkey_current_user\\identities\\";
 // character of the file (a wide character beyond the single-byte range reads as "?").
 class LineReader {
  public:
+  // Longer than any line (or value over continued lines) an editor writes for these keys.
+  static constexpr std::size_t kMaxLine = 16u << 20;
+
   explicit LineReader(std::unique_ptr<IFileReader> reader) : reader_(std::move(reader)) {}
 
   bool Next(std::string* raw, std::string* text) {
@@ -61,6 +64,11 @@ class LineReader {
       pos_ = 0;
     }
     const std::size_t had = buf_.size();
+    // A line that long is no editor's: the file is not read on, so memory stays bounded.
+    if (had >= kMaxLine) {
+      failed_ = true;
+      return false;
+    }
     buf_.resize(had + kBlock);
     std::size_t got = 0;
     if (!reader_->Read(&buf_[had], kBlock, &got)) {
@@ -199,6 +207,7 @@ bool ReadRegIdentities(IFileStreams& streams, const std::string& path,
     if (!pending.empty()) {
       std::size_t first = text.find_first_not_of(" \t");
       pending += first == std::string::npos ? std::string() : text.substr(first);
+      if (pending.size() >= LineReader::kMaxLine) return false;
       if (!pending.empty() && pending.back() == '\\') {
         pending.pop_back();
         continue;

@@ -3,6 +3,7 @@
 // and registries, and an export held open by another process. Each case must end in order:
 // what can be saved is saved, what cannot is named, and nothing is written elsewhere.
 #include <windows.h>
+#include <psapi.h>
 #include <sddl.h>
 
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "fs/backup_set.h"
 #include "fs/regedit_run.h"
 #include "restore/complete_restore.h"
+#include "restore/identity_reg.h"
 #include "win_support.h"
 
 namespace lark::test {
@@ -370,6 +372,46 @@ TEST_F(BackupRobustness, FiveHundredIdentities) {
   std::string last;
   for (char c : std::string("User 499")) last += std::string(1, c) + '\0';
   EXPECT_NE(ReadAll(backup + "\\AllIdentities.reg").find(last), std::string::npos);
+}
+
+// Files of a backup folder in sizes no run writes (3 GB, sparse): a checksum list, an info
+// file and a swap journal, which the backup goes on without as if they were unreadable, and
+// an identities export, which the restore of single identities refuses. Memory does not grow
+// with them (a 32-bit program would have run out of it).
+TEST_F(BackupRobustness, FilesOfAnySizeLeaveMemoryFlat) {
+  Seeded("{A}", "Main");
+  Settings();
+  auto peak = [] {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
+    return counters.PeakWorkingSetSize;
+  };
+  for (const char* name : {"Larkmoor.sha256", "Larkmoor.info", "Earlier Backups\\Larkmoor.swap",
+                           "AllIdentities.reg"}) {
+    SCOPED_TRACE(name);
+    {
+      WindowedApp app(p);
+      ASSERT_EQ(Backup(app), 0) << Messages();
+    }
+    const std::string file = backup + "\\" + name;
+    HANDLE h = ::CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = 3ll << 30;
+    ::SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
+    ::SetEndOfFile(h);
+    ::CloseHandle(h);
+    const SIZE_T before = peak();
+    if (std::string(name) == "AllIdentities.reg") {
+      std::vector<RegIdentity> identities;
+      EXPECT_FALSE(ReadRegIdentities(w.streams, file, &identities));
+    } else {
+      WindowedApp app(p);
+      EXPECT_EQ(Backup(app), 0) << Messages();
+      EXPECT_EQ(ReadAll(backup + "\\Main\\Inbox.dbx"), "inbox of {A}");
+    }
+    EXPECT_LT(peak() - before, SIZE_T{1} << 30);
+  }
 }
 
 // Settings of the wrong type: start-up forgets a backup folder it cannot use, so the backup

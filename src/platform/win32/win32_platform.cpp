@@ -177,6 +177,11 @@ bool Win32FileSystem::ReadFile(const std::string& path, std::string* contents) {
       return false;
     }
     if (got == 0) break;
+    if (contents->size() + got > kMaxWholeFile) {
+      std::string().swap(*contents);
+      lastError_ = kErrorFileTooLarge;
+      return false;
+    }
     contents->append(buffer, got);
   }
   lastError_ = 0;
