@@ -353,11 +353,8 @@ void CompleteBackup(App& app, const RunOptions& options) {
       case KeptBackups::Start::Failed: {
         for (const std::string& p : problems) app.state.report.problems.push_back(p);
         // A swap still to finish has the new backup's report on its way to the top.
-        const bool swapPending =
-            app.p.files.GetFileAttributesA(folder + "\\" + kEarlierBackupsFolder + "\\" +
-                                           kSwapJournalFile) != kInvalidFileAttributes;
         CloseRun(app, texts::kBackupProblemsIntro, texts::kReportOfBackup, kBackupReportFile,
-                 swapPending ? std::string() : folder,
+                 SwapPending(app.p.files, folder) ? std::string() : folder,
                  app.state.unattended ? static_cast<int>(BackupOutcome::BadFolderArgument)
                                       : kNoExitCode);
         if (app.state.unattended)

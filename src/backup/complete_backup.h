@@ -19,6 +19,7 @@ enum class BackupOutcome {
   IdentitiesUnreadable = 3,  // HKEY_CURRENT_USER\Identities could not be opened
   CompleteWithProblems = 4,  // ran to its end, but some parts could not be written
   StoreLooksDamaged = 5,     // backed up, but a store looks damaged; earlier backups were kept
+  Stopped = 6,  // stopped before its end (memory ran out); earlier backups as they were
 };
 
 // The complete backup, as the main window's button and the command line's "/a" ask for it.

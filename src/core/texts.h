@@ -217,6 +217,16 @@ inline std::string BadFolderArgument(const std::string& folder) {
          "or opened. Nothing was backed up.";
 }
 
+// ---- a command that could not go on ----
+inline constexpr const char* kRunStoppedIntro = "The run stopped before its end:";
+inline constexpr const char* kOutOfMemory = "there was not enough memory";
+inline constexpr const char* kUnexpectedError = "an unexpected error occurred";
+inline std::string RunStopped(const std::string& reason) {
+  return "- " + reason +
+         ". What it had finished is kept, and the backups made before are as they were; run it "
+         "again to complete it.";
+}
+
 // ---- the run reports in the backup folder ----
 inline constexpr const char* kReportOfBackup = "complete backup";
 inline constexpr const char* kReportOfRestore = "complete restore";

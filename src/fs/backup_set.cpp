@@ -102,12 +102,16 @@ std::vector<std::string> SubFolders(IFileSystem& fs, const std::string& folder) 
   return names;
 }
 
+bool SwapPending(IFileSystem& fs, const std::string& backupFolder) {
+  return fs.GetFileAttributesA(backupFolder + "\\" + kEarlierBackupsFolder + "\\" +
+                               kSwapJournalFile) != kInvalidFileAttributes;
+}
+
 std::vector<BackupSet> ListBackups(const Platform& p, const std::string& backupFolder) {
   std::vector<BackupSet> sets;
   IFileSystem& fs = p.files;
   const std::string earlier = backupFolder + "\\" + kEarlierBackupsFolder;
-  if (HoldsBackup(fs, backupFolder) &&
-      fs.GetFileAttributesA(earlier + "\\" + kSwapJournalFile) == kInvalidFileAttributes) {
+  if (HoldsBackup(fs, backupFolder) && !SwapPending(fs, backupFolder)) {
     BackupSet top;
     top.folder = backupFolder;
     top.newest = true;

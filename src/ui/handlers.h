@@ -3,6 +3,8 @@
 // declared with it and bound here too.
 #pragma once
 
+#include <functional>
+
 #include "backup/complete_backup.h"
 #include "core/settings.h"
 #include "restore/complete_restore.h"
@@ -49,6 +51,11 @@ bool DispatchChooserCommand(WindowedApp& app, int id);
 
 // Runs the handler bound to a main-window control or menu command id; false if none is.
 bool DispatchMainCommand(WindowedApp& app, int id);
+// Runs a command of the main window (start-up included) so that it always ends in order: one
+// that meets an error it cannot go past (memory running out, say) leaves through its owners,
+// which put back what they hold; then a person is told, and a run nobody watches ends with
+// the exit code BackupOutcome::Stopped and a report instead of the system's crash box.
+void RunCommandInOrder(WindowedApp& app, const std::function<void()>& command);
 
 // Unload modes of Form_QueryUnload.
 constexpr short kUnloadFormControlMenu = 0;  // the window's own close control or window menu

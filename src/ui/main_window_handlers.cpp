@@ -1,6 +1,12 @@
 // The main window's own commands: leaving the program, the Help menu, and the table
 // that binds each control and menu item to its handler.
+#include <exception>
+#include <new>
+
+#include "core/run_report.h"
+#include "core/switches.h"
 #include "core/texts.h"
+#include "fs/backup_set.h"
 #include "ui/handlers.h"
 #include "ui/ids.h"
 #include "ui/windowed_app.h"
@@ -45,6 +51,49 @@ void mnuURL_Click(WindowedApp& app) {
   app.Form1().SetPanel(2, "");
   app.p.shell.ShellExecuteA(app.Form1().Handle(), texts::kOpenVerb, texts::kHomePage, "", "",
                             kSwShowNormal);
+}
+
+namespace {
+
+void RunStopped(WindowedApp& app, const char* reason) {
+  // An "/a" run stopped in its start-up, before it was marked unattended, is one all the same.
+  const bool scheduled = app.state.unattended || ReadSwitches(app.state.commandLine).backup;
+  if (scheduled) app.state.unattended = true;
+  try {
+    app.state.report.problems.push_back(texts::RunStopped(reason));
+    if (!scheduled) {
+      app.p.user.MessageBoxA(
+          std::string(texts::kRunStoppedIntro) + "\r\n" + texts::RunStopped(reason),
+          texts::kAppTitle);
+      return;
+    }
+    // Only a backup runs unattended. A move of its backup to the top that is still to finish
+    // takes that backup's own report there.
+    const std::string folder = StoredBackupFolder(app);
+    CloseRun(app, texts::kRunStoppedIntro, texts::kReportOfBackup, kBackupReportFile,
+             SwapPending(app.p.files, folder) ? std::string() : folder,
+             static_cast<int>(BackupOutcome::Stopped));
+  } catch (const std::exception&) {
+    // Not even the report could be made: the exit code still tells the scheduler.
+  }
+  if (!scheduled) return;
+  app.state.exitCode = static_cast<int>(BackupOutcome::Stopped);
+  Exit_Click(app);
+}
+
+}  // namespace
+
+void RunCommandInOrder(WindowedApp& app, const std::function<void()>& command) {
+  const char* reason = nullptr;
+  try {
+    command();
+    return;
+  } catch (const std::bad_alloc&) {
+    reason = texts::kOutOfMemory;
+  } catch (const std::exception&) {
+    reason = texts::kUnexpectedError;
+  }
+  RunStopped(app, reason);
 }
 
 bool DispatchMainCommand(WindowedApp& app, int id) {

@@ -142,6 +142,50 @@ TEST_F(Kept, ASwapJournalNeverMovesAPersonsOwnFiles) {
     EXPECT_FALSE(Exists(earlier + "\\" + kept + "\\My Photos")) << kept;
 }
 
+// A run that runs out of memory half-way ends in order: a scheduled one with code 6 and its
+// report at the top, a person's with a message and the window still there; the backup made
+// before is as it was, and the next run completes.
+TEST_F(Kept, ARunOutOfMemoryEndsInOrder) {
+  const std::string stopped = texts::RunStopped(texts::kOutOfMemory);
+  for (bool scheduled : {true, false}) {
+    SCOPED_TRACE(scheduled);
+    Inbox("before");
+    ASSERT_EQ(Run(), 0) << Messages();
+    const auto before = Files(backup);
+    user.messages.clear();
+    WindowedApp app(p);
+    GetInputPaths(app);
+    app.state.commandLine = scheduled ? "/a /h" : "";
+    app.state.hiddenRun = scheduled;
+    g_backupStepHook = [](const std::string& s) {
+      if (s == "copying") throw std::bad_alloc();
+    };
+    int ended = -1;
+    try {
+      RunCommandInOrder(app, [&] { scheduled ? HandleCommandLine(app) : cmdComplete_Click(app); });
+    } catch (const Ended& e) {
+      ended = e.code;
+    }
+    g_backupStepHook = nullptr;
+    ::SetCurrentDirectoryA(cwd.c_str());
+    EXPECT_EQ(Files(backup), before);
+    if (scheduled) {
+      EXPECT_EQ(ended, 6);
+      EXPECT_TRUE(user.messages.empty()) << Messages();
+      const std::string report = ReadAll(backup + "\\BackupReport.txt");
+      EXPECT_NE(report.find(stopped + "\r\n\r\nExit code: 6"), std::string::npos) << report;
+    } else {
+      EXPECT_EQ(ended, -1);
+      EXPECT_EQ(Messages(), "[" + std::string(texts::kRunStoppedIntro) + "\r\n" + stopped + "]\n");
+    }
+    Inbox("next");
+    ASSERT_EQ(Run(), 0) << Messages();
+    EXPECT_EQ(ReadAll(backup + "\\Main\\Inbox.dbx"), "next");
+    for (const std::string& name : SubFolders(w.files, backup + "\\Earlier Backups"))
+      EXPECT_TRUE(IsKeptBackupName(name)) << name << " was left behind";
+  }
+}
+
 // A store damaged in place is still copied, the run ends with code 5 and names it, and even
 // with N = 1 the previous backup is kept. A healthy profile ends with 0 and no finding.
 TEST_F(Kept, ADamagedStoreKeepsEveryEarlierBackup) {

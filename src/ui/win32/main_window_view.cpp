@@ -202,7 +202,7 @@ void MainWindowView::RunCommand(const std::function<void()>& command) {
     MainWindowView& view_;
     HWND focus_;
   } scope(*this);
-  command();
+  RunCommandInOrder(app_, command);
 }
 
 LRESULT MainWindowView::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
