@@ -58,14 +58,16 @@ double Now() {
   return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// The program's own parts, with the tests' user: it answers every question at once.
+// The program's own parts, with the tests' user: it answers every question at once. Store
+// copies are read through `streams` when given (the unhashed backup's).
 struct Program {
   lark::Win32Platform w;
   lark::test::RecordingUser user;
-  lark::Platform p{w.registry, w.files, w.streams, w.processes, w.shell, user};
+  lark::Platform p;
   lark::WindowedApp app{p};
 
-  Program() {
+  explicit Program(lark::IFileStreams* streams = nullptr)
+      : p{w.registry, w.files, streams ? *streams : w.streams, w.processes, w.shell, user} {
     lark::GetInputPaths(app);
     // Files already in place are replaced without a question: the box ticked for the
     // stores, and for the address book the shell's question answered as a user would.
@@ -115,23 +117,17 @@ class UnhashedStreams : public lark::IFileStreams {
 };
 
 int Backup(bool unhashed) {
-  lark::Win32Platform w;
-  lark::test::RecordingUser user;
-  UnhashedStreams empty(w.streams);
-  lark::Platform p{
-      w.registry,  w.files, unhashed ? static_cast<lark::IFileStreams&>(empty) : w.streams,
-      w.processes, w.shell, user};
-  lark::WindowedApp app{p};
-  lark::GetInputPaths(app);
-  empty.backupFolder = lark::StoredBackupFolder(app);
-  app.state.unattended = true;
-  app.state.hiddenRun = true;
-  app.Form1().SetChkOverwrite(1);
+  lark::Win32FileStreams real;
+  UnhashedStreams empty(real);
+  Program program(unhashed ? &empty : nullptr);
+  empty.backupFolder = lark::StoredBackupFolder(program.app);
+  program.app.state.unattended = true;
+  program.app.state.hiddenRun = true;
   double start = Now();
-  lark::cmdComplete_Click(app);
+  lark::cmdComplete_Click(program.app);
   std::printf("backup %.6f\n", Now() - start);
-  for (const auto& m : user.messages) std::fprintf(stderr, "message: %s\n", m.c_str());
-  return app.state.exitCode;
+  program.Report();
+  return program.app.state.exitCode;
 }
 
 int RestoreCopies() {
