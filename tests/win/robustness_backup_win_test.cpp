@@ -619,7 +619,9 @@ TEST_F(BackupRobustness, ExportsWhoseEditorDoesNotStartOrCannotBeAwaited) {
       EXPECT_EQ(ReadAll(sets[1].folder + "\\AllIdentities.reg"), previous);
       EXPECT_EQ(flaky.pauses, regedit::kStartTries - 1);
     }
-    if (c.code == 0) EXPECT_NE(ReadAll(file), previous);
+    if (c.code == 0) {
+      EXPECT_NE(ReadAll(file), previous);
+    }
   }
 }
 

@@ -185,7 +185,9 @@ TEST_F(Selected, AStoreThatFailsItsCheckLeavesTheLiveOneInPlace) {
     } else {
       const BackupContents contents = ReadBackupContents(app, backup);
       for (const BackupStore& s : contents.identities[0].stores)
-        if (s.file == "Inbox.dbx") EXPECT_EQ(s.check.verifies, !c.damaged) << c.what;
+        if (s.file == "Inbox.dbx") {
+          EXPECT_EQ(s.check.verifies, !c.damaged) << c.what;
+        }
       RestoreSelected(app, contents, RestoreChoice{{{"{A}", false, {"Inbox.dbx"}}}, false, false});
     }
     EXPECT_EQ(ReadAll(Store("{A}") + "\\Inbox.dbx"), "live inbox") << c.what;

@@ -149,10 +149,11 @@ TEST_F(Trust, APreviousExportReadOnlyOrHeldOpenLosesNeitherBackup) {
     EXPECT_EQ(code, swapped ? 0 : 4) << Messages();
     const std::vector<BackupSet> sets = ListBackups(p, kBk);
     ASSERT_EQ(sets.size(), 2u);
-    if (!swapped)
+    if (!swapped) {
       EXPECT_NE(ReadAll(sets[1].folder + "\\BackupReport.txt")
                     .find("- this backup could not be put in the place of the previous one"),
                 std::string::npos);
+    }
     ExpectListTrue(9);
     SetText("Identities", "Changed", "");
   }
@@ -208,8 +209,12 @@ TEST_F(Trust, CommandLineMakesMissingParentsButNeverAVanishedFolder) {
       code = e.code;
     }
     EXPECT_EQ(code, c.code) << c.line;
-    if (!c.made.empty()) EXPECT_TRUE(Exists(c.made)) << c.line;
-    if (!c.notMade.empty()) EXPECT_FALSE(Exists(c.notMade)) << c.line;
+    if (!c.made.empty()) {
+      EXPECT_TRUE(Exists(c.made)) << c.line;
+    }
+    if (!c.notMade.empty()) {
+      EXPECT_FALSE(Exists(c.notMade)) << c.line;
+    }
   }
 }
 
