@@ -44,9 +44,9 @@ constexpr long kErrorNotReady = 21;
 constexpr long kErrorInvalidParameter = 87;
 constexpr long kErrorInvalidName = 123;
 constexpr long kErrorAlreadyExists = 183;
+constexpr long kErrorFileTooLarge = 223;
 constexpr long kErrorMoreData = 234;
 constexpr long kErrorNoMoreItems = 259;
-constexpr long kErrorFileTooLarge = 223;
 constexpr long kErrorPrivilegeNotHeld = 1314;
 
 constexpr std::uint32_t kFileAttributeReadOnly = 0x01;
