@@ -219,7 +219,7 @@ int AskBackup(HWND owner, const std::vector<BackupRow>& rows) {
 
 std::optional<RestoreChoice> AskRestoreChoice(HWND owner, const BackupContents& contents,
                                               const std::string& made, StoreChecks* checks) {
-  SelectedState st{contents, made, checks, SelectionRows(contents)};
+  SelectedState st{contents, made, checks, SelectionRows(contents), false, std::nullopt};
   const INT_PTR rc =
       ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(LARK_IDD_SELECTED), owner,
                         SelectedProc, reinterpret_cast<LPARAM>(&st));
