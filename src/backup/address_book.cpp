@@ -1,9 +1,15 @@
 // "Backup Address Book": the address-book file into the top of the backup folder.
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "backup/checked_copy.h"
 #include "backup/complete_backup.h"
+#include "backup/kept_backups.h"
 #include "core/app.h"
 #include "core/settings.h"
 #include "core/texts.h"
+#include "fs/backup_set.h"
 #include "fs/folders.h"
 #include "fs/manifest.h"
 
@@ -17,11 +23,68 @@ void NoteExitCode(App& app, BackupOutcome outcome) {
     app.state.exitCode = static_cast<int>(outcome);
 }
 
+// The copy itself, into `folder`, listed in the run's list; on its own (no run list) in the
+// folder's list, when it has one.
+bool CopyAddressBook(App& app, const std::string& folder, Manifest* runManifest,
+                     std::vector<std::string>& problems) {
+  if (app.state.wabFile.empty()) return true;
+  const std::string name = NameFromFullPath(app.state.wabFile);
+  Manifest own;
+  const bool listed = !runManifest && ReadManifest(app.p.files, folder, &own);
+  const bool copied =
+      BackupFile(app.p, app.state.wabFile, folder + "\\" + name, app.state.silentCopy,
+                 app.state.hiddenRun, name, runManifest ? *runManifest : own, problems);
+  // On its own, the file's line in the list follows the new copy; a failed copy left the
+  // earlier one in place, which the old line still describes.
+  if (copied && listed) ReplaceTextFile(app.p.files, folder + "\\" + kManifestFile, own.Text());
+  return copied;
+}
+
+// On its own the copy holds the folder as a complete backup does: a complete backup
+// running meanwhile swaps the top, and the list this copy rewrites there would take the
+// place of the new backup's own. Nothing when another run holds the folder.
+std::optional<bool> CopyAddressBookHoldingTheFolder(App& app, const std::string& folder) {
+  const std::string earlier = folder + "\\" + kEarlierBackupsFolder;
+  const bool madeEarlier = !DirExists(app.p, earlier);
+  bool copied = false;
+  {
+    FolderHold hold(app.p, folder);
+    std::vector<std::string> unused;
+    switch (hold.Take(&unused)) {
+      case FolderHold::Result::Held:
+        // A swap that a killed backup left half done is finished first, so that the copy
+        // goes into a whole top.
+        TidyBackupFolder(app.p, folder, nullptr);
+        break;
+      case FolderHold::Result::Busy:
+        if (app.state.unattended)
+          NoteExitCode(app, BackupOutcome::BadFolderArgument);
+        else
+          app.p.user.MessageBoxA(texts::BackupBusy(folder), texts::kAppTitle);
+        return std::nullopt;
+      case FolderHold::Result::Failed: break;  // a folder that takes no lock file: as before
+    }
+    std::vector<std::string> problems;
+    copied = CopyAddressBook(app, folder, nullptr, problems);
+    if (!problems.empty()) {
+      if (app.state.unattended) {
+        NoteExitCode(app, BackupOutcome::CompleteWithProblems);
+      } else {
+        std::string text = texts::kBackupProblemsIntro;
+        for (const std::string& p : problems) text += "\r\n" + p;
+        app.p.user.MessageBoxA(text, texts::kAppTitle);
+      }
+    }
+  }
+  // Earlier Backups, made only for the hold, goes again; it is removed only when empty.
+  if (madeEarlier) app.p.files.RemoveDirectoryA(earlier);
+  return copied;
+}
+
 }  // namespace
 
 bool BackupAddressBookFile(App& app, Manifest* runManifest, std::vector<std::string>* runProblems,
                            const std::string& target) {
-  const std::string name = NameFromFullPath(app.state.wabFile);
   app.Form1().SetPanel(2, "");
   // The stored setting decides whether a folder is set: the chooser's path box can show a
   // folder while none is stored, and the copy would then land somewhere unintended. So
@@ -46,25 +109,12 @@ bool BackupAddressBookFile(App& app, Manifest* runManifest, std::vector<std::str
   }
   if (app.state.unattended) app.state.silentCopy = true;
   bool copied = true;
-  if (!app.state.wabFile.empty()) {
-    Manifest own;
-    const bool listed = !runManifest && ReadManifest(app.p.files, folder, &own);
-    std::vector<std::string> mine;
-    copied = BackupFile(app.p, app.state.wabFile, folder + "\\" + name, app.state.silentCopy,
-                        app.state.hiddenRun, name, runManifest ? *runManifest : own,
-                        runProblems ? *runProblems : mine);
-    // On its own, the file's line in the list follows the new copy; a failed copy left the
-    // earlier one in place, which the old line still describes.
-    if (copied && listed) ReplaceTextFile(app.p.files, folder + "\\" + kManifestFile, own.Text());
-    if (!mine.empty()) {
-      if (app.state.unattended) {
-        NoteExitCode(app, BackupOutcome::CompleteWithProblems);
-      } else {
-        std::string text = texts::kBackupProblemsIntro;
-        for (const std::string& p : mine) text += "\r\n" + p;
-        app.p.user.MessageBoxA(text, texts::kAppTitle);
-      }
-    }
+  if (runManifest && runProblems) {
+    copied = CopyAddressBook(app, folder, runManifest, *runProblems);
+  } else if (!app.state.wabFile.empty()) {
+    const std::optional<bool> c = CopyAddressBookHoldingTheFolder(app, folder);
+    if (!c) return false;  // another run's folder for now: nothing was copied, as it said
+    copied = *c;
   }
   app.Form1().SetPanel(1, texts::kAddressBookCopyComplete);
   return copied;

@@ -308,31 +308,42 @@ void TidyBackupFolder(const Platform& p, const std::string& backupFolder,
       problems->push_back(texts::NotRemoved(earlier + "\\" + name));
 }
 
-KeptBackups::KeptBackups(const Platform& p, std::string backupFolder)
-    : p_(p), folder_(std::move(backupFolder)), earlier_(folder_ + "\\" + kEarlierBackupsFolder) {}
+FolderHold::FolderHold(const Platform& p, std::string backupFolder)
+    : p_(p), earlier_(std::move(backupFolder) + "\\" + kEarlierBackupsFolder) {}
 
-KeptBackups::~KeptBackups() {
+FolderHold::~FolderHold() {
   if (!lock_) return;
   lock_.reset();
   p_.files.DeleteFileA(earlier_ + "\\" + kLockFile);
 }
 
+FolderHold::Result FolderHold::Take(std::vector<std::string>* problems) {
+  IFileSystem& fs = p_.files;
+  if (!Exists(fs, earlier_) && !fs.CreateDirectoryA(earlier_)) {
+    problems->push_back(texts::NotCreated(earlier_));
+    return Result::Failed;
+  }
+  // A lock file that is there but cannot be opened is another run's.
+  lock_ = p_.streams.Create(earlier_ + "\\" + kLockFile);
+  if (lock_) return Result::Held;
+  if (Exists(fs, earlier_ + "\\" + kLockFile)) return Result::Busy;
+  problems->push_back(texts::NotCreated(earlier_ + "\\" + kLockFile));
+  return Result::Failed;
+}
+
+KeptBackups::KeptBackups(const Platform& p, std::string backupFolder)
+    : p_(p),
+      folder_(std::move(backupFolder)),
+      earlier_(folder_ + "\\" + kEarlierBackupsFolder),
+      hold_(p, folder_) {}
+
 KeptBackups::Start KeptBackups::Begin(const std::string& made, std::vector<std::string>* problems) {
   IFileSystem& fs = p_.files;
   made_ = made;
-  if (!Exists(fs, earlier_) && !fs.CreateDirectoryA(earlier_)) {
-    problems->push_back(texts::NotCreated(earlier_));
-    return Start::Failed;
-  }
-  // Opened without sharing for the length of the run: a second run into this folder (a
-  // scheduled one while a person's runs) cannot open it and leaves everything to the first.
-  // A lock file that is there but cannot be opened is another run's; one that cannot be
-  // made at all is a folder that takes no files (or paths too long for it).
-  lock_ = p_.streams.Create(earlier_ + "\\" + kLockFile);
-  if (!lock_) {
-    if (Exists(fs, earlier_ + "\\" + kLockFile)) return Start::Busy;
-    problems->push_back(texts::NotCreated(earlier_ + "\\" + kLockFile));
-    return Start::Failed;
+  switch (hold_.Take(problems)) {
+    case FolderHold::Result::Held: break;
+    case FolderHold::Result::Busy: return Start::Busy;
+    case FolderHold::Result::Failed: return Start::Failed;
   }
   TidyBackupFolder(p_, folder_, problems);
   if (Exists(fs, earlier_ + "\\" + kSwapJournalFile)) return Start::Failed;

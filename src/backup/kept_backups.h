@@ -42,10 +42,31 @@ std::string BackupTimeNow();
 void TidyBackupFolder(const Platform& p, const std::string& backupFolder,
                       std::vector<std::string>* problems);
 
+// A run's hold on a backup folder for its length: the lock file in Earlier Backups, open
+// without sharing, so that a second run into the folder (a scheduled one while a person's
+// runs) cannot take it and leaves everything to the first.
+class FolderHold {
+ public:
+  FolderHold(const Platform& p, std::string backupFolder);
+  ~FolderHold();  // lets go of the folder
+  FolderHold(const FolderHold&) = delete;
+  FolderHold& operator=(const FolderHold&) = delete;
+
+  enum class Result { Held, Busy, Failed };
+  // Makes Earlier Backups when it is missing. Failed (the reason in problems) when the lock
+  // file cannot be made at all: a folder that takes no files, or paths too long for it.
+  Result Take(std::vector<std::string>* problems);
+
+ private:
+  const Platform& p_;
+  std::string earlier_;
+  std::unique_ptr<IFileWriter> lock_;
+};
+
 class KeptBackups {
  public:
   KeptBackups(const Platform& p, std::string backupFolder);
-  ~KeptBackups();  // releases the run's hold on the folder
+  ~KeptBackups() = default;  // releases the run's hold on the folder
   KeptBackups(const KeptBackups&) = delete;
   KeptBackups& operator=(const KeptBackups&) = delete;
 
@@ -76,7 +97,7 @@ class KeptBackups {
   std::string made_;
   BackupInfo previous_;
   std::string previousKeptAs_;
-  std::unique_ptr<IFileWriter> lock_;
+  FolderHold hold_;
 };
 
 }  // namespace lark

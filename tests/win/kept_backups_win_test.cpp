@@ -186,6 +186,49 @@ TEST_F(Kept, ARunOutOfMemoryEndsInOrder) {
   }
 }
 
+// "Backup Address Book" on its own writes into the top of the folder and its list: while
+// another run holds the folder (its swap may be moving the top) it writes nothing and says
+// so, a person by a message, a scheduled run by its exit code; afterwards it copies, the
+// list stays true, and it leaves no Earlier Backups behind in a folder that had none.
+TEST_F(Kept, TheAddressBookOnItsOwnWaitsForARunThatHoldsTheFolder) {
+  ASSERT_EQ(Run(), 0) << Messages();
+  WriteAll(book, "new book");
+  const std::string lock = backup + "\\Earlier Backups\\Larkmoor.lock";
+  HANDLE other = ::CreateFileA(lock.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  for (bool unattended : {false, true}) {
+    SCOPED_TRACE(unattended);
+    user.messages.clear();
+    WindowedApp app(p);
+    GetInputPaths(app);
+    app.state.unattended = unattended;
+    addBookFile_Click(app);
+    EXPECT_EQ(user.messages, unattended ? std::vector<std::string>{}
+                                        : std::vector<std::string>{texts::BackupBusy(backup)});
+    EXPECT_EQ(app.state.exitCode, unattended ? 2 : 0);
+    EXPECT_EQ(ReadAll(backup + "\\me.wab"), "address book");
+  }
+  ::CloseHandle(other);
+  ::DeleteFileA(lock.c_str());
+  const std::string elsewhere = kRoot + "\\plain";
+  for (const std::string& folder : {backup, elsewhere}) {
+    SCOPED_TRACE(folder);
+    Settings(folder);
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    WriteAll(book, "new book");
+    user.messages.clear();
+    WindowedApp app(p);
+    GetInputPaths(app);
+    app.state.silentCopy = true;  // as a backup with the box ticked leaves it: no question
+    addBookFile_Click(app);
+    EXPECT_EQ(Messages(), "");
+    EXPECT_EQ(ReadAll(folder + "\\me.wab"), "new book");
+    ExpectEveryListTrue(folder);
+  }
+  EXPECT_EQ(Entries(elsewhere), (std::set<std::string>{"me.wab"}));
+  EXPECT_TRUE(Exists(backup + "\\Earlier Backups"));
+}
+
 // A store damaged in place is still copied, the run ends with code 5 and names it, and even
 // with N = 1 the previous backup is kept. A healthy profile ends with 0 and no finding.
 TEST_F(Kept, ADamagedStoreKeepsEveryEarlierBackup) {
