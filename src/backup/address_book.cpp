@@ -44,7 +44,7 @@ bool CopyAddressBook(App& app, const std::string& folder, Manifest* runManifest,
 // running meanwhile swaps the top, and the list this copy rewrites there would take the
 // place of the new backup's own. Nothing when another run holds the folder.
 std::optional<bool> CopyAddressBookHoldingTheFolder(App& app, const std::string& folder) {
-  const std::string earlier = folder + "\\" + kEarlierBackupsFolder;
+  const std::string earlier = EarlierBackupsOf(folder);
   const bool madeEarlier = !DirExists(app.p, earlier);
   bool copied = false;
   {

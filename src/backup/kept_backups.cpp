@@ -189,7 +189,7 @@ bool Move(IFileSystem& fs, const std::string& from, const std::string& to,
 bool RollForward(const Platform& p, const std::string& folder, const Journal& j,
                  std::vector<std::string>* problems) {
   IFileSystem& fs = p.files;
-  const std::string earlier = folder + "\\" + kEarlierBackupsFolder;
+  const std::string earlier = EarlierBackupsOf(folder);
   const std::string staged = earlier + "\\" + j.staged;
   int step = 0;
   if (!j.old.empty()) {
@@ -248,7 +248,7 @@ bool RollForward(const Platform& p, const std::string& folder, const Journal& j,
 // program) is undone: the previous top's files go back, then its list.
 void RollBack(const Platform& p, const std::string& folder, const Journal& j) {
   IFileSystem& fs = p.files;
-  const std::string earlier = folder + "\\" + kEarlierBackupsFolder;
+  const std::string earlier = EarlierBackupsOf(folder);
   const std::string moving = earlier + "\\" + j.old + kStagingSuffix;
   for (const std::string& e : j.entries)
     if (Exists(fs, moving + "\\" + e) && !Exists(fs, folder + "\\" + e))
@@ -286,7 +286,7 @@ bool RemoveLeftover(const Platform& p, const std::string& folder) {
 void TidyBackupFolder(const Platform& p, const std::string& backupFolder,
                       std::vector<std::string>* problems) {
   IFileSystem& fs = p.files;
-  const std::string earlier = backupFolder + "\\" + kEarlierBackupsFolder;
+  const std::string earlier = EarlierBackupsOf(backupFolder);
   const std::string journalPath = earlier + "\\" + kSwapJournalFile;
   std::string text;
   Journal j;
@@ -308,8 +308,8 @@ void TidyBackupFolder(const Platform& p, const std::string& backupFolder,
       problems->push_back(texts::NotRemoved(earlier + "\\" + name));
 }
 
-FolderHold::FolderHold(const Platform& p, std::string backupFolder)
-    : p_(p), earlier_(std::move(backupFolder) + "\\" + kEarlierBackupsFolder) {}
+FolderHold::FolderHold(const Platform& p, const std::string& backupFolder)
+    : p_(p), earlier_(EarlierBackupsOf(backupFolder)) {}
 
 FolderHold::~FolderHold() {
   if (!lock_) return;
@@ -334,7 +334,7 @@ FolderHold::Result FolderHold::Take(std::vector<std::string>* problems) {
 KeptBackups::KeptBackups(const Platform& p, std::string backupFolder)
     : p_(p),
       folder_(std::move(backupFolder)),
-      earlier_(folder_ + "\\" + kEarlierBackupsFolder),
+      earlier_(EarlierBackupsOf(folder_)),
       hold_(p, folder_) {}
 
 KeptBackups::Start KeptBackups::Begin(const std::string& made, std::vector<std::string>* problems) {

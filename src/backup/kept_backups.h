@@ -47,7 +47,7 @@ void TidyBackupFolder(const Platform& p, const std::string& backupFolder,
 // runs) cannot take it and leaves everything to the first.
 class FolderHold {
  public:
-  FolderHold(const Platform& p, std::string backupFolder);
+  FolderHold(const Platform& p, const std::string& backupFolder);
   ~FolderHold();  // lets go of the folder
   FolderHold(const FolderHold&) = delete;
   FolderHold& operator=(const FolderHold&) = delete;

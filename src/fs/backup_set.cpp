@@ -102,15 +102,19 @@ std::vector<std::string> SubFolders(IFileSystem& fs, const std::string& folder) 
   return names;
 }
 
+std::string EarlierBackupsOf(const std::string& backupFolder) {
+  return backupFolder + "\\" + kEarlierBackupsFolder;
+}
+
 bool SwapPending(IFileSystem& fs, const std::string& backupFolder) {
-  return fs.GetFileAttributesA(backupFolder + "\\" + kEarlierBackupsFolder + "\\" +
-                               kSwapJournalFile) != kInvalidFileAttributes;
+  return fs.GetFileAttributesA(EarlierBackupsOf(backupFolder) + "\\" + kSwapJournalFile) !=
+         kInvalidFileAttributes;
 }
 
 std::vector<BackupSet> ListBackups(const Platform& p, const std::string& backupFolder) {
   std::vector<BackupSet> sets;
   IFileSystem& fs = p.files;
-  const std::string earlier = backupFolder + "\\" + kEarlierBackupsFolder;
+  const std::string earlier = EarlierBackupsOf(backupFolder);
   if (HoldsBackup(fs, backupFolder) && !SwapPending(fs, backupFolder)) {
     BackupSet top;
     top.folder = backupFolder;

@@ -47,6 +47,9 @@ std::vector<BackupSet> ListBackups(const Platform& p, const std::string& backupF
 // being deleted and scratch files have other names.
 bool IsKeptBackupName(const std::string& name);
 
+// The folder of the kept backups inside a backup folder.
+std::string EarlierBackupsOf(const std::string& backupFolder);
+
 // Whether a run stopped while it moved its backup to the top: the next run finishes the move,
 // and until then the top is in between two backups.
 bool SwapPending(IFileSystem& fs, const std::string& backupFolder);
