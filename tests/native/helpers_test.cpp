@@ -111,7 +111,9 @@ TEST(Switches, ReadAsScheduledTasksWriteThem) {
     EXPECT_EQ(s.overwrite, c.overwrite) << c.line;
     EXPECT_EQ(s.addressBook, c.addressBook) << c.line;
     EXPECT_EQ(s.folder.has_value(), c.folder != nullptr) << c.line;
-    if (s.folder && c.folder) EXPECT_EQ(*s.folder, c.folder) << c.line;
+    if (s.folder && c.folder) {
+      EXPECT_EQ(*s.folder, c.folder) << c.line;
+    }
     EXPECT_EQ(s.generations.has_value(), c.generations != nullptr) << c.line;
     if (s.generations && c.generations) {
       EXPECT_EQ(*s.generations, c.generations) << c.line;
