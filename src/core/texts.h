@@ -422,7 +422,7 @@ inline std::string StoreMailClientRunning(const std::string& target) {
 inline std::string RestoreCopyFailed(const std::string& target, bool hadLive) {
   return "- the copy of " + target +
          " failed its check (it is not the size of the backup's copy); " +
-         (hadLive ? "the live file was put back as it was." : "nothing was put there.");
+         (hadLive ? "the live file was left as it was." : "nothing was put there.");
 }
 
 // The dialog of "Restore Selected". Its fixed texts are read by the resource script too.

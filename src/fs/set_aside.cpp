@@ -10,6 +10,12 @@ std::string SetAsideNameFor(const std::string& path) {
   return aside;
 }
 
+std::string IncomingNameFor(const std::string& path) {
+  std::string incoming = path;
+  if (!incoming.empty()) incoming.back() = incoming.back() == '#' ? '!' : '#';
+  return incoming;
+}
+
 std::string SetAside(const Platform& p, const std::string& path) {
   const std::string aside = SetAsideNameFor(path);
   RemoveFile(p, aside);

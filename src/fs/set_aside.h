@@ -12,6 +12,11 @@ namespace lark {
 // longer than it, so it fits wherever the file itself fits.
 std::string SetAsideNameFor(const std::string& path);
 
+// The name a file's successor is written under beside it, until it has passed its checks and
+// takes the file's place in one rename. Never the set-aside name, so that whatever a run
+// ended part-way leaves there is never taken for the earlier file.
+std::string IncomingNameFor(const std::string& path);
+
 // Moves the file at `path` to its set-aside name, over whatever an earlier run left there.
 // Gives that name, or "" when the file could not be moved (held open by another program)
 // and stays where it is.

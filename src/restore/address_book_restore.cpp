@@ -62,12 +62,17 @@ void resWAB_Click(App& app) {
   }
   if (mayCopy) {
     if (app.state.unattended) app.state.silentCopy = true;
-    if (ShellFileCopy(app.p, *chosen, target, app.state.silentCopy, app.state.hiddenRun)) {
+    bool copied = false;
+    if (app.state.silentCopy) {
+      // Nobody is asked: the address book in use stays until the copy is whole.
+      copied = PutBack(app, Vouch::Good, *chosen, destination);
+    } else if (ShellFileCopy(app.p, *chosen, target, false, app.state.hiddenRun)) {
       MakeWritable(app, destination);
-      app.state.report.done.push_back(texts::AddressBookRestored(destination));
+      copied = true;
     } else {
       app.state.report.problems.push_back(texts::RestoreFileNotCopied(destination));
     }
+    if (copied) app.state.report.done.push_back(texts::AddressBookRestored(destination));
   }
   f.SetPanel(1, texts::kAddressBookCopyComplete);
   // On its own, the command reports at once; within a complete restore, at its end.

@@ -55,8 +55,8 @@ bool FileExists(App& app, const std::string& path) {
   return app.p.files.GetFileAttributesA(path) != kInvalidFileAttributes;
 }
 
-// A restore interrupted half-way left the live file aside, and in its place (part of) a
-// copy of the backup's file: when that file is not to be put back, the live one returns.
+// A restore of an earlier version, interrupted half-way, left the live file aside and in its
+// place (part of) a copy of the backup's file: the live one returns before anything else.
 void ReturnLiveFromAside(App& app, const std::string& target) {
   const std::string aside = SetAsideNameFor(target);
   if (!FileExists(app, aside)) return;
@@ -64,14 +64,15 @@ void ReturnLiveFromAside(App& app, const std::string& target) {
   app.p.files.MoveFileReplacing(aside, target);
 }
 
-// The backup's copy standing in the live file's place, the live one (if any) aside until the
-// list's answer for the copy settles which of the two stays.
+// The backup's copy, made beside the live file under a name of its own. The live file keeps
+// its place until the list's answer for the copy settles which of the two stays, and the
+// copy then takes it in one rename: a restore ended at any moment (a kill included) leaves
+// the live file or the checked copy there, never a part of one.
 struct PlacedCopy {
   std::string source;
   std::string target;
-  std::string aside;
-  bool hadLive = false;
-  std::string problem;  // why no copy was placed; the live file is where it was
+  std::string incoming;
+  std::string problem;  // why no copy was placed; the live file is as it was
 };
 
 PlacedCopy PlaceCopy(App& app, const std::string& source, const std::string& target) {
@@ -79,42 +80,38 @@ PlacedCopy PlaceCopy(App& app, const std::string& source, const std::string& tar
   PlacedCopy c;
   c.source = source;
   c.target = target;
-  c.aside = SetAsideNameFor(target);
+  c.incoming = IncomingNameFor(target);
+  ReturnLiveFromAside(app, target);
   FileInfo copyInfo;
-  if (!fs.GetFileInfo(source, &copyInfo)) {
+  // A part of a copy that an interrupted restore left under the incoming name goes first.
+  RemoveFile(app.p, c.incoming);
+  if (!fs.GetFileInfo(source, &copyInfo) || FileExists(app, c.incoming)) {
     c.problem = texts::RestoreFileNotCopied(target);
     return c;
   }
-  c.hadLive = true;
-  if (FileExists(app, c.aside)) {
-    // The one aside stays the live one; what stands in its place is made again.
-    RemoveFile(app.p, target);
-    if (FileExists(app, target)) c.problem = texts::RestoreFileNotCopied(target);
-  } else {
-    c.hadLive = FileExists(app, target);
-    if (c.hadLive && !fs.MoveFileReplacing(target, c.aside))
-      c.problem = texts::RestoreFileNotCopied(target);
-  }
-  if (!c.problem.empty()) return c;
-  const bool copied = ShellFileCopy(app.p, source, target, true, app.state.hiddenRun);
+  const bool copied = ShellFileCopy(app.p, source, c.incoming, true, app.state.hiddenRun);
   FileInfo put;
-  if (copied && fs.GetFileInfo(target, &put) && put.size == copyInfo.size) return c;
-  RemoveFile(app.p, target);
-  if (c.hadLive) fs.MoveFileReplacing(c.aside, target);
-  c.problem =
-      copied ? texts::RestoreCopyFailed(target, c.hadLive) : texts::RestoreFileNotCopied(target);
+  if (copied && fs.GetFileInfo(c.incoming, &put) && put.size == copyInfo.size) return c;
+  RemoveFile(app.p, c.incoming);
+  c.problem = copied ? texts::RestoreCopyFailed(target, FileExists(app, target))
+                     : texts::RestoreFileNotCopied(target);
   return c;
 }
 
-// Keeps a placed copy the list approves of; otherwise the live file comes back.
+// Puts a placed copy the list approves of in the live file's place; otherwise it goes.
 bool SettleCopy(App& app, const PlacedCopy& c, Vouch vouch) {
   if (!Vouched(app, vouch, c.source, c.target)) {
-    RemoveFile(app.p, c.target);
-    if (c.hadLive) app.p.files.MoveFileReplacing(c.aside, c.target);
+    RemoveFile(app.p, c.incoming);
     return false;
   }
+  MakeWritable(app, c.incoming);
+  // A read-only live file (copied back from a CD-R by hand) would refuse to be replaced.
   MakeWritable(app, c.target);
-  if (c.hadLive) RemoveFile(app.p, c.aside);
+  if (!app.p.files.MoveFileReplacing(c.incoming, c.target)) {
+    RemoveFile(app.p, c.incoming);
+    app.state.report.problems.push_back(texts::RestoreFileNotCopied(c.target));
+    return false;
+  }
   return true;
 }
 
@@ -123,6 +120,7 @@ bool SettleCopy(App& app, const PlacedCopy& c, Vouch vouch) {
 bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string& target) {
   if (!Vouched(app, vouch, source, target)) {
     ReturnLiveFromAside(app, target);
+    RemoveFile(app.p, IncomingNameFor(target));
     return false;
   }
   const PlacedCopy c = PlaceCopy(app, source, target);
@@ -195,7 +193,7 @@ void RestoreIdentity(App& app, const RunOptions& options, const Manifest* manife
     const std::string target = store + "\\" + entry;
     if (entry.empty()) {
     } else if (app.state.silentCopy) {
-      // Nobody is asked before each file: the live one waits aside until its copy passed.
+      // Nobody is asked before each file: the live one stays until its copy passed.
       const std::size_t i = k++;
       while (!unsettled.empty() && checks.Ready(unsettled.front().check)) settleFront();
       if (checks.Ready(i)) {

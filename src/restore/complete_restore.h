@@ -33,11 +33,11 @@ bool MayPutBack(App& app, const Manifest* manifest, const std::string& path,
 bool Vouched(App& app, Vouch vouch, const std::string& path, const std::string& target);
 
 // Replaces the live file `target` by the backup's `source` when the list vouches for it (what
-// `vouch` says): the live file waits under its set-aside name beside it until the copy is
-// complete and of the backup's size, and comes back if it is not. The copy is made writable.
-// A live file an interrupted restore left aside stays the live one: what stands at `target`
-// then is (part of) the copy being made again, and it comes back when the backup's file may
-// not be put back. Problems go into the report.
+// `vouch` says): the copy is made under its incoming name beside the live file and takes its
+// place in one rename once it is complete and of the backup's size; the live file stays as it
+// was until then, and when the copy fails. The copy is made writable. A live file that a
+// restore of an earlier version, interrupted, left aside returns first. Problems go into the
+// report.
 bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string& target);
 
 // Clears the read-only mark a file brought back from read-only media keeps.

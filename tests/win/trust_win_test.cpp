@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <fstream>
+#include <stdexcept>
 
 #include "backup/complete_backup.h"
 #include "discovery/identities.h"
@@ -279,8 +280,8 @@ struct SlowThreads : Win32Processes {
 };
 
 // A damaged file of the backup never stays over a live one, whether its check was through
-// before its copy or ended after it, and the live file an interrupted restore left aside
-// comes back when the backup's file turns out damaged.
+// before its copy or ended after it, and the live file that an interrupted restore of an
+// earlier version left aside comes back when the backup's file turns out damaged.
 TEST_F(Trust, ADamagedBackupFileNeverStaysOverTheLiveOne) {
   ASSERT_EQ(Backup(), 0);
   WriteAll(kBk + "\\Main Identity\\Inbox.dbx", "damaged");
@@ -307,6 +308,29 @@ TEST_F(Trust, ADamagedBackupFileNeverStaysOverTheLiveOne) {
     EXPECT_EQ(ReadAll(kTop + "\\storeB\\Inbox.dbx"), "work inbox");
     EXPECT_NE(ReadAll(kBk + "\\RestoreReport.txt").find("Inbox.dbx is damaged"), std::string::npos);
   }
+}
+
+// A restore ended while it copies a store (as a kill ends it: nothing of it runs afterwards)
+// leaves the live store whole in its place; the next restore puts the backup's in and leaves
+// nothing of the part behind.
+TEST_F(Trust, ARestoreEndedDuringACopyLeavesTheLiveStoreWhole) {
+  ASSERT_EQ(Backup(), 0);
+  struct EndingShell : Win32Shell {
+    int FileCopy(const std::string& from, const std::string& to, unsigned f) override {
+      if (from.find("Inbox.dbx") == std::string::npos) return Win32Shell::FileCopy(from, to, f);
+      std::ofstream(to, std::ios::binary) << "a part of a cop";
+      throw std::runtime_error("ended");
+    }
+  } ending;
+  Platform endingCopies{w.registry, w.files, w.streams, w.processes, ending, user};
+  const std::string live = kTop + "\\storeA\\Inbox.dbx";
+  WriteAll(live, "live and good");
+  EXPECT_THROW(Restore(endingCopies), std::runtime_error);
+  EXPECT_EQ(ReadAll(live), "live and good");
+  Restore();
+  EXPECT_EQ(ReadAll(live), std::string(1 << 20, 'i'));
+  EXPECT_FALSE(Exists(IncomingNameFor(live)));
+  EXPECT_FALSE(Exists(SetAsideNameFor(live)));
 }
 
 TEST_F(Trust, OutlookExpressRunningIsAskedToCloseAndNeverRestoredUnder) {
