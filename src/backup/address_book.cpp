@@ -44,40 +44,25 @@ bool CopyAddressBook(App& app, const std::string& folder, Manifest* runManifest,
 // running meanwhile swaps the top, and the list this copy rewrites there would take the
 // place of the new backup's own. Nothing when another run holds the folder.
 std::optional<bool> CopyAddressBookHoldingTheFolder(App& app, const std::string& folder) {
-  const std::string earlier = EarlierBackupsOf(folder);
-  const bool madeEarlier = !DirExists(app.p, earlier);
-  bool copied = false;
-  {
-    FolderHold hold(app.p, folder);
-    std::vector<std::string> unused;
-    switch (hold.Take(&unused)) {
-      case FolderHold::Result::Held:
-        // A swap that a killed backup left half done is finished first, so that the copy
-        // goes into a whole top.
-        TidyBackupFolder(app.p, folder, nullptr);
-        break;
-      case FolderHold::Result::Busy:
-        if (app.state.unattended)
-          NoteExitCode(app, BackupOutcome::BadFolderArgument);
-        else
-          app.p.user.MessageBoxA(texts::BackupBusy(folder), texts::kAppTitle);
-        return std::nullopt;
-      case FolderHold::Result::Failed: break;  // a folder that takes no lock file: as before
-    }
-    std::vector<std::string> problems;
-    copied = CopyAddressBook(app, folder, nullptr, problems);
-    if (!problems.empty()) {
-      if (app.state.unattended) {
-        NoteExitCode(app, BackupOutcome::CompleteWithProblems);
-      } else {
-        std::string text = texts::kBackupProblemsIntro;
-        for (const std::string& p : problems) text += "\r\n" + p;
-        app.p.user.MessageBoxA(text, texts::kAppTitle);
-      }
+  FolderVisit visit(app.p, folder);
+  if (visit.Enter() == FolderHold::Result::Busy) {
+    if (app.state.unattended)
+      NoteExitCode(app, BackupOutcome::BadFolderArgument);
+    else
+      app.p.user.MessageBoxA(texts::BackupBusy(folder), texts::kAppTitle);
+    return std::nullopt;
+  }
+  std::vector<std::string> problems;
+  const bool copied = CopyAddressBook(app, folder, nullptr, problems);
+  if (!problems.empty()) {
+    if (app.state.unattended) {
+      NoteExitCode(app, BackupOutcome::CompleteWithProblems);
+    } else {
+      std::string text = texts::kBackupProblemsIntro;
+      for (const std::string& p : problems) text += "\r\n" + p;
+      app.p.user.MessageBoxA(text, texts::kAppTitle);
     }
   }
-  // Earlier Backups, made only for the hold, goes again; it is removed only when empty.
-  if (madeEarlier) app.p.files.RemoveDirectoryA(earlier);
   return copied;
 }
 

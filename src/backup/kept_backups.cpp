@@ -331,6 +331,27 @@ FolderHold::Result FolderHold::Take(std::vector<std::string>* problems) {
   return Result::Failed;
 }
 
+FolderVisit::FolderVisit(const Platform& p, std::string backupFolder)
+    : p_(p),
+      folder_(std::move(backupFolder)),
+      earlier_(EarlierBackupsOf(folder_)),
+      madeEarlier_(!Exists(p.files, earlier_)) {
+  hold_.emplace(p, folder_);
+}
+
+FolderVisit::~FolderVisit() {
+  hold_.reset();
+  // Removed only when empty: a backup may have begun keeping backups there meanwhile.
+  if (madeEarlier_) p_.files.RemoveDirectoryA(earlier_);
+}
+
+FolderHold::Result FolderVisit::Enter() {
+  std::vector<std::string> unused;
+  const FolderHold::Result r = hold_->Take(&unused);
+  if (r == FolderHold::Result::Held) TidyBackupFolder(p_, folder_, nullptr);
+  return r;
+}
+
 KeptBackups::KeptBackups(const Platform& p, std::string backupFolder)
     : p_(p),
       folder_(std::move(backupFolder)),

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,29 @@ class FolderHold {
   const Platform& p_;
   std::string earlier_;
   std::unique_ptr<IFileWriter> lock_;
+};
+
+// A run that works on a backup folder without making a backup there (a restore, the address
+// book copied on its own) holds it as a backup does, for its length, so that no backup moves
+// the top under it, and finds a swap that a killed backup left half done finished first. An
+// Earlier Backups made only for the hold goes again afterwards.
+class FolderVisit {
+ public:
+  FolderVisit(const Platform& p, std::string backupFolder);
+  ~FolderVisit();  // lets go of the folder
+  FolderVisit(const FolderVisit&) = delete;
+  FolderVisit& operator=(const FolderVisit&) = delete;
+
+  // Busy while another run holds the folder; Failed when it takes no lock file (read-only
+  // media), and it is then worked on as it is.
+  FolderHold::Result Enter();
+
+ private:
+  const Platform& p_;
+  std::string folder_;
+  std::string earlier_;
+  bool madeEarlier_;
+  std::optional<FolderHold> hold_;
 };
 
 class KeptBackups {

@@ -167,6 +167,10 @@ inline std::string BackupBusy(const std::string& folder) {
   return "Another backup into the backup folder \"" + folder +
          "\" is running. Nothing was backed up; try again when it has ended.";
 }
+inline std::string RestoreBusy(const std::string& folder) {
+  return "Another run is using the backup folder \"" + folder +
+         "\". Nothing was restored; try again when it has ended.";
+}
 inline std::string KeptBackupsLine(const std::string& list) {
   return "Earlier backups kept: " + (list.empty() ? std::string("none") : list);
 }

@@ -36,10 +36,6 @@ RunOptions WindowRunOptions(WindowedApp& app) {
 
 void cmdComplete_Click(WindowedApp& app) { CompleteBackup(app, WindowRunOptions(app)); }
 
-void cmdRestore_Click(WindowedApp& app) {
-  RestoreFrom(app, StoredBackupFolder(app), WindowRunOptions(app));
-}
-
 void chkOverwrite_Click(WindowedApp& app) {
   const int v = app.Form1().chkOverwrite();
   if (v == 0 || v == 1) StoreOverwrite(app, v == 1);

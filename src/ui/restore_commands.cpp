@@ -1,5 +1,8 @@
 // The main window's restores with a choice: which kept backup to restore from, and for
 // "Restore Selected" which of its items.
+#include <optional>
+
+#include "backup/kept_backups.h"
 #include "core/settings.h"
 #include "core/texts.h"
 #include "fs/backup_set.h"
@@ -9,6 +12,29 @@
 #include "ui/windowed_app.h"
 
 namespace lark {
+
+namespace {
+
+// A restore holds the backup folder for its length, as a backup does: a backup meanwhile
+// would move the top it reads from, or copy stores half put back. False, and the person
+// told, while another run holds the folder.
+bool EnterForRestore(WindowedApp& app, std::optional<FolderVisit>& visit,
+                     const std::string& folder) {
+  if (!IsFullPath(folder) || !DirExists(app.p, folder)) return true;
+  visit.emplace(app.p, folder);
+  if (visit->Enter() != FolderHold::Result::Busy) return true;
+  app.p.user.MessageBoxA(texts::RestoreBusy(folder), texts::kAppTitle);
+  return false;
+}
+
+}  // namespace
+
+void cmdRestore_Click(WindowedApp& app) {
+  const std::string folder = StoredBackupFolder(app);
+  std::optional<FolderVisit> visit;
+  if (!EnterForRestore(app, visit, folder)) return;
+  RestoreFrom(app, folder, WindowRunOptions(app));
+}
 
 bool ChooseBackup(WindowedApp& app, const std::string& backupFolder, std::string* from,
                   std::string* made) {
@@ -33,8 +59,11 @@ bool ChooseBackup(WindowedApp& app, const std::string& backupFolder, std::string
 }
 
 void cmdRestoreChosen_Click(WindowedApp& app) {
+  const std::string folder = StoredBackupFolder(app);
+  std::optional<FolderVisit> visit;
+  if (!EnterForRestore(app, visit, folder)) return;
   std::string from, made;
-  if (!ChooseBackup(app, StoredBackupFolder(app), &from, &made)) return;  // Cancel
+  if (!ChooseBackup(app, folder, &from, &made)) return;  // Cancel
   RestoreFrom(app, from, WindowRunOptions(app));
 }
 
@@ -45,6 +74,8 @@ void mnuResSel_Click(WindowedApp& app) {
     app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
     return;
   }
+  std::optional<FolderVisit> visit;
+  if (!EnterForRestore(app, visit, folder)) return;
   std::string from, made;
   if (!ChooseBackup(app, folder, &from, &made)) return;
   // The stores are checked against the list while the dialog is shown: a store of gigabytes

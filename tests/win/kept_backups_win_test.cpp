@@ -229,6 +229,44 @@ TEST_F(Kept, TheAddressBookOnItsOwnWaitsForARunThatHoldsTheFolder) {
   EXPECT_TRUE(Exists(backup + "\\Earlier Backups"));
 }
 
+// A restore holds the folder as a backup does: while another run holds it nothing is put
+// back and the person is told; a swap that a killed backup left half done (the top's list
+// already parked, its files still there) is finished before the restore reads the top.
+TEST_F(Kept, ARestoreHoldsTheFolderAndReadsAWholeTop) {
+  Inbox("first");
+  ASSERT_EQ(Run(), 0) << Messages();
+  Inbox("second");
+  g_backupStepHook = [](const std::string& s) {
+    if (s == "swap 1") throw Killed{};
+  };
+  EXPECT_THROW(Run(), Killed);
+  g_backupStepHook = nullptr;
+  ::SetCurrentDirectoryA(cwd.c_str());
+  const std::string inbox = Store("{A}") + "\\Inbox.dbx";
+  const std::string second = ReadAll(inbox);
+  Inbox("live");
+  const std::string live = ReadAll(inbox);
+  const auto restore = [&] {
+    user.messages.clear();
+    WindowedApp app(p);
+    GetInputPaths(app);
+    app.Form1().SetChkOverwrite(1);
+    cmdRestore_Click(app);
+  };
+  const std::string lock = backup + "\\Earlier Backups\\Larkmoor.lock";
+  HANDLE other = ::CreateFileA(lock.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  restore();
+  EXPECT_EQ(user.messages, std::vector<std::string>{texts::RestoreBusy(backup)});
+  EXPECT_EQ(ReadAll(inbox), live);
+  ::CloseHandle(other);
+  restore();
+  EXPECT_EQ(ReadAll(inbox), second);
+  EXPECT_EQ(Sets().size(), 2u);
+  EXPECT_FALSE(Exists(lock));
+  ExpectEveryListTrue(backup);
+}
+
 // A store damaged in place is still copied, the run ends with code 5 and names it, and even
 // with N = 1 the previous backup is kept. A healthy profile ends with 0 and no finding.
 TEST_F(Kept, ADamagedStoreKeepsEveryEarlierBackup) {
