@@ -102,7 +102,7 @@ bool DispatchMainCommand(WindowedApp& app, int id) {
     case ids::kMnuCrtbkfldr2: crtbkfldr2_Click(app); return true;
     case ids::kMnuOpnbkfldr: opnbkfldr_Click(app); return true;
     case ids::kMnuBrbkfldr: brbkfldr_Click(app); return true;
-    case ids::kMnuResWAB: resWAB_Click(app); return true;
+    case ids::kMnuResWAB: mnuResWAB_Click(app); return true;
     case ids::kMnuResSel: mnuResSel_Click(app); return true;
     case ids::kMnuExit: Exit_Click(app); return true;
     case ids::kMnuNotyet: Notyet_Click(app); return true;

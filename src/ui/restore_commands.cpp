@@ -36,6 +36,13 @@ void cmdRestore_Click(WindowedApp& app) {
   RestoreFrom(app, folder, WindowRunOptions(app));
 }
 
+void mnuResWAB_Click(WindowedApp& app) {
+  const std::string folder = StoredBackupFolder(app);
+  std::optional<FolderVisit> visit;
+  if (!EnterForRestore(app, visit, folder)) return;
+  resWAB_Click(app);
+}
+
 bool ChooseBackup(WindowedApp& app, const std::string& backupFolder, std::string* from,
                   std::string* made) {
   *from = backupFolder;

@@ -256,8 +256,15 @@ TEST_F(Kept, ARestoreHoldsTheFolderAndReadsAWholeTop) {
   const std::string lock = backup + "\\Earlier Backups\\Larkmoor.lock";
   HANDLE other = ::CreateFileA(lock.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(other, INVALID_HANDLE_VALUE);
-  restore();
-  EXPECT_EQ(user.messages, std::vector<std::string>{texts::RestoreBusy(backup)});
+  for (auto command :
+       {cmdRestore_Click, cmdRestoreChosen_Click, mnuResSel_Click, mnuResWAB_Click}) {
+    user.messages.clear();
+    WindowedApp app(p);
+    GetInputPaths(app);
+    app.Form1().SetChkOverwrite(1);
+    command(app);
+    EXPECT_EQ(user.messages, std::vector<std::string>{texts::RestoreBusy(backup)});
+  }
   EXPECT_EQ(ReadAll(inbox), live);
   ::CloseHandle(other);
   restore();
