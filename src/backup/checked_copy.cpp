@@ -15,7 +15,10 @@ struct CheckedCopies::Pending {
   std::string src;
   std::string dest;
   std::string relPath;
-  std::string aside;  // the earlier copy, moved aside; empty when there was none
+  // Where the shell copies when the copy replaces an earlier one: beside it, so that the
+  // earlier one stays whole until this one passed and takes its place in one rename (a kill
+  // at any moment leaves one of the two there, never a part). Empty otherwise.
+  std::string incoming;
   bool existed = false;
   CopyTally* tally = nullptr;
   std::string failedAs;
@@ -33,15 +36,15 @@ CheckedCopies::~CheckedCopies() {
   try {
     Finish();
   } catch (...) {
-    // Leaving on an exception already: the copy keeps its earlier one set aside.
+    // Leaving on an exception already: the earlier copy stays in its place.
   }
 }
 
 void CheckedCopies::Fail(Pending& c, const std::string& reason) {
   problems_.push_back(c.failedAs.empty() ? reason : c.failedAs);
   // What the shell left is partial or inconsistent: the earlier copy is worth more.
-  if (!c.aside.empty()) {
-    PutBackAside(p_, c.aside, c.dest);
+  if (!c.incoming.empty()) {
+    RemoveFile(p_, c.incoming);
   } else if (!c.existed) {
     RemoveFile(p_, c.dest);
   }
@@ -53,7 +56,14 @@ void CheckedCopies::SettleFront() {
   pending_.pop_front();
   std::string hex;
   if (!hashes_->Take(&hex)) return Fail(*c, texts::CopyNotChecked(c->src));
-  DropAside(p_, c->aside);
+  if (!c->incoming.empty()) {
+    // A read-only earlier copy (of a read-only source) would refuse to be replaced.
+    const std::uint32_t a = p_.files.GetFileAttributesA(c->dest);
+    if (a != kInvalidFileAttributes && (a & kFileAttributeReadOnly))
+      p_.files.SetFileAttributesA(c->dest, a & ~kFileAttributeReadOnly);
+    if (!p_.files.MoveFileReplacing(c->incoming, c->dest))
+      return Fail(*c, texts::CopyIncomplete(c->src));
+  }
   manifest_.Set(c->relPath, hex);
   if (c->tally) {
     ++c->tally->files;
@@ -88,22 +98,24 @@ void CheckedCopies::Copy(const std::string& src, const std::string& dest, bool n
   FileInfo earlier;
   c->existed = fs.GetFileInfo(dest, &earlier);
   if (noConfirm && c->existed && !(earlier.attributes & kFileAttributeDirectory)) {
-    c->aside = SetAside(p_, dest);
+    c->incoming = IncomingNameFor(dest);
+    RemoveFile(p_, c->incoming);  // a part an interrupted run left
   }
-  const bool copied = ShellFileCopy(p_, src, dest, noConfirm, hiddenRun);
+  const std::string into = c->incoming.empty() ? dest : c->incoming;
+  const bool copied = ShellFileCopy(p_, src, into, noConfirm, hiddenRun);
   FileInfo after;
   const bool unchanged = haveSource && fs.GetFileInfo(src, &after) && after.size == before.size &&
                          after.lastWrite == before.lastWrite;
   FileInfo copy;
   const bool complete =
-      copied && fs.GetFileInfo(dest, &copy) && haveSource && copy.size == before.size;
+      copied && fs.GetFileInfo(into, &copy) && haveSource && copy.size == before.size;
   // The copies before this one have been hashed while the shell copied this one; those done
   // are settled now, in order, and a failure waits for them all, so that the report names
   // the problems in the order of the copies.
   while (!pending_.empty() && hashes_->FrontReady()) SettleFront();
   if (!copied || !complete || !unchanged) Finish();
   if (!copied)
-    return Fail(*c, c->aside.empty() ? texts::FileNotCopied(src) : texts::CopyIncomplete(src));
+    return Fail(*c, c->incoming.empty() ? texts::FileNotCopied(src) : texts::CopyIncomplete(src));
   if (!complete) return Fail(*c, texts::CopyIncomplete(src));
   if (!unchanged) return Fail(*c, texts::SourceChanged(src));
   c->size = copy.size;
@@ -113,9 +125,9 @@ void CheckedCopies::Copy(const std::string& src, const std::string& dest, bool n
   // backup disk, not for the source.
   pending_.push_back(std::move(c));
   try {
-    hashes_->Add(pending_.back()->dest);
+    hashes_->Add(into);
   } catch (...) {
-    // Out of memory before its check could start: not listed, and the earlier copy put back.
+    // Out of memory before its check could start: not listed, and the earlier copy kept.
     std::unique_ptr<Pending> unchecked = std::move(pending_.back());
     pending_.pop_back();
     Finish();

@@ -274,6 +274,30 @@ TEST_F(Kept, ARestoreHoldsTheFolderAndReadsAWholeTop) {
   ExpectEveryListTrue(backup);
 }
 
+// The address book copied on its own and ended during its copy (as a kill ends it) leaves
+// the top's earlier copy whole, so that the top's list stays true; the next copy goes through
+// and leaves nothing of the part behind.
+TEST_F(Kept, TheAddressBookOnItsOwnEndedDuringItsCopyKeepsTheEarlierCopy) {
+  ASSERT_EQ(Run(), 0) << Messages();
+  WriteAll(book, "new book");
+  CopyEndingShell ending("me.wab");
+  const Platform endingCopies{w.registry, w.files, w.streams, w.processes, ending, user};
+  const auto copy = [&](const Platform& on) {
+    WindowedApp app(on);
+    GetInputPaths(app);
+    app.state.silentCopy = true;  // as a backup with the box ticked leaves it: no question
+    addBookFile_Click(app);
+  };
+  EXPECT_THROW(copy(endingCopies), CopyEndingShell::Ended);
+  ::SetCurrentDirectoryA(cwd.c_str());
+  EXPECT_EQ(ReadAll(backup + "\\me.wab"), "address book");
+  ExpectEveryListTrue(backup);
+  copy(p);
+  EXPECT_EQ(ReadAll(backup + "\\me.wab"), "new book");
+  EXPECT_FALSE(Exists(backup + "\\me.wa#"));
+  ExpectEveryListTrue(backup);
+}
+
 // A store damaged in place is still copied, the run ends with code 5 and names it, and even
 // with N = 1 the previous backup is kept. A healthy profile ends with 0 and no finding.
 TEST_F(Kept, ADamagedStoreKeepsEveryEarlierBackup) {

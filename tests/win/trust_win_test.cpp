@@ -6,7 +6,6 @@
 #include <shellapi.h>
 
 #include <fstream>
-#include <stdexcept>
 
 #include "backup/complete_backup.h"
 #include "discovery/identities.h"
@@ -315,17 +314,11 @@ TEST_F(Trust, ADamagedBackupFileNeverStaysOverTheLiveOne) {
 // nothing of the part behind.
 TEST_F(Trust, ARestoreEndedDuringACopyLeavesTheLiveStoreWhole) {
   ASSERT_EQ(Backup(), 0);
-  struct EndingShell : Win32Shell {
-    int FileCopy(const std::string& from, const std::string& to, unsigned f) override {
-      if (from.find("Inbox.dbx") == std::string::npos) return Win32Shell::FileCopy(from, to, f);
-      std::ofstream(to, std::ios::binary) << "a part of a cop";
-      throw std::runtime_error("ended");
-    }
-  } ending;
+  CopyEndingShell ending("Inbox.dbx");
   Platform endingCopies{w.registry, w.files, w.streams, w.processes, ending, user};
   const std::string live = kTop + "\\storeA\\Inbox.dbx";
   WriteAll(live, "live and good");
-  EXPECT_THROW(Restore(endingCopies), std::runtime_error);
+  EXPECT_THROW(Restore(endingCopies), CopyEndingShell::Ended);
   EXPECT_EQ(ReadAll(live), "live and good");
   Restore();
   EXPECT_EQ(ReadAll(live), std::string(1 << 20, 'i'));

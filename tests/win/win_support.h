@@ -243,6 +243,19 @@ class HeldByAnotherProcess {
   bool held_ = false;
 };
 
+// The real shell, except that its copy of a file whose name holds `name` writes a part of it
+// and then ends the run as a kill would: nothing of the run goes on after it.
+struct CopyEndingShell : Win32Shell {
+  struct Ended {};
+  std::string name;
+  explicit CopyEndingShell(std::string n) : name(std::move(n)) {}
+  int FileCopy(const std::string& from, const std::string& to, unsigned f) override {
+    if (from.find(name) == std::string::npos) return Win32Shell::FileCopy(from, to, f);
+    std::ofstream(to, std::ios::binary) << "a part of a cop";
+    throw Ended{};
+  }
+};
+
 // A fresh profile on Windows XP, with the folder the program "was started in" at kRoot\cwd;
 // afterwards, nothing new may have appeared in the root of C: or in the Windows folder.
 class WinTest : public ::testing::Test {
