@@ -58,9 +58,7 @@ void CheckedCopies::SettleFront() {
   if (!hashes_->Take(&hex)) return Fail(*c, texts::CopyNotChecked(c->src));
   if (!c->incoming.empty()) {
     // A read-only earlier copy (of a read-only source) would refuse to be replaced.
-    const std::uint32_t a = p_.files.GetFileAttributesA(c->dest);
-    if (a != kInvalidFileAttributes && (a & kFileAttributeReadOnly))
-      p_.files.SetFileAttributesA(c->dest, a & ~kFileAttributeReadOnly);
+    ClearReadOnly(p_, c->dest);
     if (!p_.files.MoveFileReplacing(c->incoming, c->dest))
       return Fail(*c, texts::CopyIncomplete(c->src));
   }

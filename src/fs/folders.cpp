@@ -93,14 +93,16 @@ bool EnterFolder(IFileSystem& fs, const std::string& folder) {
   return fs.SetCurrentDirectoryA(folder);
 }
 
+void ClearReadOnly(const Platform& p, const std::string& path) {
+  const std::uint32_t a = p.files.GetFileAttributesA(path);
+  if (a != kInvalidFileAttributes && (a & kFileAttributeReadOnly))
+    p.files.SetFileAttributesA(path, a & ~kFileAttributeReadOnly);
+}
+
 void RemoveFile(const Platform& p, const std::string& path) {
-  IFileSystem& fs = p.files;
-  if (fs.DeleteFileA(path)) return;
-  std::uint32_t a = fs.GetFileAttributesA(path);
-  if (a != kInvalidFileAttributes && (a & kFileAttributeReadOnly)) {
-    fs.SetFileAttributesA(path, a & ~kFileAttributeReadOnly);
-    fs.DeleteFileA(path);
-  }
+  if (p.files.DeleteFileA(path)) return;
+  ClearReadOnly(p, path);
+  p.files.DeleteFileA(path);
 }
 
 bool MakeFolder(const Platform& p, std::string pathToCreate) { return CreatePath(p, pathToCreate); }

@@ -42,6 +42,10 @@ std::string ScratchNameFor(const std::string& path);
 // Makes the folder the current drive and directory; false when it cannot be entered.
 bool EnterFolder(IFileSystem& fs, const std::string& folder);
 
+// Clears a file's read-only mark (a copy from a CD-R keeps it): such a file can be neither
+// replaced by a rename nor deleted, and a store cannot be opened by the mail client.
+void ClearReadOnly(const Platform& p, const std::string& path);
+
 // Deletes a file even when it is read-only.
 void RemoveFile(const Platform& p, const std::string& path);
 

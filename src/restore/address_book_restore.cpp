@@ -67,7 +67,7 @@ void resWAB_Click(App& app) {
       // Nobody is asked: the address book in use stays until the copy is whole.
       copied = PutBack(app, Vouch::Good, *chosen, destination);
     } else if (ShellFileCopy(app.p, *chosen, target, false, app.state.hiddenRun)) {
-      MakeWritable(app, destination);
+      ClearReadOnly(app.p, destination);
       copied = true;
     } else {
       app.state.report.problems.push_back(texts::RestoreFileNotCopied(destination));

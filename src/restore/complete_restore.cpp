@@ -22,14 +22,6 @@
 
 namespace lark {
 
-void MakeWritable(App& app, const std::string& path) {
-  // Files copied back from a CD-R keep its read-only mark, and Outlook Express cannot open
-  // a store it cannot write.
-  std::uint32_t a = app.p.files.GetFileAttributesA(path);
-  if (a != kInvalidFileAttributes && (a & kFileAttributeReadOnly))
-    app.p.files.SetFileAttributesA(path, a & ~kFileAttributeReadOnly);
-}
-
 bool MayPutBack(App& app, const Manifest* manifest, const std::string& path,
                 const std::string& relPath, const std::string& target) {
   return Vouched(app, CheckFile(app.p.streams, manifest, path, relPath), path, target);
@@ -104,9 +96,9 @@ bool SettleCopy(App& app, const PlacedCopy& c, Vouch vouch) {
     RemoveFile(app.p, c.incoming);
     return false;
   }
-  MakeWritable(app, c.incoming);
+  ClearReadOnly(app.p, c.incoming);
   // A read-only live file (copied back from a CD-R by hand) would refuse to be replaced.
-  MakeWritable(app, c.target);
+  ClearReadOnly(app.p, c.target);
   if (!app.p.files.MoveFileReplacing(c.incoming, c.target)) {
     RemoveFile(app.p, c.incoming);
     app.state.report.problems.push_back(texts::RestoreFileNotCopied(c.target));
@@ -212,7 +204,7 @@ void RestoreIdentity(App& app, const RunOptions& options, const Manifest* manife
       }
     } else if (Vouched(app, checks.Result(k++), here + entry, target)) {
       if (ShellFileCopy(app.p, here + entry, target, app.state.silentCopy, app.state.hiddenRun)) {
-        MakeWritable(app, target);
+        ClearReadOnly(app.p, target);
         ++restored;
       } else {
         problems.push_back(texts::RestoreFileNotCopied(target));

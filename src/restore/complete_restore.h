@@ -40,9 +40,6 @@ bool Vouched(App& app, Vouch vouch, const std::string& path, const std::string& 
 // report.
 bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string& target);
 
-// Clears the read-only mark a file brought back from read-only media keeps.
-void MakeWritable(App& app, const std::string& path);
-
 // The one store file never put back: the record of which messages the mail server has
 // already delivered. The mail client keeps it current; an older copy disagrees with the server.
 inline constexpr const char* kNotRestoredFile = "Pop3uidl.dbx";
