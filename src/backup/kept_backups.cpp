@@ -275,7 +275,10 @@ namespace {
 // not go at once is tried again for a while before it is reported.
 bool RemoveLeftover(const Platform& p, const std::string& folder) {
   for (int attempt = 0; attempt < kLeftoverTries; ++attempt) {
-    if (RemoveTree(p.files, folder)) return true;
+    bool linkStayed = false;
+    if (RemoveTree(p.files, folder, &linkStayed)) return true;
+    // No editor writes through a link that stays: trying again would change nothing.
+    if (linkStayed) return false;
     p.processes.Pause(kLeftoverPauseMs);
   }
   return RemoveTree(p.files, folder);
@@ -437,6 +440,12 @@ std::vector<std::string> KeptBackups::Prune(const std::vector<std::string>& fold
   IFileSystem& fs = p_.files;
   std::vector<std::string> left;
   for (const std::string& f : folders) {
+    // A link named like a kept backup goes as a link, or stays: the list of the folder it
+    // points at is not this folder's to delete.
+    if (IsLink(fs, f)) {
+      if (!RemoveTree(fs, f)) left.push_back(f);
+      continue;
+    }
     const std::string going = f + kDeletingSuffix;
     if (!fs.MoveFileA(f, going)) {
       left.push_back(f);

@@ -141,16 +141,30 @@ std::vector<BackupSet> ListBackups(const Platform& p, const std::string& backupF
   return sets;
 }
 
-bool RemoveTree(IFileSystem& fs, const std::string& folder) {
+bool IsLink(const FindEntry& e) { return (e.attributes & kFileAttributeReparsePoint) != 0; }
+
+bool IsLink(IFileSystem& fs, const std::string& path) {
+  std::vector<FindEntry> found;
+  return fs.FindFiles(path, &found) == kErrorSuccess && found.size() == 1 && IsLink(found[0]);
+}
+
+bool RemoveTree(IFileSystem& fs, const std::string& folder, bool* linkStayed) {
+  if (IsLink(fs, folder)) {
+    fs.RemoveDirectoryA(folder);
+    const bool gone = fs.GetFileAttributesA(folder) == kInvalidFileAttributes;
+    if (!gone && linkStayed) *linkStayed = true;
+    return gone;
+  }
   std::vector<FindEntry> entries;
   if (fs.FindFiles(folder + "\\*", &entries) == kErrorSuccess) {
     for (const FindEntry& e : entries) {
       if (e.name == "." || e.name == "..") continue;
       const std::string path = folder + "\\" + e.name;
       if (e.attributes & kFileAttributeDirectory) {
-        RemoveTree(fs, path);
+        RemoveTree(fs, path, linkStayed);
       } else {
-        if (e.attributes & kFileAttributeReadOnly)
+        // A link's attributes would be set on the file it points at.
+        if ((e.attributes & kFileAttributeReadOnly) && !IsLink(e))
           fs.SetFileAttributesA(path, kFileAttributeNormal);
         fs.DeleteFileA(path);
       }

@@ -60,7 +60,17 @@ bool HoldsBackup(IFileSystem& fs, const std::string& folder);
 // The folders of `folder` (bare names, "." and ".." left out), in the file system's order.
 std::vector<std::string> SubFolders(IFileSystem& fs, const std::string& folder);
 
-// Deletes the folder and everything in it, read-only files too; true when it is gone.
-bool RemoveTree(IFileSystem& fs, const std::string& folder);
+// Whether an entry is a junction, symbolic link or other reparse point, which may lead out of
+// the folder it stands in (Wine shows a Unix symbolic link as one). As Windows' own tools
+// do, a deletion never goes through one; the tag that tells the kinds apart is not to be
+// trusted under Wine.
+bool IsLink(const FindEntry& e);
+bool IsLink(IFileSystem& fs, const std::string& path);
+
+// Deletes the folder and everything in it, read-only files too; true when it is gone. A link
+// on the way is removed as a link (Windows removes a junction as an empty folder) or left,
+// and never followed: what it points at is not the folder's. *linkStayed tells of a link
+// left (under Wine a Unix symbolic link to a folder cannot be removed).
+bool RemoveTree(IFileSystem& fs, const std::string& folder, bool* linkStayed = nullptr);
 
 }  // namespace lark

@@ -55,6 +55,7 @@ constexpr std::uint32_t kFileAttributeSystem = 0x04;
 constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 constexpr std::uint32_t kFileAttributeArchive = 0x20;
 constexpr std::uint32_t kFileAttributeNormal = 0x80;
+constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
 constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
 
 constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;  // a wait without a time limit

@@ -146,7 +146,8 @@ std::uint64_t TreeSize(IFileSystem& fs, const std::string& folder, bool top) {
   std::uint64_t total = 0;
   if (fs.FindFiles(folder + "\\*", &entries) != kErrorSuccess) return 0;
   for (const FindEntry& e : entries) {
-    if (e.name == "." || e.name == "..") continue;
+    // A link leads out of the backup (or round in a loop): what it points at is not counted.
+    if (e.name == "." || e.name == ".." || IsLink(e)) continue;
     if (!(e.attributes & kFileAttributeDirectory))
       total += e.size;
     else if (!(top && e.name == kEarlierBackupsFolder))

@@ -5,6 +5,7 @@
 #include "fs/folders.h"
 #include "fs/manifest.h"
 #include "fs/sha256.h"
+#include "ui/restore_choices.h"
 #include "win_support.h"
 
 namespace lark::test {
@@ -296,6 +297,34 @@ TEST_F(Kept, TheAddressBookOnItsOwnEndedDuringItsCopyKeepsTheEarlierCopy) {
   EXPECT_EQ(ReadAll(backup + "\\me.wab"), "new book");
   EXPECT_FALSE(Exists(backup + "\\me.wa#"));
   ExpectEveryListTrue(backup);
+}
+
+// Links in the backup folder (a junction, or a symbolic link Wine shows as one) lead out of
+// it: a backup that removes a leftover or lets an old backup go never follows one, and the
+// restore's list of backups does not count what one points at.
+TEST_F(Kept, ALinkInTheBackupFolderIsNeverFollowed) {
+  SetDword("Software\\TarnKeep", "Generations", 1);
+  const std::string mine = kRoot + "\\mine";
+  const std::string letter = mine + "\\letter.txt";
+  WriteAll(letter, std::string(100000, 'm'));
+  ASSERT_EQ(Run(), 0) << Messages();
+  const std::string size = BackupRows(p, Sets())[0].size;
+  const std::string earlier = backup + "\\Earlier Backups";
+  const std::string partial = earlier + "\\2000-01-01 00.00.00.partial";
+  ::CreateDirectoryA(partial.c_str(), nullptr);
+  {
+    HostLinks links(kRoot);  // leftovers of a killed run: one holding a link, one a link
+    ASSERT_TRUE(links.Make(partial + "\\mine", mine));
+    ASSERT_TRUE(links.Make(earlier + "\\2000-01-02 00.00.00.partial", mine));
+    Run();
+    EXPECT_TRUE(ReadAll(letter) == std::string(100000, 'm'));
+  }
+  HostLinks links(kRoot);
+  ASSERT_TRUE(links.Make(backup + "\\Main\\mine", mine));  // goes with the top, then is let go
+  EXPECT_EQ(BackupRows(p, Sets())[0].size, size);
+  Run();
+  EXPECT_EQ(Sets().size(), 1u);
+  EXPECT_TRUE(ReadAll(letter) == std::string(100000, 'm'));
 }
 
 // A store damaged in place is still copied, the run ends with code 5 and names it, and even

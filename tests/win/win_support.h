@@ -243,6 +243,68 @@ class HeldByAnotherProcess {
   bool held_ = false;
 };
 
+// Symbolic links made as Unix ones with the host's ln (Wine shows such a link as a reparse
+// point; its own CreateSymbolicLinkA makes none). When the object goes, every link below
+// `root` goes, wherever the program moved it. Wine does not wait for a host program it
+// starts, so each waits for its effect.
+class HostLinks {
+ public:
+  explicit HostLinks(std::string root) : root_(std::move(root)) {}
+  HostLinks(const HostLinks&) = delete;
+  HostLinks& operator=(const HostLinks&) = delete;
+  ~HostLinks() {
+    Host("Z:\\usr\\bin\\find \"" + Unix(root_) + "\" -type l -delete",
+         [&] { return !HoldsLink(root_); });
+  }
+  // A link at `link` to the folder `target`.
+  bool Make(const std::string& link, const std::string& target) {
+    return Host("Z:\\bin\\ln -s \"" + Unix(target) + "\" \"" + Unix(link) + "\"", [&] {
+      const DWORD a = ::GetFileAttributesA(link.c_str());
+      return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+    });
+  }
+
+ private:
+  static bool HoldsLink(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE h = ::FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool found = false;
+    do {
+      const std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      found =
+          (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+          ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && HoldsLink(folder + "\\" + name));
+    } while (!found && ::FindNextFileA(h, &data));
+    ::FindClose(h);
+    return found;
+  }
+  static std::string Unix(const std::string& path) {
+    using ToUnix = char*(CDECL*)(const WCHAR*);
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    const std::wstring wide(path.begin(), path.end());
+    char* name = toUnix ? toUnix(wide.c_str()) : nullptr;
+    const std::string out = name ? name : "";
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return out;
+  }
+  static bool Host(std::string line, const std::function<bool()>& done) {
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          &pi))
+      return false;
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    for (int i = 0; i < 400 && !done(); ++i) ::Sleep(50);
+    return done();
+  }
+  std::string root_;
+};
+
 // The real shell, except that its copy of a file whose name holds `name` writes a part of it
 // and then ends the run as a kill would: nothing of the run goes on after it.
 struct CopyEndingShell : Win32Shell {
