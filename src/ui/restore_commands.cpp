@@ -1,5 +1,5 @@
-// The main window's restores with a choice: which kept backup to restore from, and for
-// "Restore Selected" which of its items.
+// The main window's restores: each holds the backup folder while it runs; some ask first which
+// kept backup to restore from, and "Restore Selected" which of its items.
 #include <optional>
 
 #include "backup/kept_backups.h"
