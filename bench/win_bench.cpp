@@ -16,7 +16,7 @@
 //   lark_bench hold                 keeps a hidden window until ended, and with it Wine's
 //                                   desktop process, which otherwise starts anew with every
 //                                   program that opens a window and ends after it
-//   lark_bench copy [-shell] -to DEST FILE... [-to DEST FILE...]
+//   lark_bench copy [-shell] [-beside] -to DEST FILE... [-to DEST FILE...]
 //                                   copies each file into the folder named before it with
 //                                   CopyFileA, the fastest copy this Windows offers a
 //                                   program, as a yardstick for the shell's copies
@@ -214,20 +214,29 @@ int Startup(const char* exe, int runs) {
   return failed ? 1 : 0;
 }
 
-// "-to FOLDER" names the folder the files after it are copied into. With "-shell" first, each
-// file is one SHFileOperationA copy with the flags a windowed restore gives it (replace without
+// "-to FOLDER" names the folder the files after it are copied into. With "-shell", each file
+// is one SHFileOperationA copy with the flags a windowed restore gives it (replace without
 // asking; the shell's progress window allowed): the shell's own cost, without the program's.
+// With "-beside", each copy is made under a scratch name beside the file it replaces and then
+// renamed over it, as a restore must do to keep the live file until its copy is whole: the
+// copy then writes into new pages while the old file still holds its own.
 int CopyFiles(char** args, int count) {
   double start = Now();
   std::string dest = ".";
-  const bool shell = count > 0 && std::strcmp(args[0], "-shell") == 0;
-  for (int i = shell ? 1 : 0; i < count; ++i) {
+  bool shell = false, beside = false;
+  int i = 0;
+  for (; i < count && args[i][0] == '-' && std::strcmp(args[i], "-to") != 0; ++i) {
+    shell = shell || std::strcmp(args[i], "-shell") == 0;
+    beside = beside || std::strcmp(args[i], "-beside") == 0;
+  }
+  for (; i < count; ++i) {
     if (std::strcmp(args[i], "-to") == 0 && i + 1 < count) {
       dest = args[++i];
       continue;
     }
     std::string from = args[i];
-    std::string to = dest + "\\" + from.substr(from.find_last_of('\\') + 1);
+    const std::string target = dest + "\\" + from.substr(from.find_last_of('\\') + 1);
+    const std::string to = beside ? target.substr(0, target.size() - 1) + "#" : target;
     std::string pFrom = from + std::string(2, '\0'), pTo = to + std::string(2, '\0');
     SHFILEOPSTRUCTA op{};
     op.wFunc = FO_COPY;
@@ -236,6 +245,10 @@ int CopyFiles(char** args, int count) {
     op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION;
     if (shell ? ::SHFileOperationA(&op) != 0 : !::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
       std::fprintf(stderr, "cannot copy %s\n", args[i]);
+      return 1;
+    }
+    if (beside && !::MoveFileExA(to.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      std::fprintf(stderr, "cannot rename %s\n", to.c_str());
       return 1;
     }
   }
@@ -266,6 +279,6 @@ int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "hold") == 0) return Hold();
   std::fprintf(stderr,
                "usage: lark_bench restore WABFILE | restore-copies | startup EXE RUNS |\n"
-               "                  hold | copy -to DEST FILE...\n");
+               "                  hold | copy [-shell] [-beside] -to DEST FILE...\n");
   return 2;
 }
