@@ -1,5 +1,8 @@
 #include "fs/set_aside.h"
 
+#include <memory>
+#include <vector>
+
 #include "fs/folders.h"
 
 namespace lark {
@@ -20,6 +23,23 @@ std::string SetAside(const Platform& p, const std::string& path) {
   const std::string aside = SetAsideNameFor(path);
   RemoveFile(p, aside);
   return p.files.MoveFileReplacing(path, aside) ? aside : std::string();
+}
+
+std::string CopyAside(const Platform& p, const std::string& path) {
+  const std::string incoming = IncomingNameFor(path);
+  RemoveFile(p, incoming);
+  std::unique_ptr<IFileReader> in = p.streams.OpenRead(path);
+  std::unique_ptr<IFileWriter> out = in ? p.streams.Create(incoming) : nullptr;
+  bool ok = out != nullptr;
+  std::vector<char> block(1 << 20);
+  std::size_t got = 0;
+  while (ok && (ok = in->Read(block.data(), block.size(), &got)) && got > 0)
+    ok = out->Write(block.data(), got);
+  ok = out && out->Commit() && ok;
+  const std::string aside = SetAsideNameFor(path);
+  if (ok && p.files.MoveFileReplacing(incoming, aside)) return aside;
+  RemoveFile(p, incoming);
+  return std::string();
 }
 
 void PutBackAside(const Platform& p, std::string& aside, const std::string& path) {

@@ -22,6 +22,12 @@ std::string IncomingNameFor(const std::string& path);
 // and stays where it is.
 std::string SetAside(const Platform& p, const std::string& path);
 
+// Copies the file at `path` to its set-aside name and leaves it in place, for a successor that
+// can only be written over it. The copy is made under the incoming name first, so that a copy
+// ended part-way is never taken for the earlier file. Gives the set-aside name, or "" when
+// no copy could be made.
+std::string CopyAside(const Platform& p, const std::string& path);
+
 // The new file failed: whatever now stands at `path` goes and the file set aside returns.
 // Nothing happens when `aside` is ""; afterwards it is "".
 void PutBackAside(const Platform& p, std::string& aside, const std::string& path);

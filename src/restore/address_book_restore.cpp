@@ -62,16 +62,9 @@ void resWAB_Click(App& app) {
   }
   if (mayCopy) {
     if (app.state.unattended) app.state.silentCopy = true;
-    bool copied = false;
-    if (app.state.silentCopy) {
-      // Nobody is asked: the address book in use stays until the copy is whole.
-      copied = PutBack(app, Vouch::Good, *chosen, destination);
-    } else if (ShellFileCopy(app.p, *chosen, target, false, app.state.hiddenRun)) {
-      ClearReadOnly(app.p, destination);
-      copied = true;
-    } else {
-      app.state.report.problems.push_back(texts::RestoreFileNotCopied(destination));
-    }
+    // Nobody asked: the address book in use stays until the copy is whole.
+    const bool copied = app.state.silentCopy ? PutBack(app, Vouch::Good, *chosen, destination)
+                                             : AskedPutBack(app, *chosen, target, destination);
     if (copied) app.state.report.done.push_back(texts::AddressBookRestored(destination));
   }
   f.SetPanel(1, texts::kAddressBookCopyComplete);

@@ -123,6 +123,35 @@ bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string
   return SettleCopy(app, c, Vouch::Good);
 }
 
+bool AskedPutBack(App& app, const std::string& source, const std::string& dest,
+                  const std::string& target) {
+  IFileSystem& fs = app.p.files;
+  ReturnLiveFromAside(app, target);
+  FileInfo before;
+  const bool hadLive = fs.GetFileInfo(target, &before);
+  // Without room for the copy the live file is still replaced as the person answered: the
+  // shell's copy over it needs no room beyond the file's own.
+  std::string aside = hadLive ? CopyAside(app.p, target) : std::string();
+  if (ShellFileCopy(app.p, source, dest, false, app.state.hiddenRun)) {
+    // Copied, or the person kept the live file: either way it is what they chose.
+    DropAside(app.p, aside);
+    ClearReadOnly(app.p, target);
+    return true;
+  }
+  FileInfo after;
+  const bool untouched = hadLive && fs.GetFileInfo(target, &after) && after.size == before.size &&
+                         after.lastWrite == before.lastWrite;
+  if (untouched) {
+    DropAside(app.p, aside);
+  } else if (hadLive) {
+    PutBackAside(app.p, aside, target);
+  } else {
+    RemoveFile(app.p, target);  // a part of a copy where there was no file
+  }
+  app.state.report.problems.push_back(texts::RestoreFileNotCopied(target));
+  return false;
+}
+
 std::unique_ptr<Manifest> BackupManifest(App& app, const std::string& folder) {
   auto manifest = std::make_unique<Manifest>();
   if (!IsFullPath(folder) || !ReadManifest(app.p.files, folder, manifest.get())) return nullptr;
@@ -202,13 +231,9 @@ void RestoreIdentity(App& app, const RunOptions& options, const Manifest* manife
           problems.push_back(placed.problem);
         }
       }
-    } else if (Vouched(app, checks.Result(k++), here + entry, target)) {
-      if (ShellFileCopy(app.p, here + entry, target, app.state.silentCopy, app.state.hiddenRun)) {
-        ClearReadOnly(app.p, target);
-        ++restored;
-      } else {
-        problems.push_back(texts::RestoreFileNotCopied(target));
-      }
+    } else if (Vouched(app, checks.Result(k++), here + entry, target) &&
+               AskedPutBack(app, here + entry, target, target)) {
+      ++restored;
     }
     f.SetPanel(1, entry + texts::kEntryRestoreComplete);
   }

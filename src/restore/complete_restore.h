@@ -40,6 +40,14 @@ bool Vouched(App& app, Vouch vouch, const std::string& path, const std::string& 
 // report.
 bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string& target);
 
+// Replaces the live file `target` by the backup's `source` with the shell's question before
+// the replacement (`dest` is `target` or its folder): the shell copies straight over the live
+// file, as its question names the file it would replace. Meanwhile a copy of the live file
+// waits under its set-aside name: a copy the shell gives up part-way has it put back at once,
+// one that a kill ends, by the next restore. Problems go into the report.
+bool AskedPutBack(App& app, const std::string& source, const std::string& dest,
+                  const std::string& target);
+
 // The one store file never put back: the record of which messages the mail server has
 // already delivered. The mail client keeps it current; an older copy disagrees with the server.
 inline constexpr const char* kNotRestoredFile = "Pop3uidl.dbx";

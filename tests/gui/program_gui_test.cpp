@@ -279,6 +279,7 @@ TEST_F(ProgramGui, BackupDamageRestoreThroughTheWindow) {
   int restored = 0;
   for (const auto& entry : Files(store)) restored += entry.second != "damaged";
   EXPECT_EQ(restored, 1);
+  EXPECT_EQ(Files(store).size(), stores.size());  // no copy of a live store is left beside it
 }
 
 // Killed while it exports the registry, or while it copies the stores: the profile and the

@@ -75,10 +75,10 @@ class Trust : public WinTest {
     return app.state.exitCode;
   }
   void Restore() { Restore(p); }
-  void Restore(const Platform& on) {
+  void Restore(const Platform& on, int overwrite = 1) {
     WindowedApp app(on);
     GetInputPaths(app);
-    app.Form1().SetChkOverwrite(1);
+    app.Form1().SetChkOverwrite(overwrite);
     app.Form1().SetVisible(true);
     cmdRestore_Click(app);
   }
@@ -310,20 +310,24 @@ TEST_F(Trust, ADamagedBackupFileNeverStaysOverTheLiveOne) {
 }
 
 // A restore ended while it copies a store (as a kill ends it: nothing of it runs afterwards)
-// leaves the live store whole in its place; the next restore puts the backup's in and leaves
-// nothing of the part behind.
+// leaves the live store whole: in its place, or, where the shell was to ask before it
+// replaced it and so copied over it, under its set-aside name. The next restore puts the
+// backup's in and leaves nothing of the part behind.
 TEST_F(Trust, ARestoreEndedDuringACopyLeavesTheLiveStoreWhole) {
   ASSERT_EQ(Backup(), 0);
   CopyEndingShell ending("Inbox.dbx");
   Platform endingCopies{w.registry, w.files, w.streams, w.processes, ending, user};
   const std::string live = kTop + "\\storeA\\Inbox.dbx";
-  WriteAll(live, "live and good");
-  EXPECT_THROW(Restore(endingCopies), CopyEndingShell::Ended);
-  EXPECT_EQ(ReadAll(live), "live and good");
-  Restore();
-  EXPECT_EQ(ReadAll(live), std::string(1 << 20, 'i'));
-  EXPECT_FALSE(Exists(IncomingNameFor(live)));
-  EXPECT_FALSE(Exists(SetAsideNameFor(live)));
+  for (int overwrite : {1, 0}) {
+    SCOPED_TRACE(overwrite);
+    WriteRaw(live, "live and good");
+    EXPECT_THROW(Restore(endingCopies, overwrite), CopyEndingShell::Ended);
+    EXPECT_EQ(ReadAll(overwrite ? live : SetAsideNameFor(live)), "live and good");
+    Restore();
+    EXPECT_EQ(ReadAll(live), std::string(1 << 20, 'i'));
+    EXPECT_FALSE(Exists(IncomingNameFor(live)));
+    EXPECT_FALSE(Exists(SetAsideNameFor(live)));
+  }
 }
 
 TEST_F(Trust, OutlookExpressRunningIsAskedToCloseAndNeverRestoredUnder) {
