@@ -141,13 +141,10 @@ bool AskedPutBack(App& app, const std::string& source, const std::string& dest,
   FileInfo after;
   const bool untouched = hadLive && fs.GetFileInfo(target, &after) && after.size == before.size &&
                          after.lastWrite == before.lastWrite;
-  if (untouched) {
+  if (untouched)
     DropAside(app.p, aside);
-  } else if (hadLive) {
+  else
     PutBackAside(app.p, aside, target);
-  } else {
-    RemoveFile(app.p, target);  // a part of a copy where there was no file
-  }
   app.state.report.problems.push_back(texts::RestoreFileNotCopied(target));
   return false;
 }
