@@ -17,9 +17,7 @@ namespace lark::test {
 namespace {
 
 // Real threads, counted while they run; with refuse set none starts.
-class CountingThreads : public IProcesses {
- public:
-  explicit CountingThreads(IProcesses& real) : real_(real) {}
+struct CountingThreads : Win32Processes {
   bool refuse = false;
   std::atomic<int> running{0};
   std::atomic<int> most{0};
@@ -28,23 +26,21 @@ class CountingThreads : public IProcesses {
   int releasedUnjoined = 0;  // let go before a wait saw the thread end
   std::set<ProcessId> live, joined;
 
-  ProcessId Start(const std::string&, int) override { return 0; }
   WaitOutcome Await(ProcessId id, std::uint32_t ms) override {
-    WaitOutcome outcome = real_.Await(id, ms);
+    WaitOutcome outcome = Win32Processes::Await(id, ms);
     if (outcome == WaitOutcome::Ended) joined.insert(id);
     return outcome;
   }
-  void Pause(std::uint32_t ms) override { real_.Pause(ms); }
   void Release(ProcessId id) override {
     // Windows gives a closed handle's value to the next thread: a second release of one shows
     // as a release of an id that is not live.
     released += live.erase(id) ? 1 : 100;
     releasedUnjoined += joined.erase(id) ? 0 : 1;
-    real_.Release(id);
+    Win32Processes::Release(id);
   }
   ProcessId StartThread(std::function<void()> work) override {
     if (refuse) return 0;
-    ProcessId id = real_.StartThread([this, work = std::move(work)] {
+    ProcessId id = Win32Processes::StartThread([this, work = std::move(work)] {
       int now = ++running;
       for (int seen = most.load(); now > seen && !most.compare_exchange_weak(seen, now);) {
       }
@@ -58,9 +54,6 @@ class CountingThreads : public IProcesses {
     }
     return id;
   }
-
- private:
-  IProcesses& real_;
 };
 
 std::string HexOf(const std::string& text) {
@@ -82,11 +75,10 @@ TEST(FileHashes, InOrderBoundedAndTheSameWithoutThreads) {
     texts.push_back(std::string(i * 70001, static_cast<char>('a' + i)));
     if (i != 5) WriteAll(paths.back(), texts.back());
   }
-  Win32Processes real;
   Win32FileStreams streams;
   for (bool refuse : {false, true}) {
     SCOPED_TRACE(refuse ? "no thread starts" : "threads");
-    CountingThreads threads(real);
+    CountingThreads threads;
     threads.refuse = refuse;
     FileHashes hashes(threads, streams);
     std::vector<std::pair<bool, std::string>> got;
@@ -115,8 +107,7 @@ TEST(FileHashes, InOrderBoundedAndTheSameWithoutThreads) {
 // A thread's owner waits for it to end before it lets the handle go, exactly once, however
 // it is moved; the work it shares outlives an owner that is gone.
 TEST(ThreadOwner, JoinsAndReleasesOnceWhateverIsMoved) {
-  Win32Processes real;
-  CountingThreads threads(real);
+  CountingThreads threads;
   std::atomic<int> done{0};
   auto start = [&] { return ThreadOwner(threads, threads.StartThread([&done] { ++done; })); };
   {

@@ -466,26 +466,13 @@ TEST_F(BackupRobustness, SettingsOfTheWrongType) {
 
 // Records what the registry editor runs have finished, so that a test can act between
 // the end of an export and its rewrite.
-class WatchedProcesses : public IProcesses {
- public:
-  explicit WatchedProcesses(IProcesses& real) : real_(real) {}
+struct WatchedProcesses : Win32Processes {
   std::function<void()> onEnded;
-  ProcessId Start(const std::string& commandLine, int showStyle) override {
-    return real_.Start(commandLine, showStyle);
-  }
   WaitOutcome Await(ProcessId process, std::uint32_t timeoutMs) override {
-    WaitOutcome outcome = real_.Await(process, timeoutMs);
+    WaitOutcome outcome = Win32Processes::Await(process, timeoutMs);
     if (outcome == WaitOutcome::Ended && onEnded) onEnded();
     return outcome;
   }
-  void Pause(std::uint32_t ms) override { real_.Pause(ms); }
-  void Release(ProcessId process) override { real_.Release(process); }
-  ProcessId StartThread(std::function<void()> work) override {
-    return real_.StartThread(std::move(work));
-  }
-
- private:
-  IProcesses& real_;
 };
 
 // An export that another process opens as soon as the registry editor has written it: the
@@ -500,7 +487,7 @@ TEST_F(BackupRobustness, ExportHeldOpenWhenTheRewriteStarts) {
     SCOPED_TRACE(share);
     ::DeleteFileA(file.c_str());
     user.messages.clear();
-    WatchedProcesses watched(w.processes);
+    WatchedProcesses watched;
     Platform held{w.registry, w.files, w.streams, watched, w.shell, user};
     HANDLE holder = INVALID_HANDLE_VALUE;
     // The export is written into the staged backup; the holder lets go before the swap.
@@ -540,40 +527,32 @@ TEST_F(BackupRobustness, ExportHeldOpenWhenTheRewriteStarts) {
 // Starts and waits that fail the way Wine's now and then do on a busy machine, which a test
 // cannot bring about on demand: chosen starts of the registry editor fail, or the wait for
 // it fails after it has in fact ended.
-class FlakyProcesses : public IProcesses {
- public:
-  explicit FlakyProcesses(IProcesses& real) : real_(real) {}
+struct FlakyProcesses : Win32Processes {
   std::function<bool(const std::string&)> refuseStart = [](const std::string&) { return false; };
   std::function<bool(const std::string&)> failWait = [](const std::string&) { return false; };
   ProcessId Start(const std::string& commandLine, int showStyle) override {
     if (refuseStart(commandLine)) return 0;
-    ProcessId id = real_.Start(commandLine, showStyle);
-    if (id && failWait(commandLine)) unwaitable_.insert(id);
+    ProcessId id = Win32Processes::Start(commandLine, showStyle);
+    if (id && failWait(commandLine)) unwaitable.insert(id);
     return id;
   }
   WaitOutcome Await(ProcessId process, std::uint32_t timeoutMs) override {
-    WaitOutcome outcome = real_.Await(process, timeoutMs);
-    return unwaitable_.count(process) ? WaitOutcome::Failed : outcome;
+    WaitOutcome outcome = Win32Processes::Await(process, timeoutMs);
+    return unwaitable.count(process) ? WaitOutcome::Failed : outcome;
   }
-  void Pause(std::uint32_t ms) override { ++pauses; }
+  void Pause(std::uint32_t) override { ++pauses; }
   void Release(ProcessId process) override {
-    unwaitable_.erase(process);
-    real_.Release(process);
-  }
-  ProcessId StartThread(std::function<void()> work) override {
-    return real_.StartThread(std::move(work));
+    unwaitable.erase(process);
+    Win32Processes::Release(process);
   }
   int pauses = 0;
-
- private:
-  IProcesses& real_;
-  std::set<ProcessId> unwaitable_;
+  std::set<ProcessId> unwaitable;
 };
 
-// The identities export's second try (the one Wine's editor needs) that cannot start, or
-// whose end cannot be waited for, is reported as such, never as an editor that ran out of
-// time, and the previous export stays whole in the backup kept before; a start that fails
-// only at first is tried again.
+// The identities export's second try (the form Wine's editor reads, second where the program
+// does not know it runs under Wine) that cannot start, or whose end cannot be waited for, is
+// reported as such, never as an editor that ran out of time, and the previous export stays
+// whole in the backup kept before; a start that fails only at first is tried again.
 TEST_F(BackupRobustness, ExportsWhoseEditorDoesNotStartOrCannotBeAwaited) {
   Seeded("{A}", "Main");
   Settings();
@@ -599,7 +578,7 @@ TEST_F(BackupRobustness, ExportsWhoseEditorDoesNotStartOrCannotBeAwaited) {
     }
     const std::string previous = ReadAll(file);
     SetText("Identities", "Run", "this one");
-    FlakyProcesses flaky(w.processes);
+    FlakyProcesses flaky;
     int refused = 0;
     flaky.refuseStart = [&](const std::string& line) {
       return secondTry(line) && refused++ < c.refusedStarts;
