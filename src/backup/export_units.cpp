@@ -22,6 +22,19 @@ std::string ExportCommand(const std::string& winVer, const std::string& file,
   return prefix + "\"" + file + "\"  \"" + branch + "\"";
 }
 
+namespace {
+
+// The identities branch ends in a backslash, which an editor that reads its command line by
+// the C runtime's rules takes, with the closing quote, for an escaped quote: it exports
+// nothing. Given the backslash doubled, such an editor reads the intended branch. Wine's
+// editor is one of them and gets that form first, any other the branch as it is; when no
+// file comes of the first form, the second try gives the other one.
+std::string IdentitiesForm(const StartedExport& e) {
+  return e.doubled ? e.branch + "\\" : e.branch;
+}
+
+}  // namespace
+
 StartedExport StartExport(App& app, const std::string& folder, const std::string& file,
                           const std::string& branch, const std::string& relPath) {
   IFileSystem& fs = app.p.files;
@@ -36,7 +49,8 @@ StartedExport StartExport(App& app, const std::string& folder, const std::string
     e.previous = info;
     e.aside = SetAside(app.p, e.path);
   }
-  e.editor = regedit::Start(app.p, ExportCommand(app.state.winVer, file, branch));
+  e.doubled = branch == kIdentitiesBranch && app.p.shell.UnderWine();
+  e.editor = regedit::Start(app.p, ExportCommand(app.state.winVer, file, IdentitiesForm(e)));
   e.started = e.editor.Started();
   return e;
 }
@@ -86,14 +100,11 @@ void FinishExport(App& app, StartedExport& e, Manifest& manifest,
   }
   regedit::Run run = regedit::Outcome(e.editor.Await(kExportWaitMs));
   e.editor.Reset();
-  // An editor that reads its command line by the C runtime's rules takes the final \" of
-  // the identities branch for an escaped quote and exports nothing. Asking once more with
-  // the backslash doubled gives such an editor the intended branch.
   if (run == regedit::Run::Ended && !WrittenThisRun(app, e) && e.branch == kIdentitiesBranch &&
       BranchExists(app, e.branch)) {
-    std::string retry =
-        ExportCommand(app.state.winVer, e.path, std::string(kIdentitiesBranch) + "\\");
-    run = regedit::RunAndWait(app.p, retry, kExportWaitMs);
+    e.doubled = !e.doubled;
+    run = regedit::RunAndWait(app.p, ExportCommand(app.state.winVer, e.path, IdentitiesForm(e)),
+                              kExportWaitMs);
   }
   switch (run) {
     case regedit::Run::Ended: break;

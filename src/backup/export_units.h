@@ -24,8 +24,9 @@ struct StartedExport {
   std::string file;  // bare name
   std::string path;  // full path
   std::string branch;
-  std::string relPath;  // as the checksum list names it
-  std::string aside;    // the previous file while the editor runs; "" when none was moved
+  bool doubled = false;  // the identities branch was given with its final backslash doubled
+  std::string relPath;   // as the checksum list names it
+  std::string aside;     // the previous file while the editor runs; "" when none was moved
   bool hadPrevious = false;
   FileInfo previous;  // of a previous file that stayed in place (read-only, in use)
   bool started = false;

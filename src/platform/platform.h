@@ -248,6 +248,9 @@ class IShell {
   // IsProcessorFeaturePresent, found at run time: false where Windows lacks the function
   // (95, 98 and ME) or does not offer the feature.
   virtual bool ProcessorFeaturePresent(std::uint32_t feature) = 0;
+  // Whether the program runs under Wine, whose registry editor reads its command line by
+  // the C runtime's rules.
+  virtual bool UnderWine() = 0;
 };
 
 // ---------------------------------------------------------------------------

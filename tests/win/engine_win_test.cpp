@@ -100,6 +100,37 @@ TEST_F(Engine, BackupThenDamageThenRestoreBringsTheStoresAndRegistryBack) {
   EXPECT_EQ(Files(backup), saved) << "the restore changed the backup";
 }
 
+// Under Wine the identities branch goes to the editor in the form it reads at once; where
+// the program does not know that, the first form gives nothing and the second try the same
+// file.
+TEST_F(Engine, TheIdentitiesExportIsTheSameWhicheverFormOfItsBranchComesFirst) {
+  struct CountedStarts : Win32Processes {
+    int identities = 0;
+    ProcessId Start(const std::string& line, int show) override {
+      identities += line.find("AllIdentities.reg") != std::string::npos;
+      return Win32Processes::Start(line, show);
+    }
+  } processes;
+  EXPECT_TRUE(w.shell.UnderWine());
+  ToldShell told;
+  const Platform on{w.registry, w.files, w.streams, processes, told, user};
+  std::string exported[2];
+  for (bool wine : {false, true}) {
+    told.wine = wine;
+    processes.identities = 0;
+    RemoveTree(backup);
+    ::CreateDirectoryA(backup.c_str(), nullptr);
+    WindowedApp app(on);
+    ASSERT_EQ(Backup(app), 0) << Messages();
+    exported[wine] = ReadAll(backup + "\\AllIdentities.reg");
+    EXPECT_EQ(processes.identities, wine ? 1 : 2);
+  }
+  EXPECT_EQ(exported[0], exported[1]);
+  std::string name;
+  for (char c : std::string("\"Username\"=\"Main Identity\"")) name += std::string(1, c) + '\0';
+  EXPECT_NE(exported[1].find(name), std::string::npos);
+}
+
 // The rewrite on real files: key lines only, both encodings, a key line that straddles a
 // block of the reader, and the file never lost.
 TEST_F(Engine, ExportRewriteHalvesSeparatorsInKeyLinesOnly) {

@@ -584,7 +584,8 @@ TEST_F(BackupRobustness, ExportsWhoseEditorDoesNotStartOrCannotBeAwaited) {
       return secondTry(line) && refused++ < c.refusedStarts;
     };
     flaky.failWait = [&](const std::string& line) { return c.waitFails && secondTry(line); };
-    Platform withFlaky{w.registry, w.files, w.streams, flaky, w.shell, user};
+    ToldShell notWine;
+    Platform withFlaky{w.registry, w.files, w.streams, flaky, notWine, user};
     WindowedApp app(withFlaky);
     user.messages.clear();
     EXPECT_EQ(Backup(app), c.code);

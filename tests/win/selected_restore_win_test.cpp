@@ -54,6 +54,7 @@ class ShortCopyShell : public IShell {
   bool ProcessorFeaturePresent(std::uint32_t f) override {
     return real_.ProcessorFeaturePresent(f);
   }
+  bool UnderWine() override { return real_.UnderWine(); }
 
  private:
   IShell& real_;

@@ -318,6 +318,12 @@ struct CopyEndingShell : Win32Shell {
   }
 };
 
+// The real shell, except that it says whether the program runs under Wine as it is told.
+struct ToldShell : Win32Shell {
+  bool wine = false;
+  bool UnderWine() override { return wine; }
+};
+
 // A fresh profile on Windows XP, with the folder the program "was started in" at kRoot\cwd;
 // afterwards, nothing new may have appeared in the root of C: or in the Windows folder.
 class WinTest : public ::testing::Test {

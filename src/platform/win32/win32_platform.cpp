@@ -429,6 +429,12 @@ bool Win32Shell::ProcessorFeaturePresent(std::uint32_t feature) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(found))(feature) != FALSE;
 }
 
+// Wine's ntdll has an export of its own that no Windows has.
+bool Win32Shell::UnderWine() {
+  HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+}
+
 }  // namespace lark
 
 namespace lark {

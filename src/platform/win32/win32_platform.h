@@ -79,6 +79,7 @@ class Win32Shell : public IShell {
                                              unsigned flags) override;
   std::string ExpandEnvironmentStringsA(const std::string& text) override;
   bool ProcessorFeaturePresent(std::uint32_t feature) override;
+  bool UnderWine() override;
 };
 
 class Win32User : public IUser {
