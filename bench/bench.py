@@ -707,12 +707,11 @@ def report_place(place, total, files, b, r, sha_mbs):
     small = med(b["larkmoor small"]) - med(b["noop"])
     print(f"  small run beyond Wine's start: {small:.2f} s (target <= 0.4 s: {verdict(small <= 0.4)})")
     # Each registry editor run is a Wine process start of its own, as costly as the program
-    # that does nothing: three exports, the second try of the identities export that Wine's
-    # editor needs, and one export of each identity's signatures.
+    # that does nothing: three exports and one export of each identity's signatures.
     used, start_cost = med(b["processor small"]), med(b["processor noop"])
     print(f"    it uses {used - start_cost:.2f} s of processor time beyond Wine's start, so at least "
           f"{(used - start_cost) / cpus:.2f} s on {cpus} processors however well its parts overlap; "
-          f"its {4 + len(IDENTITIES)} registry editor runs are each a Wine process start, which costs "
+          f"its {3 + len(IDENTITIES)} registry editor runs are each a Wine process start, which costs "
           f"{start_cost:.2f} s of processor time for a program doing nothing")
 
 
