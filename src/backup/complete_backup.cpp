@@ -5,6 +5,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "backup/checked_copy.h"
@@ -66,24 +67,25 @@ struct BackupRun {
   std::vector<std::string>& problems;
   std::deque<Identity> identities;  // a deque: the copies still being checked count into them
   std::string target;               // the staged backup's folder
-  BackupInfo previous;              // the newest backup before this run
-  BackupInfo info;                  // this backup's: message counts, store-check findings
+  // The message counts of the newest backup before this run, by path: one look-up a store.
+  std::unordered_map<std::string, std::uint32_t> previousCounts;
+  BackupInfo info;  // this backup's: message counts, store-check findings
   // Last, so that it goes first: a run left on an exception settles the copies still being
   // checked as it goes, and they count into the identities and the list above.
   CheckedCopies copies;
 };
 
-std::optional<std::uint32_t> PreviousCount(const BackupInfo& info, const std::string& relPath) {
-  for (const auto& m : info.messages)
-    if (m.first == relPath) return m.second;
-  return std::nullopt;
+std::optional<std::uint32_t> PreviousCount(const BackupRun& run, const std::string& relPath) {
+  auto it = run.previousCounts.find(relPath);
+  if (it == run.previousCounts.end()) return std::nullopt;
+  return it->second;
 }
 
 // The store check, before the store is copied: its message count goes into this backup's
 // info, anything it finds into the info and the report. The store is copied all the same.
 void CheckBeforeCopy(App& app, BackupRun& run, const std::string& path, const std::string& file,
                      const std::string& identity, const std::string& relPath) {
-  const std::optional<std::uint32_t> before = PreviousCount(run.previous, relPath);
+  const std::optional<std::uint32_t> before = PreviousCount(run, relPath);
   const std::optional<StoreVerdict> v = CheckStore(app.p, path, before);
   if (!v) return;
   if (v->messageFolder) run.info.messages.emplace_back(relPath, v->messages);
@@ -363,7 +365,7 @@ void CompleteBackup(App& app, const RunOptions& options) {
       }
     }
     run.target = kept.staging();
-    run.previous = kept.previous();
+    for (const auto& m : kept.previous().messages) run.previousCounts.emplace(m.first, m.second);
   }
   // The registry editors run while the files are copied; each is awaited before its rewrite.
   bkupallIdentities(app, run.exports, run.target);

@@ -137,12 +137,13 @@ std::vector<std::string> EntryNames(IFileSystem& fs, const std::string& folder) 
 std::vector<std::string> TopEntries(const Platform& p, const std::string& folder,
                                     const std::string& staged, const std::string& parkedList = "") {
   IFileSystem& fs = p.files;
+  // Each name is looked at once: a list names every file of every identity folder.
   std::set<std::string> seen;
   std::vector<std::string> out;
   auto add = [&](const std::string& name) {
-    if (name.empty() || Lowered(name) == Lowered(kEarlierBackupsFolder) ||
-        Lowered(name) == Lowered(kManifestFile) || !Exists(fs, folder + "\\" + name) ||
-        !seen.insert(Lowered(name)).second)
+    if (name.empty() || !seen.insert(Lowered(name)).second ||
+        Lowered(name) == Lowered(kEarlierBackupsFolder) ||
+        Lowered(name) == Lowered(kManifestFile) || !Exists(fs, folder + "\\" + name))
       return;
     out.push_back(name);
   };

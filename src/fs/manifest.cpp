@@ -28,38 +28,35 @@ bool IsHex(const std::string& s) {
 
 void Manifest::Set(const std::string& relPath, const std::string& hex) {
   const std::string path = Normal(relPath);
-  for (auto& e : entries_)
-    if (SameName(e.first, path)) {
-      e.second = hex;
-      return;
-    }
-  entries_.emplace_back(path, hex);
+  auto found = index_.emplace(Lowered(path), entries_.size());
+  if (found.second)
+    entries_.emplace_back(path, hex);
+  else
+    entries_[found.first->second].second = hex;
 }
 
 void Manifest::Remove(const std::string& relPath) {
-  const std::string path = Normal(relPath);
-  for (auto it = entries_.begin(); it != entries_.end(); ++it)
-    if (SameName(it->first, path)) {
-      entries_.erase(it);
-      return;
-    }
+  auto it = index_.find(Lowered(Normal(relPath)));
+  if (it == index_.end()) return;
+  entries_[it->second].second.clear();
+  index_.erase(it);
 }
 
 const std::string* Manifest::Find(const std::string& relPath) const {
-  const std::string path = Normal(relPath);
-  for (const auto& e : entries_)
-    if (SameName(e.first, path)) return &e.second;
-  return nullptr;
+  auto it = index_.find(Lowered(Normal(relPath)));
+  return it == index_.end() ? nullptr : &entries_[it->second].second;
 }
 
 std::string Manifest::Text() const {
   std::string text;
-  for (const auto& e : entries_) text += e.second + "  " + e.first + "\n";
+  for (const auto& e : entries_)
+    if (!e.second.empty()) text += e.second + "  " + e.first + "\n";
   return text;
 }
 
 bool Manifest::Parse(const std::string& text) {
   entries_.clear();
+  index_.clear();
   for (const std::string& line : TextLines(text)) {
     // "<hex>  <name>" in text mode, "<hex> *<name>" in binary mode; both name the file alike.
     if (line.size() < 67 || !IsHex(line.substr(0, 64)) || line[64] != ' ') continue;
@@ -67,7 +64,7 @@ bool Manifest::Parse(const std::string& text) {
     std::string hex = line.substr(0, 64);
     Set(line.substr(66), Lowered(hex));
   }
-  return !entries_.empty();
+  return !index_.empty();
 }
 
 bool ReadManifest(IFileSystem& fs, const std::string& folder, Manifest* manifest) {

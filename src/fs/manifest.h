@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -25,13 +26,18 @@ class Manifest {
   void Remove(const std::string& relPath);
   // The listed checksum, or nullptr; names are compared as Windows does, case ignored.
   const std::string* Find(const std::string& relPath) const;
-  bool Empty() const { return entries_.empty(); }
+  bool Empty() const { return index_.empty(); }
   std::string Text() const;
   // False when the text holds no usable line.
   bool Parse(const std::string& text);
 
  private:
-  std::vector<std::pair<std::string, std::string>> entries_;  // path with "/", hex
+  // Lines in the order they were set, path with "/" and hex; a removed line keeps its place
+  // with no hex. The index finds a line by its path in lower case: a backup folder of a
+  // thousand identities lists tens of thousands of files, and a list read from a backup
+  // folder may hold as many lines as fit in the largest file that is read whole.
+  std::vector<std::pair<std::string, std::string>> entries_;
+  std::unordered_map<std::string, std::size_t> index_;
 };
 
 // Reads the backup folder's checksum list; false when it has none (or it cannot be read).

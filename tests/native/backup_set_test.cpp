@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fs/manifest.h"
 #include "fs/safe_name.h"
 
 namespace lark {
@@ -43,6 +44,33 @@ TEST(IsKeptBackupName, OnlyTimesAndTheirSecondsCount) {
 TEST(IdentityFolderNames, TheEarlierBackupsFolderIsNeverAnIdentitysOwn) {
   EXPECT_EQ(IdentityFolderNames({"earlier backups", "Main"}, {"{A}", "{B}"}),
             (std::vector<std::string>{"earlier backups {A}", "Main"}));
+}
+
+TEST(ChecksumList, OneLineAFileWhateverTheCaseOrSeparatorOfItsName) {
+  const std::string a(64, 'a'), b(64, 'b'), c(64, 'c');
+  Manifest list;
+  ASSERT_TRUE(list.Parse(a + "  Main/Inbox.dbx\r\n" + b + " *Main\\Sent Items.dbx\n" + "noise\n" +
+                         std::string(64, 'g') + "  Main/Bad.dbx\n" + c + "  IAM.reg"));
+  list.Set("main\\INBOX.DBX", c);
+  list.Remove("MAIN/sent items.dbx");
+  list.Set("Main/Sent Items.dbx", a);
+  EXPECT_EQ(list.Text(),
+            c + "  Main/Inbox.dbx\n" + c + "  IAM.reg\n" + a + "  Main/Sent Items.dbx\n");
+  ASSERT_NE(list.Find("Main\\inbox.dbx"), nullptr);
+  EXPECT_EQ(*list.Find("Main\\inbox.dbx"), c);
+  EXPECT_EQ(list.Find("Main/Bad.dbx"), nullptr);
+  EXPECT_FALSE(list.Parse("noise only\n"));
+}
+
+// A list read from a backup folder is as long as whoever wrote it made it.
+TEST(ChecksumList, AListOfAHundredThousandFilesReadsBackAsItWas) {
+  std::string text;
+  for (int i = 0; i < 100000; ++i)
+    text += std::string(64, "0123456789abcdef"[i % 16]) + "  Identity " + std::to_string(i / 20) +
+            "/Folder " + std::to_string(i) + ".dbx\n";
+  Manifest list;
+  ASSERT_TRUE(list.Parse(text));
+  EXPECT_EQ(list.Text(), text);
 }
 
 }  // namespace
