@@ -32,7 +32,9 @@ std::string Shown(const std::vector<std::uint16_t>& units, std::size_t length) {
 }  // namespace
 
 RegFileChecker::RegFileChecker(const std::string& branch) {
-  for (char c : branch) branch_.push_back(static_cast<unsigned char>(c));
+  for (char c : branch)
+    if (c != '\\' || branch_.empty() || branch_.back() != '\\')
+      branch_.push_back(static_cast<unsigned char>(c));
   // "HKEY_CURRENT_USER\Identities\" names the same branch as "HKEY_CURRENT_USER\Identities".
   while (!branch_.empty() && branch_.back() == '\\') branch_.pop_back();
   keep_ = branch_.size() + 1 > kShownKey ? branch_.size() + 1 : kShownKey;
@@ -88,7 +90,7 @@ void RegFileChecker::Unit(std::uint16_t u) {
         line_ = Line::Key;
         text_.clear();
         length_ = lastBracket_ = 0;
-        deletion_ = keyStarted_ = false;
+        deletion_ = keyStarted_ = separator_ = false;
         return;
       }
       // A value line before any key would go to whatever key the editor has open.
@@ -103,6 +105,9 @@ void RegFileChecker::Unit(std::uint16_t u) {
           return;
         }
       }
+      // A run of separators names one level, as for the editor.
+      if (u == '\\' && separator_) return;
+      separator_ = u == '\\';
       if (text_.size() < keep_) text_.push_back(u);
       ++length_;
       if (u == ']') lastBracket_ = length_;

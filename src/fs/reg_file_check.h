@@ -32,9 +32,9 @@ struct RegFileVerdict {
 // it starts with the byte-order mark FF FE; lines end at CR, LF or both. The first line must be
 // "Windows Registry Editor Version 5.00" or "REGEDIT4". A key line is one whose first
 // character after blanks is "["; its key runs to the line's last "]", and "[-" deletes it.
-// Key names are compared without regard to letter case; a key is inside the branch when it is
-// the branch or lies below it, whatever number of separators follows the branch's name (the
-// editor doubles them when it was given the branch with a trailing backslash).
+// Key names are compared without regard to letter case, and a run of separators counts as one
+// (the editor doubles them below a branch it was given with a trailing backslash); a key is
+// inside the branch when it is the branch or lies below it.
 class RegFileChecker {
  public:
   explicit RegFileChecker(const std::string& branch);
@@ -59,6 +59,7 @@ class RegFileChecker {
   std::size_t lastBracket_ = 0;      // 1 + where its last "]" stands; 0 when none yet
   bool deletion_ = false;
   bool keyStarted_ = false;  // the unit after "[" has been seen
+  bool separator_ = false;   // the key line's last unit was a separator
   bool sawKey_ = false;
   RegFileVerdict verdict_;
 };

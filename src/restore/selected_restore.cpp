@@ -127,10 +127,16 @@ void RestoreSettings(App& app, const BackupContents& c, const BackupIdentity& id
     report.problems.push_back(texts::SettingsNotWritten(name));
     return;
   }
+  // The identity's keys are taken out by their key lines as the editor writes them; a line
+  // the editor would read as a key but that is written otherwise (a blank before its bracket,
+  // after a lone CR) comes along inside them. Held open until the editor has read it.
+  std::unique_ptr<IFileReader> held = app.p.streams.OpenRead(scratch);
   const bool imported =
+      held && MayImport(app, scratch, kAllIdentitiesFile, kIdentitiesBranch + identity.key) &&
       EnterBackupFolder(app, top) == top &&
       regedit::RunAndWait(app.p, ImportCommand(app.state.winVer, kIdentityScratchFile)) ==
           regedit::Run::Ended;
+  held.reset();
   RemoveFile(app.p, scratch);
   if (!imported) {
     report.problems.push_back(texts::SettingsNotImported(name));

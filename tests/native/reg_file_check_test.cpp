@@ -70,6 +70,12 @@ TEST(RegFileCheck, OnlyKeysInsideTheBranchPassInEitherEncoding) {
     EXPECT_EQ(CheckRegText(c.text, kIdentities).fault, c.fault) << c.what;
     EXPECT_EQ(CheckRegText(Utf16(c.text), kIdentities).fault, c.fault) << c.what << " (UTF-16)";
   }
+  // One identity's branch, in a file whose separators the editor doubled.
+  const char* const identity = "HKEY_CURRENT_USER\\Identities\\{A}";
+  EXPECT_EQ(CheckRegText(kV5 + "[HKEY_CURRENT_USER\\Identities\\\\{A}\\\\x]\r\n", identity).fault,
+            F::None);
+  EXPECT_EQ(CheckRegText(kV5 + "[HKEY_CURRENT_USER\\Identities\\\\{AB}]\r\n", identity).fault,
+            F::KeyOutside);
 }
 
 TEST(RegFileCheck, NamesTheKeyOutsideAndReadsAFileInBlocksOfAnySize) {

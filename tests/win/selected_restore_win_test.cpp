@@ -160,6 +160,24 @@ TEST_F(Selected, AnIdentityThatIsGoneComesBackWholeFromASingleByteFile) {
             std::string::npos);
 }
 
+// A file of a backup without a list, with a key line written as no editor writes it inside
+// the identity's keys: the editor would read it as a key, so nothing of the file goes in.
+TEST_F(Selected, AnIdentitysSettingsWithAKeyOutsideItAreNotImported) {
+  DeleteTree("Software\\Larkmoor Planted");
+  const std::string kept = backup + "\\Earlier Backups\\2026-01-02 03.04.05";
+  WriteAll(kept + "\\AllIdentities.reg",
+           "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Identities\\{G}]\r\n\"Username\"=\"Gone\"\r\n"
+           " [HKEY_CURRENT_USER\\Software\\Larkmoor Planted]\r\n\"Run\"=\"planted.exe\"\r\n");
+  RestoreChosen(RestoreChoice{{{"{G}", true, {}}}, false, false}, kept);
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, "Software\\Larkmoor Planted", "Run"), "<missing>");
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, "Identities\\{G}", "Username"), "<missing>");
+  EXPECT_NE(ReadAll(backup + "\\RestoreReport.txt")
+                .find(texts::RegFileKeyOutside("AllIdentities.reg",
+                                               "HKEY_CURRENT_USER\\Software\\Larkmoor Planted",
+                                               "HKEY_CURRENT_USER\\Identities\\{G}", false)),
+            std::string::npos);
+}
+
 // Through Restore Selected, and through Complete Restore with the overwrite option on.
 TEST_F(Selected, AStoreThatFailsItsCheckLeavesTheLiveOneInPlace) {
   const std::string copy = backup + "\\Ann\\Inbox.dbx";
