@@ -84,8 +84,10 @@ void CheckedCopies::Copy(const std::string& src, const std::string& dest, bool n
   c->tally = tally;
   c->failedAs = failedAs;
   // The shell makes missing destination folders; a backup folder that has gone (a disk
-  // unplugged) must not be made anew on whatever drive now answers to its letter.
-  if (!DirExists(p_, DirectoryFromFile(dest))) {
+  // unplugged) must not be made anew on whatever drive now answers to its letter. The file
+  // system is asked first: a search lists the folder, which fills with this run's copies.
+  const std::string folder = DirectoryFromFile(dest);
+  if (!IsExistingFolder(fs, folder) && !DirExists(p_, folder)) {
     Finish();
     problems_.push_back(failedAs.empty() ? texts::FileNotCopied(src) : failedAs);
     manifest_.Remove(relPath);

@@ -5,12 +5,12 @@
 
 namespace lark {
 
-namespace {
-
 bool IsExistingFolder(IFileSystem& files, const std::string& path) {
   std::uint32_t a = files.GetFileAttributesA(path);
   return a != kInvalidFileAttributes && (a & kFileAttributeDirectory) != 0;
 }
+
+namespace {
 
 bool EndsWithSeparator(const std::string& path) {
   return !path.empty() && (path.back() == '\\' || path.back() == '/');

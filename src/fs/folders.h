@@ -13,6 +13,8 @@ namespace lark {
 // a missing drive, a drive without its medium or a malformed path give false.
 bool DirExists(const Platform& p, std::string DName);
 bool DirExists2(const Platform& p, std::string DName);
+// The file system's own answer for one path, without a search of the folder.
+bool IsExistingFolder(IFileSystem& files, const std::string& path);
 
 // True when the search for Pathname (taken as it is, wildcards allowed) finds a file of any
 // attributes, or with IsFolder also a folder; with IsFolder, a folder named with a trailing
