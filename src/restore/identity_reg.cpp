@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 
 #include "fs/text.h"
@@ -189,6 +190,8 @@ bool ReadRegIdentities(IFileStreams& streams, const std::string& path,
   LineReader lines(streams.OpenRead(path));
   std::string raw, text, key, below, pending;
   RegIdentity* current = nullptr;
+  // By key in lower case: a file may hold any number of identities.
+  std::unordered_map<std::string, std::size_t> index;
   const std::string mailClient = "software\\microsoft\\outlook express\\5.0";
   bool inIdentityKey = false, inMailClientKey = false;
   auto take = [&](const std::string& line) {
@@ -221,12 +224,9 @@ bool ReadRegIdentities(IFileStreams& streams, const std::string& path,
       current = nullptr;
       inIdentityKey = inMailClientKey = false;
       if (keyPath[0] == '-' || !IdentityOf(keyPath, &key, &below)) continue;
-      for (RegIdentity& i : *identities)
-        if (Lowered(i.key) == Lowered(key)) current = &i;
-      if (!current) {
-        identities->push_back(RegIdentity{key, "", "", false});
-        current = &identities->back();
-      }
+      auto found = index.emplace(Lowered(key), identities->size());
+      if (found.second) identities->push_back(RegIdentity{key, "", "", false});
+      current = &(*identities)[found.first->second];
       inIdentityKey = below.empty();
       inMailClientKey = Lowered(below) == mailClient;
       continue;

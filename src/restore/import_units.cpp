@@ -31,10 +31,15 @@ std::string EnterBackupFolder(App& app, const std::string& folder) {
 // live settings. A file the backup never wrote (a branch that was not there) is left to
 // the editor, which finds nothing to import.
 bool ListVouchesFor(App& app, const std::string& folder, const std::string& file) {
+  if (app.p.files.GetFileAttributesA(folder + "\\" + file) == kInvalidFileAttributes) return true;
+  return ListVouchesFor(app, BackupManifest(app, folder).get(), folder, file);
+}
+
+bool ListVouchesFor(App& app, const Manifest* list, const std::string& folder,
+                    const std::string& file) {
   const std::string path = folder + "\\" + file;
   if (app.p.files.GetFileAttributesA(path) == kInvalidFileAttributes) return true;
-  const std::unique_ptr<Manifest> manifest = BackupManifest(app, folder);
-  const Vouch vouch = CheckFile(app.p.streams, manifest.get(), path, file);
+  const Vouch vouch = CheckFile(app.p.streams, list, path, file);
   if (vouch != Vouch::Mismatch && vouch != Vouch::Unlisted) return true;
   app.state.report.problems.push_back(texts::RestoreImportSkipped(file, vouch == Vouch::Mismatch));
   return false;

@@ -8,6 +8,7 @@
 namespace lark {
 
 class App;
+class Manifest;
 
 // The editor's silent import of a file of the current directory. The file name stays
 // unclosed: it runs to the end of the line, as editors of every version have been given it.
@@ -32,6 +33,9 @@ std::string EnterBackupFolder(App& app, const std::string& folder);
 // backup has no list, or no such file): a file it does not vouch for is named in the report
 // and must not be imported.
 bool ListVouchesFor(App& app, const std::string& folder, const std::string& file);
+// The same with the backup's list already read (nullptr when it has none).
+bool ListVouchesFor(App& app, const Manifest* list, const std::string& folder,
+                    const std::string& file);
 
 // Reads a registry file of a backup before the editor imports it: it must be a registry file
 // whose every key, written or deleted, lies inside `branch`, the one branch it is for. A file

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <memory>
+#include <unordered_map>
 
 #include "core/app.h"
 #include "core/registry_access.h"
@@ -86,26 +87,33 @@ std::string IdentityFolder(App& app, const std::string& backup, const std::strin
   return "";
 }
 
-const BackupIdentity* Find(const BackupContents& c, const std::string& key) {
-  for (const BackupIdentity& i : c.identities)
-    if (SameName(i.key, key)) return &i;
-  return nullptr;
-}
-
-std::string FolderNameOf(App& app, const BackupContents& c, const BackupIdentity& identity) {
-  std::vector<std::string> names, keys;
-  for (const BackupIdentity& i : c.identities) {
-    names.push_back(i.name);
-    keys.push_back(i.key);
+// The backup's identities by key, each with the name of its folder in the backup, worked out
+// once: a choice may name every identity of a backup that holds thousands.
+class IdentityIndex {
+ public:
+  explicit IdentityIndex(const BackupContents& c) {
+    std::vector<std::string> names, keys;
+    for (std::size_t i = 0; i < c.identities.size(); ++i) {
+      byKey_.emplace(Lowered(c.identities[i].key), i);
+      names.push_back(c.identities[i].name);
+      keys.push_back(c.identities[i].key);
+    }
+    folders_ = IdentityFolderNames(names, keys);
   }
-  const std::vector<std::string> folders = IdentityFolderNames(names, keys);
-  for (std::size_t i = 0; i < c.identities.size(); ++i)
-    if (&c.identities[i] == &identity)
-      return IdentityFolder(app, c.folder, identity.name, folders[i]);
-  return "";
-}
+  // The identity's place in the backup's list, or npos.
+  std::size_t Find(const std::string& key) const {
+    auto it = byKey_.find(Lowered(key));
+    return it == byKey_.end() ? std::string::npos : it->second;
+  }
+  const std::string& FolderName(std::size_t i) const { return folders_[i]; }
 
-void RestoreSettings(App& app, const BackupContents& c, const BackupIdentity& identity) {
+ private:
+  std::unordered_map<std::string, std::size_t> byKey_;
+  std::vector<std::string> folders_;
+};
+
+void RestoreSettings(App& app, const BackupContents& c, const Manifest* list,
+                     const BackupIdentity& identity) {
   RunReport& report = app.state.report;
   const std::string name = identity.name;
   if (!identity.hasSettings) {
@@ -116,7 +124,7 @@ void RestoreSettings(App& app, const BackupContents& c, const BackupIdentity& id
     report.problems.push_back(texts::RestoreFolderUnavailable(c.folder));
     return;
   }
-  if (!ListVouchesFor(app, c.folder, kAllIdentitiesFile)) return;
+  if (!ListVouchesFor(app, list, c.folder, kAllIdentitiesFile)) return;
   // The identity's keys alone go to the editor, in a file beside the newest backup: the kept
   // ones stay as they were made.
   const std::string top = StoredBackupFolder(app);
@@ -147,7 +155,7 @@ void RestoreSettings(App& app, const BackupContents& c, const BackupIdentity& id
   GetInputPaths(app);
 }
 
-void RestoreAddressBook(App& app, const BackupContents& c) {
+void RestoreAddressBook(App& app, const BackupContents& c, const Manifest* list) {
   RunReport& report = app.state.report;
   if (!resbkupAddBook(app, c.folder)) {
     report.problems.push_back(texts::kAddressBookNotRestored);
@@ -162,20 +170,21 @@ void RestoreAddressBook(App& app, const BackupContents& c) {
     return;
   }
   const std::string target = folder + c.wabFile;
-  if (PutBackChecked(app, c.folder, c.folder + "\\" + c.wabFile, c.wabFile, target)) {
+  if (PutBackChecked(app, list, c.folder + "\\" + c.wabFile, c.wabFile, target)) {
     report.done.push_back(texts::AddressBookRestored(target));
     app.Form1().SetPanel(1, texts::kAddressBookCopyComplete);
   }
 }
 
-void RestoreStores(App& app, const BackupContents& c, const BackupIdentity& identity,
+void RestoreStores(App& app, const BackupContents& c, const Manifest* list,
+                   const BackupIdentity& identity, const std::string& ownFolderName,
                    const std::vector<std::string>& files) {
   RunReport& report = app.state.report;
   // Settings restored a moment ago may have given the identity its store folder.
   std::string store = identity.storeFolder;
   const StoreFolder live = ReadStoreFolder(app.p, identity.key);
   if (live.kind == StoreFolder::Kind::Folder && IsFullPath(live.path)) store = live.path;
-  const std::string folderName = FolderNameOf(app, c, identity);
+  const std::string folderName = IdentityFolder(app, c.folder, identity.name, ownFolderName);
   if (store.empty() || folderName.empty()) {
     for (const std::string& f : files)
       report.problems.push_back(texts::StoreNoFolder(identity.name, f));
@@ -192,7 +201,7 @@ void RestoreStores(App& app, const BackupContents& c, const BackupIdentity& iden
       report.problems.push_back(texts::StoreMailClientRunning(target));
       continue;
     }
-    if (PutBackChecked(app, c.folder, c.folder + "\\" + folderName + "\\" + file,
+    if (PutBackChecked(app, list, c.folder + "\\" + folderName + "\\" + file,
                        ManifestPath(folderName, file), target)) {
       report.done.push_back(texts::StoreRestored(target));
       app.Form1().SetPanel(1, file + texts::kEntryRestoreComplete);
@@ -202,10 +211,9 @@ void RestoreStores(App& app, const BackupContents& c, const BackupIdentity& iden
 
 }  // namespace
 
-bool PutBackChecked(App& app, const std::string& backupFolder, const std::string& source,
+bool PutBackChecked(App& app, const Manifest* list, const std::string& source,
                     const std::string& relPath, const std::string& target) {
-  const std::unique_ptr<Manifest> manifest = BackupManifest(app, backupFolder);
-  return PutBack(app, CheckFile(app.p.streams, manifest.get(), source, relPath), source, target);
+  return PutBack(app, CheckFile(app.p.streams, list, source, relPath), source, target);
 }
 
 BackupContents ReadBackupContents(App& app, const std::string& folder, bool readStores) {
@@ -301,17 +309,20 @@ void RestoreSelected(App& app, const BackupContents& c, const RestoreChoice& cho
   const std::string top = StoredBackupFolder(app);
   if (!SameName(c.folder, top)) report.done.push_back(texts::RestoredFromKept(c.folder));
   app.Form1().SetPanel(2, "");
+  const std::unique_ptr<Manifest> list = BackupManifest(app, c.folder);
+  const IdentityIndex index(c);
   // Settings first: an identity restored whole needs its keys before its stores.
   for (const RestoreChoice::Identity& ci : choice.identities) {
-    const BackupIdentity* b = Find(c, ci.key);
-    if (b && ci.settings) RestoreSettings(app, c, *b);
+    const std::size_t i = index.Find(ci.key);
+    if (i != std::string::npos && ci.settings) RestoreSettings(app, c, list.get(), c.identities[i]);
   }
   if (choice.accounts && !resbkupIAM(app, c.folder))
     report.problems.push_back(texts::kAccountsNotRestored);
-  if (choice.addressBook) RestoreAddressBook(app, c);
+  if (choice.addressBook) RestoreAddressBook(app, c, list.get());
   for (const RestoreChoice::Identity& ci : choice.identities) {
-    const BackupIdentity* b = Find(c, ci.key);
-    if (b && !ci.stores.empty()) RestoreStores(app, c, *b, ci.stores);
+    const std::size_t i = index.Find(ci.key);
+    if (i != std::string::npos && !ci.stores.empty())
+      RestoreStores(app, c, list.get(), c.identities[i], index.FolderName(i), ci.stores);
   }
   app.Form1().SetPanel(1, texts::kRestoreComplete);
   CloseRun(app, texts::kRestoreProblemsIntro, texts::kReportOfSelectedRestore, kRestoreReportFile,

@@ -10,6 +10,7 @@
 namespace lark {
 
 class App;
+class Manifest;
 
 // Whether an item may be put back, and why not.
 struct ItemCheck {
@@ -72,10 +73,11 @@ BackupContents ReadBackupContents(App& app, const std::string& folder, bool read
 // refused, with its reason, in a closing box and in RestoreReport.txt of the backup folder.
 void RestoreSelected(App& app, const BackupContents& contents, const RestoreChoice& choice);
 
-// Replaces the live file `target` by the backup's `source` if the backup's list vouches for
-// it: the live file waits under a scratch name beside it until the copy has passed its size
-// check, and comes back if it does not. The read-only mark of the copy is cleared.
-bool PutBackChecked(App& app, const std::string& backupFolder, const std::string& source,
+// Replaces the live file `target` by the backup's `source` if the backup's list (nullptr when
+// it has none) vouches for it: the live file waits under a scratch name beside it until the
+// copy has passed its size check, and comes back if it does not. The read-only mark of the
+// copy is cleared.
+bool PutBackChecked(App& app, const Manifest* list, const std::string& source,
                     const std::string& relPath, const std::string& target);
 
 // The scratch file that carries one identity's keys to the registry editor.

@@ -414,6 +414,19 @@ TEST_F(BackupRobustness, FilesOfAnySizeLeaveMemoryFlat) {
   }
 }
 
+// The restore reads the identities a backup's file names; the file is whatever lies there.
+TEST_F(BackupRobustness, AnIdentitiesFileOfAHundredThousandIdentities) {
+  std::string text = "REGEDIT4\r\n\r\n";
+  for (int i = 0; i < 100000; ++i)
+    text += "[HKEY_CURRENT_USER\\Identities\\{" + std::to_string(i) + "}]\r\n\"Username\"=\"N" +
+            std::to_string(i) + "\"\r\n";
+  WriteAll(kRoot + "\\many.reg", text);
+  std::vector<RegIdentity> identities;
+  ASSERT_TRUE(ReadRegIdentities(w.streams, kRoot + "\\many.reg", &identities));
+  ASSERT_EQ(identities.size(), 100000u);
+  EXPECT_EQ(identities.back().name, "N99999");
+}
+
 // Settings of the wrong type: start-up forgets a backup folder it cannot use, so the backup
 // asks for one instead of writing wherever the value happens to point.
 TEST_F(BackupRobustness, SettingsOfTheWrongType) {
