@@ -297,7 +297,10 @@ void TidyBackupFolder(const Platform& p, const std::string& backupFolder,
   // A journal that is not one of ours (unreadable as one, or longer than any run writes)
   // describes no swap, and would otherwise stop every later backup into this folder.
   if (fs.ReadFile(journalPath, &text)) {
-    if (ParseJournal(text, &j))
+    // A swap moves what its two folders hold: through a link, the files of a folder that is
+    // not the backup folder's, which no run of ours ever swaps.
+    if (ParseJournal(text, &j) && !IsLink(fs, earlier + "\\" + j.staged) &&
+        (j.old.empty() || !IsLink(fs, earlier + "\\" + j.old + kStagingSuffix)))
       RollForward(p, backupFolder, j, problems);
     else
       fs.DeleteFileA(journalPath);

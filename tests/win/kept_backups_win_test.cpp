@@ -319,6 +319,13 @@ TEST_F(Kept, ALinkInTheBackupFolderIsNeverFollowed) {
     Run();
     EXPECT_TRUE(ReadAll(letter) == std::string(100000, 'm'));
   }
+  {
+    HostLinks links(kRoot);  // a swap journal planted to finish through a link
+    ASSERT_TRUE(links.Make(earlier + "\\2000-01-03 00.00.00.partial", mine));
+    WriteAll(earlier + "\\" + kSwapJournalFile, "new\t2000-01-03 00.00.00.partial\r\nold\t\r\n");
+    Run();
+    EXPECT_TRUE(ReadAll(letter) == std::string(100000, 'm'));
+  }
   HostLinks links(kRoot);
   ASSERT_TRUE(links.Make(backup + "\\Main\\mine", mine));  // goes with the top, then is let go
   EXPECT_EQ(BackupRows(p, Sets())[0].size, size);
