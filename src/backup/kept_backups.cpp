@@ -90,6 +90,7 @@ std::string MadeOfTop(IFileSystem& fs, const std::string& folder) {
     const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
     const long long d = doy - (153 * mp + 2) / 5 + 1, m = mp < 10 ? mp + 3 : mp - 9;
     const long long y = yoe + era * 400 + (m <= 2);
+    if (y > 9999) return "9999-12-31 23.59.59";  // a clock set wrong: still a name that sorts
     char text[64];
     std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld.%02lld.%02lld", y, m, d,
                   rest / 3600, rest / 60 % 60, rest % 60);
@@ -101,8 +102,13 @@ std::string MadeOfTop(IFileSystem& fs, const std::string& folder) {
 // A name in Earlier Backups for a backup made at `made`: the time, or when that second is
 // taken already, the time and " (n)" with n above every number in use for it, so that the
 // names still sort as the backups were made. `avoid` is the run's own staging folder.
-std::string FreeName(IFileSystem& fs, const std::string& earlier, const std::string& made,
+std::string FreeName(IFileSystem& fs, const std::string& earlier, const std::string& when,
                      const std::string& avoid = "") {
+  // The time alone, without a " (n)" it was kept under before: a name made from anything else
+  // would be one no later run recognises as a kept backup.
+  const std::string made = when.size() >= 19 && IsKeptBackupName(when.substr(0, 19))
+                               ? when.substr(0, 19)
+                               : std::string("1980-01-01 00.00.00");
   int highest = 0;
   std::vector<FindEntry> found;
   if (fs.FindFiles(earlier + "\\" + made + "*", &found) == kErrorSuccess) {

@@ -334,6 +334,17 @@ TEST_F(Kept, ALinkInTheBackupFolderIsNeverFollowed) {
   EXPECT_TRUE(ReadAll(letter) == std::string(100000, 'm'));
 }
 
+// The top's time as a hand or an older version may have left it in its info, and taken already
+// by a kept backup: the top is still kept under a name the kept backups are known by.
+TEST_F(Kept, ATopWhoseTimeIsTakenIsKeptUnderTheNextNumber) {
+  ASSERT_EQ(Run(), 0) << Messages();
+  const std::string taken = backup + "\\Earlier Backups\\2000-01-01 00.00.00 (5)";
+  WriteAll(backup + "\\" + kBackupInfoFile, "Made: 2000-01-01 00.00.00 (5)\r\n");
+  ::CreateDirectoryA(taken.c_str(), nullptr);
+  ASSERT_EQ(Run(), 0) << Messages();
+  EXPECT_TRUE(Exists(backup + "\\Earlier Backups\\2000-01-01 00.00.00 (6)\\Main\\Inbox.dbx"));
+}
+
 // A store damaged in place is still copied, the run ends with code 5 and names it, and even
 // with N = 1 the previous backup is kept. A healthy profile ends with 0 and no finding.
 TEST_F(Kept, ADamagedStoreKeepsEveryEarlierBackup) {
