@@ -13,20 +13,6 @@ namespace {
 
 bool IsForbidden(unsigned char c) { return c < 32 || std::strchr("\\/:*?\"<>|", c) != nullptr; }
 
-bool IsDeviceName(const std::string& name) {
-  // Windows reserves these names whatever the extension (CON.txt is still CON).
-  std::string base = name.substr(0, name.find('.'));
-  while (!base.empty() && base.back() == ' ') base.pop_back();
-  for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-  for (const char* d : kDevices)
-    if (base == d) return true;
-  if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-      base[3] >= '1' && base[3] <= '9')
-    return true;
-  return false;
-}
-
 // Folder names as Windows compares them: ASCII letters, and the accented letters of the
 // Western code page, without regard to case. Folding a pair Windows would keep apart only
 // gives both identities a longer folder name.
@@ -40,6 +26,20 @@ std::string FoldCase(std::string name) {
 }
 
 }  // namespace
+
+bool IsDeviceName(const std::string& name) {
+  // Windows reserves these names whatever the extension (CON.txt is still CON).
+  std::string base = name.substr(0, name.find('.'));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  for (const char* d : kDevices)
+    if (base == d) return true;
+  if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+      base[3] >= '1' && base[3] <= '9')
+    return true;
+  return false;
+}
 
 std::vector<std::string> IdentityFolderNames(const std::vector<std::string>& names,
                                              const std::vector<std::string>& keys) {

@@ -13,6 +13,11 @@ namespace lark {
 // identity's files can never land anywhere but its own folder.
 std::string SafeFolderName(const std::string& displayName);
 
+// Whether Windows takes the name for a device (CON, NUL, COM1 ..., whatever the extension):
+// a file of that name can be made only by other means, and opening it by name opens the
+// device.
+bool IsDeviceName(const std::string& name);
+
 // The folder of each identity in the backup folder, for the names and keys of the identity
 // table in table order: its SafeFolderName, unless another identity's name gives the same
 // folder (folder names are equal whatever their letter case; blank, empty and unread names

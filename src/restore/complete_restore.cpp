@@ -1,5 +1,6 @@
 #include "restore/complete_restore.h"
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <string>
@@ -179,8 +180,12 @@ void RestoreIdentity(App& app, const RunOptions& options, const Manifest* manife
   // starts with "..", as a mended display name such as "..\x" gives.
   std::string here = app.p.files.GetCurrentDirectoryA();
   if (!here.empty() && here.back() != '\\') here += '\\';
+  // A name Windows takes for a device (a "COM1.dbx" made on another system) is no store: read
+  // by that name, a serial port would be waited on for good.
+  entries.erase(std::remove_if(entries.begin(), entries.end(), IsDeviceName), entries.end());
   // An empty folder lists one empty name; copying it would hand the shell the store folder
   // itself as a destination, so only its status text remains.
+  if (entries.empty()) entries.emplace_back();
   std::vector<ChecksAhead::File> files;
   for (const std::string& entry : entries)
     if (!entry.empty() && entry != kNotRestoredFile)

@@ -58,7 +58,8 @@ std::vector<FindEntry> StoresIn(App& app, const std::string& folder) {
   constexpr std::uint32_t skip =
       kFileAttributeHidden | kFileAttributeSystem | kFileAttributeDirectory;
   for (const FindEntry& e : all)
-    if (!(e.attributes & skip) && e.name != kNotRestoredFile) stores.push_back(e);
+    if (!(e.attributes & skip) && e.name != kNotRestoredFile && !IsDeviceName(e.name))
+      stores.push_back(e);
   return stores;
 }
 

@@ -178,6 +178,20 @@ TEST_F(Selected, AnIdentitysSettingsWithAKeyOutsideItAreNotImported) {
             std::string::npos);
 }
 
+// A file made on another system under a name Windows keeps for a device: opened by that name
+// it is the device, so neither restore offers or reads it.
+TEST_F(Selected, AFileNamedLikeADeviceIsNoStore) {
+  const std::string device = "\\\\?\\" + backup + "\\Ann\\COM1.dbx";
+  WriteAll(device, "not a store");
+  WindowedApp app(p);
+  const BackupContents c = ReadBackupContents(app, backup);
+  ASSERT_FALSE(c.identities.empty());
+  for (const BackupStore& s : c.identities[0].stores) EXPECT_NE(s.file, "COM1.dbx");
+  EXPECT_EQ(Restore(), "Restore Complete");
+  EXPECT_EQ(Report(), "");
+  ::DeleteFileA(device.c_str());
+}
+
 // Through Restore Selected, and through Complete Restore with the overwrite option on.
 TEST_F(Selected, AStoreThatFailsItsCheckLeavesTheLiveOneInPlace) {
   const std::string copy = backup + "\\Ann\\Inbox.dbx";
