@@ -27,11 +27,9 @@ void CopyTree(const std::string& from, const std::string& to, const std::string&
 
 // The one fault a test cannot bring about on demand: a copy that the shell reports as made
 // but that came out short.
-class ShortCopyShell : public IShell {
- public:
-  explicit ShortCopyShell(IShell& real) : real_(real) {}
+struct ShortCopyShell : Win32Shell {
   int FileCopy(const std::string& from, const std::string& to, unsigned flags) override {
-    const int rc = real_.FileCopy(from, to, flags);
+    const int rc = Win32Shell::FileCopy(from, to, flags);
     HANDLE h = ::CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
       ::SetFilePointer(h, 3, nullptr, FILE_BEGIN);
@@ -40,24 +38,6 @@ class ShortCopyShell : public IShell {
     }
     return rc;
   }
-  std::intptr_t ShellExecuteA(std::uintptr_t o, const std::string& v, const std::string& f,
-                              const std::string& a, const std::string& d, int s) override {
-    return real_.ShellExecuteA(o, v, f, a, d, s);
-  }
-  std::optional<std::string> BrowseForFolder(std::uintptr_t o, const std::string& t,
-                                             unsigned f) override {
-    return real_.BrowseForFolder(o, t, f);
-  }
-  std::string ExpandEnvironmentStringsA(const std::string& t) override {
-    return real_.ExpandEnvironmentStringsA(t);
-  }
-  bool ProcessorFeaturePresent(std::uint32_t f) override {
-    return real_.ProcessorFeaturePresent(f);
-  }
-  bool UnderWine() override { return real_.UnderWine(); }
-
- private:
-  IShell& real_;
 };
 
 class Selected : public WinTest {
@@ -208,7 +188,7 @@ TEST_F(Selected, AStoreThatFailsItsCheckLeavesTheLiveOneInPlace) {
     WriteAll(Store("{A}") + "\\Inbox.dbx", "live inbox");
     if (c.damaged) WriteAll(copy, "damaged");
     user.messages.clear();
-    ShortCopyShell shortShell(w.shell);
+    ShortCopyShell shortShell;
     Platform pl{w.registry, w.files, w.streams, w.processes, shortShell, user};
     WindowedApp app(pl);
     if (c.complete) {
