@@ -67,6 +67,7 @@ struct BackupRun {
   std::vector<std::string>& problems;
   std::deque<Identity> identities;  // a deque: the copies still being checked count into them
   std::string target;               // the staged backup's folder
+  std::vector<std::string> live;    // the store folders read, and the address book
   // The message counts of the newest backup before this run, by path: one look-up a store.
   std::unordered_map<std::string, std::uint32_t> previousCounts;
   BackupInfo info;  // this backup's: message counts, store-check findings
@@ -208,6 +209,7 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run, const RunOptions& option
       continue;
     }
     const bool storeFound = IsFullPath(store.path) && DirExists(app.p, store.path);
+    if (storeFound) run.live.push_back(store.path);
     if (!storeFound)
       problems.push_back(texts::StoreFolderNotFound(app.state.identName[i], store.path));
 
@@ -286,6 +288,8 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
                     ReportText(app.state.report, intro, texts::kReportOfBackup, folder, code));
     BackupStep("staged");
     std::vector<std::string> swapProblems;
+    run.live.push_back(app.state.wabFile);
+    kept.KeepInPlace(run.live);
     const bool swapped = kept.Swap(&swapProblems);
     if (!swapped) {
       for (const std::string& p : swapProblems) app.state.report.problems.push_back(p);

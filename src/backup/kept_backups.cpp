@@ -392,17 +392,45 @@ KeptBackups::Start KeptBackups::Begin(const std::string& made, std::vector<std::
   return Start::Ready;
 }
 
+namespace {
+
+std::string Plain(std::string path) {
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  while (path.size() > 3 && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+void KeptBackups::KeepInPlace(std::vector<std::string> livePaths) {
+  live_.clear();
+  for (const std::string& path : livePaths)
+    if (!path.empty()) live_.push_back(Plain(path));
+}
+
+bool KeptBackups::HoldsLive(const std::string& path) const {
+  const std::string p = Plain(path);
+  for (const std::string& l : live_)
+    if (SameName(l, p) || StartsWithName(l, p + "\\")) return true;
+  return false;
+}
+
 bool KeptBackups::Swap(std::vector<std::string>* problems) {
   IFileSystem& fs = p_.files;
   Journal j;
   j.staged = NameFromFullPath(staging_);
-  // A top whose files would be in the way of the new backup's is set aside as well.
-  bool inTheWay = HoldsBackup(fs, folder_);
-  for (const std::string& name : EntryNames(fs, staging_))
+  // A top whose files would be in the way of the new backup's is set aside as well; one that
+  // is live data in the way cannot be, and the new backup is kept beside it instead.
+  bool inTheWay = HoldsBackup(fs, folder_), liveInTheWay = false;
+  for (const std::string& name : EntryNames(fs, staging_)) {
     inTheWay = inTheWay || Exists(fs, folder_ + "\\" + name);
-  if (inTheWay) {
+    liveInTheWay = liveInTheWay || HoldsLive(folder_ + "\\" + name);
+  }
+  if (inTheWay && !liveInTheWay) {
     j.old = FreeName(fs, earlier_, MadeOfTop(fs, folder_), j.staged);
-    j.entries = TopEntries(p_, folder_, staging_);
+    for (const std::string& e : TopEntries(p_, folder_, staging_))
+      if (!HoldsLive(folder_ + "\\" + e)) j.entries.push_back(e);
     if (!fs.CreateDirectoryA(earlier_ + "\\" + j.old + kStagingSuffix)) {
       problems->push_back(texts::NotCreated(earlier_ + "\\" + j.old + kStagingSuffix));
       j.old.clear();
@@ -450,6 +478,10 @@ std::vector<std::string> KeptBackups::Prune(const std::vector<std::string>& fold
   IFileSystem& fs = p_.files;
   std::vector<std::string> left;
   for (const std::string& f : folders) {
+    if (HoldsLive(f)) {
+      left.push_back(f);
+      continue;
+    }
     // A link named like a kept backup goes as a link, or stays: the list of the folder it
     // points at is not this folder's to delete.
     if (IsLink(fs, f)) {

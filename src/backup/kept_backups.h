@@ -102,6 +102,11 @@ class KeptBackups {
   // The top's backup as found: what the store check compares with.
   const BackupInfo& previous() const { return previous_; }
 
+  // The live store folders and address book as this run found them. A backup folder chosen
+  // where they live (the store folder of an identity named like its folder in the backup, the
+  // address book's own folder) holds them among the backups: neither the swap nor the prune
+  // ever moves or deletes a folder or file that is, or holds, one of them.
+  void KeepInPlace(std::vector<std::string> livePaths);
   // The staged backup to the top, the top's into Earlier Backups. False (with the reason in
   // problems) when it could not be: the new backup is then kept in Earlier Backups instead.
   bool Swap(std::vector<std::string>* problems);
@@ -121,7 +126,9 @@ class KeptBackups {
   std::string made_;
   BackupInfo previous_;
   std::string previousKeptAs_;
+  std::vector<std::string> live_;
   FolderHold hold_;
+  bool HoldsLive(const std::string& path) const;
 };
 
 }  // namespace lark

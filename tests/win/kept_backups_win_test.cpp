@@ -345,6 +345,21 @@ TEST_F(Kept, ATopWhoseTimeIsTakenIsKeptUnderTheNextNumber) {
   EXPECT_TRUE(Exists(backup + "\\Earlier Backups\\2000-01-01 00.00.00 (6)\\Main\\Inbox.dbx"));
 }
 
+// A backup folder chosen where an identity's store lives, as that identity's folder in the
+// backup: the live store stays where it is with all it holds, and each backup is kept beside.
+TEST_F(Kept, AStoreInsideTheBackupFolderNeverMovesWithABackup) {
+  const std::string live = backup + "\\Main";
+  Identity("{A}", "Main", live);
+  WriteRaw(live + "\\Inbox.dbx", StoreHeader(4) + "live");
+  WriteAll(live + "\\notes.txt", "mine");
+  for (int run = 1; run <= 2; ++run) {
+    EXPECT_EQ(Run(), 4) << Messages();
+    EXPECT_EQ(ReadAll(live + "\\notes.txt"), "mine");
+    ASSERT_EQ(Sets().size(), static_cast<std::size_t>(run));
+    EXPECT_EQ(ReadAll(Sets()[0].folder + "\\Main\\Inbox.dbx"), "live");
+  }
+}
+
 // A store damaged in place is still copied, the run ends with code 5 and names it, and even
 // with N = 1 the previous backup is kept. A healthy profile ends with 0 and no finding.
 TEST_F(Kept, ADamagedStoreKeepsEveryEarlierBackup) {
