@@ -3,6 +3,7 @@
 #include "backup/fixfile.h"
 #include "fs/regedit_run.h"
 #include "fs/sha256.h"
+#include "platform/process_owner.h"
 #include "win_support.h"
 
 namespace lark::test {
@@ -165,6 +166,25 @@ TEST_F(Engine, ExportRewriteHalvesSeparatorsInKeyLinesOnly) {
     EXPECT_EQ(Entries(backup).count("x.re~"), 0u) << "a scratch file was left";
   }
   ::SetCurrentDirectoryA(cwd.c_str());
+}
+
+// The registry editor is started by its bare name with the backup folder current: a program
+// of that name planted there must never run, even where Windows has none of its own.
+TEST(Processes, ABareNameRunsOnlyFromTheWindowsFolders) {
+  char system[MAX_PATH] = "", temp[MAX_PATH] = "", here[MAX_PATH] = "";
+  ::GetSystemDirectoryA(system, MAX_PATH);
+  ::GetTempPathA(MAX_PATH, temp);
+  ::GetCurrentDirectoryA(MAX_PATH, here);
+  const std::string planted = std::string(temp) + "larkplanted.exe";
+  ASSERT_TRUE(
+      ::CopyFileA((std::string(system) + "\\hostname.exe").c_str(), planted.c_str(), FALSE));
+  ::SetCurrentDirectoryA(temp);
+  Win32Processes processes;
+  ProcessOwner started(processes, processes.Start("larkplanted", SW_HIDE));
+  started.Wait(10000);
+  ::SetCurrentDirectoryA(here);
+  ::DeleteFileA(planted.c_str());
+  EXPECT_FALSE(started.Started());
 }
 
 // The processor's SHA instructions only where Windows says it saves the SSE and SSE2 state;

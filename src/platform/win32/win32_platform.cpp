@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "platform/win32/handles.h"
@@ -295,12 +296,13 @@ Win32Processes::~Win32Processes() = default;
 namespace {
 
 // The program a command line names, when it is a bare name such as "regedit": looked up in
-// the Windows folders only. CreateProcessA would look in the current directory first, which
-// is the backup folder, so a stray regedit.exe there would run in place of the real one.
-std::string SystemProgram(const std::string& commandLine) {
+// the Windows folders only, "" when it is in neither. CreateProcessA would look in the
+// current directory first, which is the backup folder, so a stray regedit.exe there would
+// run in place of the real one. Nothing for a name with a path, which is taken as given.
+std::optional<std::string> SystemProgram(const std::string& commandLine) {
   std::size_t end = commandLine.find(' ');
   std::string name = commandLine.substr(0, end);
-  if (name.empty() || name.find_first_of("\\/:\"") != std::string::npos) return std::string();
+  if (name.empty() || name.find_first_of("\\/:\"") != std::string::npos) return std::nullopt;
   if (name.size() < 4 || _stricmp(name.c_str() + name.size() - 4, ".exe") != 0) name += ".exe";
   char windows[MAX_PATH] = "";
   char system[MAX_PATH] = "";
@@ -318,7 +320,11 @@ std::string SystemProgram(const std::string& commandLine) {
 }  // namespace
 
 ProcessId Win32Processes::Start(const std::string& commandLine, int showStyle) {
-  const std::string program = SystemProgram(commandLine);
+  const std::optional<std::string> program = SystemProgram(commandLine);
+  if (program && program->empty()) {
+    ::SetLastError(ERROR_FILE_NOT_FOUND);
+    return 0;
+  }
   STARTUPINFOA si{};
   si.cb = sizeof(si);
   si.dwFlags = STARTF_USESHOWWINDOW;
@@ -326,8 +332,8 @@ ProcessId Win32Processes::Start(const std::string& commandLine, int showStyle) {
   PROCESS_INFORMATION pi{};
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
-  if (!::CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr,
-                        FALSE, 0, nullptr, nullptr, &si, &pi))
+  if (!::CreateProcessA(program ? program->c_str() : nullptr, line.data(), nullptr, nullptr, FALSE,
+                        0, nullptr, nullptr, &si, &pi))
     return 0;
   ::CloseHandle(pi.hThread);
   return reinterpret_cast<ProcessId>(pi.hProcess);
