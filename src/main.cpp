@@ -4,6 +4,9 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <exception>
+
+#include "backup/complete_backup.h"
 #include "core/quiet_user.h"
 #include "core/texts.h"
 #include "fs/sha256.h"
@@ -19,16 +22,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   ::InitCommonControlsEx(&icc);
   // The folder browser needs COM on this thread.
   ::CoInitialize(nullptr);
-  // A drive without a medium answers "not ready" instead of stopping on a system dialog.
-  ::SetErrorMode(SEM_FAILCRITICALERRORS);
-
-  lark::Win32Platform win32;
-  win32.user.SetTitle(lark::texts::kAppTitle);
-  lark::Sha256SettleOsSupport(win32.shell);
   // A hidden unattended run has nobody to answer a message box: its boxes become lines of
   // its report, so that a scheduled backup always ends by itself.
   const std::string arguments = commandLine ? commandLine : "";
   const bool hidden = lark::IsHiddenUnattendedRun(arguments);
+  // A drive without a medium answers "not ready" instead of stopping on a system dialog. Nor
+  // does a hidden run that fails in a way nothing here foresaw wait on the system's error
+  // report or the runtime's box: it ends, with the code of a run stopped before its end.
+  ::SetErrorMode(SEM_FAILCRITICALERRORS | (hidden ? SEM_NOGPFAULTERRORBOX : 0));
+  if (hidden)
+    std::set_terminate([] { ::ExitProcess(static_cast<UINT>(lark::BackupOutcome::Stopped)); });
+
+  lark::Win32Platform win32;
+  win32.user.SetTitle(lark::texts::kAppTitle);
+  lark::Sha256SettleOsSupport(win32.shell);
   lark::QuietUser quiet(win32.user);
   lark::Platform platform{win32.registry, win32.files,
                           win32.streams,  win32.processes,
