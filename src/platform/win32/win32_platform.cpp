@@ -305,10 +305,20 @@ std::optional<std::string> SystemProgram(const std::string& commandLine) {
   if (name.empty() || name.find_first_of("\\/:\"") != std::string::npos) return std::nullopt;
   if (name.size() < 4 || _stricmp(name.c_str() + name.size() - 4, ".exe") != 0) name += ".exe";
   char windows[MAX_PATH] = "";
+  char shared[MAX_PATH] = "";
   char system[MAX_PATH] = "";
   UINT w = ::GetWindowsDirectoryA(windows, MAX_PATH);
+  // Under Terminal Services the Windows folder above is each user's own, without the editor;
+  // the one all users share is asked for by name, as Windows 9x does not have the call.
+  using SharedFolderCall = UINT(WINAPI*)(LPSTR, UINT);
+  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  auto sharedCall = kernel ? reinterpret_cast<SharedFolderCall>(reinterpret_cast<void (*)()>(
+                                 ::GetProcAddress(kernel, "GetSystemWindowsDirectoryA")))
+                           : nullptr;
+  UINT s = sharedCall ? sharedCall(shared, MAX_PATH) : 0;
   UINT y = ::GetSystemDirectoryA(system, MAX_PATH);
-  for (const char* folder : {w && w < MAX_PATH ? windows : "", y && y < MAX_PATH ? system : ""}) {
+  for (const char* folder : {w && w < MAX_PATH ? windows : "", s && s < MAX_PATH ? shared : "",
+                             y && y < MAX_PATH ? system : ""}) {
     if (!*folder) continue;
     std::string candidate = std::string(folder) + "\\" + name;
     DWORD a = ::GetFileAttributesA(candidate.c_str());
