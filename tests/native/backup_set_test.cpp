@@ -29,16 +29,13 @@ TEST(BackupInfo, ReadsBackWhatItWroteAndSkipsLinesItCannotUse) {
 }
 
 TEST(IsKeptBackupName, OnlyTimesAndTheirSecondsCount) {
-  struct Case {
-    const char* name;
-    bool kept;
-  } cases[] = {
+  const std::pair<const char*, bool> cases[] = {
       {"2026-12-07 05.53.12", true},          {"2026-12-07 05.53.12 (2)", true},
       {"2026-12-07 05.53.12.partial", false}, {"2026-12-07 05.53.12.deleting", false},
       {"2026-12-07 05.53.1", false},          {"2026-12-07 05:53:12", false},
       {"2026-12-07 05.53.12 (x)", false},     {"Larkmoor.lock", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(IsKeptBackupName(c.name), c.kept) << c.name;
+  for (const auto& [name, kept] : cases) EXPECT_EQ(IsKeptBackupName(name), kept) << name;
 }
 
 TEST(IdentityFolderNames, TheEarlierBackupsFolderIsNeverAnIdentitysOwn) {

@@ -11,10 +11,7 @@ namespace lark {
 namespace {
 
 TEST(SafeFolderName, KeepsValidNamesAndMendsTheRestIntoOneFolderName) {
-  struct Case {
-    const char* in;
-    const char* out;
-  } cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
       {"Main Identity", "Main Identity"},
       {"a.b", "a.b"},
       {".hidden", ".hidden"},
@@ -34,7 +31,7 @@ TEST(SafeFolderName, KeepsValidNamesAndMendsTheRestIntoOneFolderName) {
       {"LPT1", "LPT1_"},
       {"\\\\server\\share", "__server_share"},
   };
-  for (const auto& c : cases) EXPECT_EQ(SafeFolderName(c.in), c.out) << c.in;
+  for (const auto& [in, out] : cases) EXPECT_EQ(SafeFolderName(in), out) << in;
   EXPECT_EQ(SafeFolderName(std::string(300, 'n')), std::string(255, 'n'));
 }
 
@@ -110,13 +107,9 @@ TEST(Switches, ReadAsScheduledTasksWriteThem) {
     EXPECT_EQ(s.HiddenUnattended(), c.backup && c.hidden) << c.line;
     EXPECT_EQ(s.overwrite, c.overwrite) << c.line;
     EXPECT_EQ(s.addressBook, c.addressBook) << c.line;
-    EXPECT_EQ(s.folder.has_value(), c.folder != nullptr) << c.line;
-    if (s.folder && c.folder) {
-      EXPECT_EQ(*s.folder, c.folder) << c.line;
-    }
-    EXPECT_EQ(s.generations.has_value(), c.generations != nullptr) << c.line;
-    if (s.generations && c.generations) {
-      EXPECT_EQ(*s.generations, c.generations) << c.line;
+    EXPECT_EQ(s.folder.value_or("-"), c.folder ? c.folder : "-") << c.line;
+    EXPECT_EQ(s.generations.value_or("-"), c.generations ? c.generations : "-") << c.line;
+    if (s.generations) {
       EXPECT_EQ(s.generationsSwitch.size(), 3 + s.generations->size()) << c.line;
     }
   }

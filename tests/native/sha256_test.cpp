@@ -18,10 +18,7 @@ std::string HexOf(const std::string& data) {
 }
 
 TEST(Sha256, PublishedVectors) {
-  const struct {
-    std::string message;
-    const char* digest;
-  } cases[] = {
+  const std::pair<std::string, const char*> cases[] = {
       {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
       {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
       {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
@@ -34,8 +31,8 @@ TEST(Sha256, PublishedVectors) {
   };
   for (bool portable : {false, true}) {
     Sha256ForcePortable(portable);
-    for (const auto& c : cases)
-      EXPECT_EQ(HexOf(c.message), c.digest) << c.message.size() << " bytes, portable " << portable;
+    for (const auto& [message, digest] : cases)
+      EXPECT_EQ(HexOf(message), digest) << message.size() << " bytes, portable " << portable;
   }
   Sha256ForcePortable(false);
 }

@@ -25,58 +25,25 @@ struct Counted : Traits {
   }
 };
 
-// One way an owner can go, and how many releases it makes; what `run` gives back is still
-// open, and the test lets it go itself.
-template <typename O>
-struct Life {
-  const char* name;
-  std::function<typename O::T(typename O::T)> run;
-  int closes;
-};
-
+// Each way an owner can go, as steps: r reset, m moved into another, a move-assigned over
+// another (whose own handle goes first), l released (and then let go by hand).
 template <typename Traits>
 void EachLifeClosesOnce(const char* kind, const std::function<typename Traits::Type()>& make) {
   using O = UniqueHandle<Counted<Traits>>;
-  using T = typename O::T;
-  const Life<O> lives[] = {
-      {"scope",
-       [](T h) {
-         O o(h);
-         return T(Traits::Invalid());
-       },
-       1},
-      {"reset twice",
-       [](T h) {
-         O o(h);
-         o.reset();
-         o.reset();
-         return T(Traits::Invalid());
-       },
-       1},
-      {"moved",
-       [](T h) {
-         O a(h);
-         O b(std::move(a));
-         return T(Traits::Invalid());
-       },
-       1},
-      {"move-assigned over another",  // the other one goes first
-       [&make](T h) {
-         O a(h), b(make());
-         EXPECT_TRUE(b.valid());
-         b = std::move(a);
-         return T(Traits::Invalid());
-       },
-       2},
-      {"released", [](T h) { return O(h).release(); }, 0},
-  };
-  for (const Life<O>& life : lives) {
-    const T h = make();
-    ASSERT_NE(h, Traits::Invalid()) << kind;
+  const std::pair<const char*, int> lives[] = {{"", 1}, {"rr", 1}, {"m", 1}, {"a", 2}, {"l", 0}};
+  for (const auto& [steps, closes] : lives) {
     Counted<Traits>::closes = 0;
-    const T left = life.run(h);
-    EXPECT_EQ(Counted<Traits>::closes, life.closes) << kind << ", " << life.name;
-    if (left != Traits::Invalid()) Traits::Close(left);
+    {
+      O o(make());
+      ASSERT_TRUE(o.valid()) << kind;
+      for (const char* s = steps; *s; ++s) switch (*s) {
+          case 'r': o.reset(); break;
+          case 'm': O{std::move(o)}; break;
+          case 'a': O{make()} = std::move(o); break;
+          case 'l': Traits::Close(o.release()); break;
+        }
+    }
+    EXPECT_EQ(Counted<Traits>::closes, closes) << kind << ", " << steps;
   }
 }
 
@@ -117,50 +84,21 @@ class CountingRegistry : public Win32Registry {
   }
 };
 
+// Steps: o opened (again), c closed, d detached (and then closed by hand).
 TEST(Owners, ARegistryKeyClosesOnceWhicheverWayItsOwnerGoes) {
   CountingRegistry reg;
-  auto open = [&reg](RegKeyOwner& owner) {
-    return reg.RegOpenKeyExA(kHkeyCurrentUser, "Software", kKeyRead, owner.Receive());
-  };
-  const struct {
-    const char* name;
-    std::function<void()> run;
-    int closes;
-  } lives[] = {
-      {"scope",
-       [&] {
-         RegKeyOwner k(reg);
-         open(k);
-       },
-       1},
-      {"opened again",
-       [&] {
-         RegKeyOwner k(reg);
-         open(k);
-         open(k);
-       },
-       2},
-      {"closed twice",
-       [&] {
-         RegKeyOwner k(reg);
-         open(k);
-         k.Close();
-         k.Close();
-       },
-       1},
-      {"detached",
-       [&] {
-         RegKeyOwner k(reg);
-         open(k);
-         reg.Win32Registry::RegCloseKey(k.Detach());
-       },
-       0},
-      {"never opened", [&] { RegKeyOwner k(reg); }, 0},
-  };
-  for (const auto& life : lives) {
+  const std::pair<const char*, int> lives[] = {{"o", 1}, {"oo", 2}, {"occ", 1}, {"od", 0}, {"", 0}};
+  for (const auto& [steps, closes] : lives) {
     reg.closes = 0;
-    life.run();
-    EXPECT_EQ(reg.closes, life.closes) << life.name;
+    {
+      RegKeyOwner k(reg);
+      for (const char* s = steps; *s; ++s) switch (*s) {
+          case 'o': reg.RegOpenKeyExA(kHkeyCurrentUser, "Software", kKeyRead, k.Receive()); break;
+          case 'c': k.Close(); break;
+          case 'd': reg.Win32Registry::RegCloseKey(k.Detach()); break;
+        }
+    }
+    EXPECT_EQ(reg.closes, closes) << steps;
   }
 }
 
