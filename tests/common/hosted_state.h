@@ -55,11 +55,14 @@ inline void WriteAll(const std::string& path, const std::string& bytes, DWORD at
   WriteRaw(path, IsStore(path) ? StoreHeader(bytes.size()) + bytes : bytes, attributes);
 }
 
+// Exactly these bytes: a guard byte after them keeps RegSetValueExA from counting a NUL that
+// the data leaves out.
 inline void SetValue(HKEY root, const std::string& key, const char* name, DWORD type,
                      const std::string& bytes) {
   HKEY k;
   ::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
-  ::RegSetValueExA(k, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+  const std::string guarded = bytes + '.';
+  ::RegSetValueExA(k, name, 0, type, reinterpret_cast<const BYTE*>(guarded.data()),
                    static_cast<DWORD>(bytes.size()));
   ::RegCloseKey(k);
 }

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 namespace lark::gui {
 namespace {
@@ -27,6 +26,17 @@ std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> out;
   ::EnumChildWindows(parent, Collect, reinterpret_cast<LPARAM>(&out));
   return out;
+}
+
+// A person's click at this point of the screen.
+void ClickAt(int x, int y) {
+  ::SetCursorPos(x, y);
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ::SendInput(2, input, sizeof(INPUT));
+  ::Sleep(300);
 }
 
 std::string ExePath() {
@@ -123,13 +133,7 @@ void Click(HWND button) { ::PostMessageA(button, BM_CLICK, 0, 0); }
 void ClickOnScreen(HWND control) {
   RECT r;
   ::GetWindowRect(control, &r);
-  ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  ::SendInput(2, input, sizeof(INPUT));
-  ::Sleep(300);
+  ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
 void ChooseMenu(HWND window, int commandId) {
@@ -152,13 +156,7 @@ void ClickRowOnScreen(HWND listView, int row) {
   ::CloseHandle(process);
   POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   ::ClientToScreen(listView, &centre);
-  ::SetCursorPos(centre.x, centre.y);
-  INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  ::SendInput(2, input, sizeof(INPUT));
-  ::Sleep(300);
+  ClickAt(centre.x, centre.y);
 }
 
 void PressKey(WORD virtualKey) {

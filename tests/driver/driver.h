@@ -37,7 +37,6 @@ class Program {
   // Ends it the hard way, as a crash, a power cut or the task manager would.
   bool Kill() const;
   std::vector<HWND> TopLevelWindows() const;
-  DWORD pid() const { return pid_; }
 
  private:
   Program() = default;

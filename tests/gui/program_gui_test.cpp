@@ -413,12 +413,6 @@ TEST_F(ProgramGui, FolderChooserMakesAndSetsANewFolder) {
   EXPECT_EQ(Text(Control(main, ids::kLblbkuppth)), made);
 }
 
-}  // namespace
-}  // namespace lark::gui
-
-namespace lark::gui {
-namespace {
-
 // While the shell asks before replacing a file, the window takes no real clicks: neither a
 // second command starts inside the first nor does Exit end the program in the middle. (A
 // backup stages every file anew and never replaces one; a restore with the option off asks.)

@@ -70,8 +70,7 @@ TEST_F(Engine, SignaturesAreExportedUnderTheNameOfTheEdition) {
     SetProduct(product);
     RemoveTree(backup);
     ::CreateDirectoryA(backup.c_str(), nullptr);
-    WindowedApp app(p);
-    EXPECT_EQ(Backup(app), 0) << Messages();
+    EXPECT_EQ(Backup(), 0) << Messages();
     // Without a rewrite to wait for, the export may still be under way.
     const std::string path = backup + "\\Main Identity\\" + file;
     for (int i = 0; i < 100 && ReadAll(path).size() < 100; ++i) ::Sleep(100);
@@ -80,8 +79,7 @@ TEST_F(Engine, SignaturesAreExportedUnderTheNameOfTheEdition) {
 }
 
 TEST_F(Engine, BackupThenDamageThenRestoreBringsTheStoresAndRegistryBack) {
-  WindowedApp app(p);
-  ASSERT_EQ(Backup(app), 0) << Messages();
+  ASSERT_EQ(Backup(), 0) << Messages();
   const auto registry = UserRegistry();
   const auto storeFiles = Files(stores);
   const auto saved = Files(backup);
@@ -92,7 +90,6 @@ TEST_F(Engine, BackupThenDamageThenRestoreBringsTheStoresAndRegistryBack) {
   DeleteTree("Identities\\{C}");
   // Not the backup's own, and never to be put back.
   WriteAll(backup + "\\Main Identity\\Stray.dbx", "stray", FILE_ATTRIBUTE_HIDDEN);
-  user.messages.clear();
   EXPECT_EQ(Restore(), "Restore Complete");
   EXPECT_TRUE(user.messages.empty()) << Messages();
   EXPECT_EQ(Files(stores), storeFiles);
@@ -121,25 +118,17 @@ TEST_F(Engine, TheIdentitiesExportIsTheSameWhicheverFormOfItsBranchComesFirst) {
     processes.identities = 0;
     RemoveTree(backup);
     ::CreateDirectoryA(backup.c_str(), nullptr);
-    WindowedApp app(on);
-    ASSERT_EQ(Backup(app), 0) << Messages();
+    ASSERT_EQ(Backup(on), 0) << Messages();
     exported[wine] = ReadAll(backup + "\\AllIdentities.reg");
     EXPECT_EQ(processes.identities, wine ? 1 : 2);
   }
   EXPECT_EQ(exported[0], exported[1]);
-  std::string name;
-  for (char c : std::string("\"Username\"=\"Main Identity\"")) name += std::string(1, c) + '\0';
-  EXPECT_NE(exported[1].find(name), std::string::npos);
+  EXPECT_TRUE(Holds(exported[1], Utf16("\"Username\"=\"Main Identity\"")));
 }
 
 // The rewrite on real files: key lines only, both encodings, a key line that straddles a
 // block of the reader, and the file never lost.
 TEST_F(Engine, ExportRewriteHalvesSeparatorsInKeyLinesOnly) {
-  auto wide = [](const std::string& text) {
-    std::string out = "\xFF\xFE";
-    for (char c : text) out += std::string(1, c) + '\0';
-    return out;
-  };
   const std::string in =
       "[HKEY_CURRENT_USER\\Identities\\\\{A}\\\\x]\r\n\"P\"=\"\\\\\\\\srv\\\\\"\r\n";
   const std::string out =
@@ -151,7 +140,7 @@ TEST_F(Engine, ExportRewriteHalvesSeparatorsInKeyLinesOnly) {
     std::string after;
   } cases[] = {
       {"REGEDIT4\r\n" + in, FixResult::Rewritten, "REGEDIT4\r\n" + out},
-      {wide(in), FixResult::Rewritten, wide(out)},
+      {"\xFF\xFE" + Utf16(in), FixResult::Rewritten, "\xFF\xFE" + Utf16(out)},
       {pad + in, FixResult::Rewritten, pad + out},
       {"REGEDIT4\r\n" + out, FixResult::Unchanged, "REGEDIT4\r\n" + out},
       {"", FixResult::Missing, "<missing>"},

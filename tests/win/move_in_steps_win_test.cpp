@@ -2,21 +2,11 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include "common/hosted_state.h"
 #include "platform/win32/win32_platform.h"
 
 namespace lark {
 namespace {
-
-void Put(const std::string& path, const std::string& text) {
-  Win32FileSystem fs;
-  ASSERT_TRUE(fs.WriteFile(path, text)) << path;
-}
-
-std::string Get(const std::string& path) {
-  Win32FileSystem fs;
-  std::string text;
-  return fs.ReadFile(path, &text) ? text : "<missing>";
-}
 
 TEST(MoveFileInSteps, ReplacesKeepsOrFailsAsOneMoveWould) {
   struct Case {
@@ -37,13 +27,13 @@ TEST(MoveFileInSteps, ReplacesKeepsOrFailsAsOneMoveWould) {
     SCOPED_TRACE(c.name);
     ::DeleteFileA(from.c_str());
     ::DeleteFileA(to.c_str());
-    if (c.haveNew) Put(from, "new");
-    if (c.haveOld) Put(to, "old");
+    if (c.haveNew) hosted::WriteAll(from, "new");
+    if (c.haveOld) hosted::WriteAll(to, "old");
     long error = -1;
     EXPECT_EQ(MoveFileInSteps(from, to, &error), c.ok);
     EXPECT_EQ(error == 0, c.ok);
-    EXPECT_EQ(Get(to), c.target);
-    EXPECT_EQ(Get(from), "<missing>");
+    EXPECT_EQ(hosted::ReadAll(to), c.target);
+    EXPECT_EQ(hosted::ReadAll(from), "<missing>");
     WIN32_FIND_DATAA data;  // nothing set aside is left behind
     HANDLE find = ::FindFirstFileA((to + ".old*").c_str(), &data);
     EXPECT_EQ(find, INVALID_HANDLE_VALUE);

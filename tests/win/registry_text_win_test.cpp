@@ -14,17 +14,6 @@ using namespace std::string_literals;
 
 const char* const kKey = "Software\\TarnKeep\\Text";
 
-// Exactly these bytes: a guard byte after them keeps RegSetValueExA from counting a NUL that
-// the data leaves out.
-void SetExactly(const char* name, DWORD type, const std::string& bytes) {
-  HKEY k;
-  ::RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
-  const std::string guarded = bytes + '.';
-  ::RegSetValueExA(k, name, 0, type, reinterpret_cast<const BYTE*>(guarded.data()),
-                   static_cast<DWORD>(bytes.size()));
-  ::RegCloseKey(k);
-}
-
 class RegistryText : public WinTest {};
 
 TEST_F(RegistryText, EachReadingTakesOddValuesAsBefore) {
@@ -47,7 +36,7 @@ TEST_F(RegistryText, EachReadingTakesOddValuesAsBefore) {
       {"missing", 0, "", std::nullopt, std::nullopt, std::nullopt},
   };
   for (const Case& c : cases)
-    if (c.type) SetExactly(c.name, c.type, c.bytes);
+    if (c.type) SetValue(HKEY_CURRENT_USER, kKey, c.name, c.type, c.bytes);
   RegKeyOwner key(p.registry);
   ASSERT_EQ(p.registry.RegOpenKeyExA(kHkeyCurrentUser, kKey, kKeyRead, key.Receive()),
             kErrorSuccess);

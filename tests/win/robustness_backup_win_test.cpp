@@ -10,11 +10,9 @@
 #include <optional>
 #include <vector>
 
-#include "backup/complete_backup.h"
 #include "backup/kept_backups.h"
 #include "fs/backup_set.h"
 #include "fs/regedit_run.h"
-#include "restore/complete_restore.h"
 #include "restore/identity_reg.h"
 #include "win_support.h"
 
@@ -46,16 +44,7 @@ TEST_F(BackupRobustness, HostileDisplayNamesEachGetTheirOwnFolderAndComeBack) {
       {"{L}", "Twin", "Twin {L}"},  // folder names are the same whatever the case
       {"{M}", "TWIN", "TWIN {M}"},
   };
-  for (const Case& c : cases) {
-    Seeded(c.id, c.name.value_or("unused"));
-    if (!c.name) {
-      HKEY k;
-      ::RegOpenKeyExA(HKEY_CURRENT_USER, (std::string("Identities\\") + c.id).c_str(), 0,
-                      KEY_SET_VALUE, &k);
-      ::RegDeleteValueA(k, "Username");
-      ::RegCloseKey(k);
-    }
-  }
+  for (const Case& c : cases) Seeded(c.id, c.name);
   Settings();
   const auto storesBefore = Files(stores);
 
@@ -127,7 +116,7 @@ TEST_F(BackupRobustness, StoreRootValuesAreBackedUpOrNamedInTheReport) {
        stores + "\\nowhere"},
       {"file", REG_SZ, stores + "\\a file" + std::string(1, '\0'), kFolderNotFound,
        stores + "\\a file"},
-      {"placeholder", REG_EXPAND_SZ, kEmptyIdentityMarker, kPassedOver, ""},
+      {"placeholder", REG_EXPAND_SZ, kEmptyIdentityMarker + std::string(1, '\0'), kPassedOver, ""},
   };
   int i = 0;
   for (const Case& c : cases) {
@@ -152,17 +141,17 @@ TEST_F(BackupRobustness, StoreRootValuesAreBackedUpOrNamedInTheReport) {
         break;
       case kPassedOver:
         EXPECT_FALSE(folder) << c.name;
-        EXPECT_EQ(report.find(c.name), std::string::npos) << c.name;
+        EXPECT_FALSE(Holds(report, c.name)) << c.name;
         break;
       case kNoFolderRecorded:
         EXPECT_FALSE(folder) << c.name;
-        EXPECT_NE(report.find(texts::NoStoreFolderRecorded(c.name)), std::string::npos) << c.name;
+        EXPECT_TRUE(Holds(report, texts::NoStoreFolderRecorded(c.name))) << c.name;
         break;
       case kFolderNotFound:
         ++backedUp;
         EXPECT_TRUE(Exists(backup + "\\" + c.name + "\\me.wab")) << c.name;
         EXPECT_FALSE(Exists(backup + "\\" + c.name + "\\Inbox.dbx")) << c.name;
-        EXPECT_NE(report.find(texts::StoreFolderNotFound(c.name, c.shownPath)), std::string::npos)
+        EXPECT_TRUE(Holds(report, texts::StoreFolderNotFound(c.name, c.shownPath)))
             << c.name << "\n"
             << report;
         break;
@@ -172,7 +161,7 @@ TEST_F(BackupRobustness, StoreRootValuesAreBackedUpOrNamedInTheReport) {
   EXPECT_EQ(Files(stores), storesBefore);
 }
 
-// A store file held open by another process, an empty one, a read-only one and one whose
+// A store file held open without sharing, an empty one, a read-only one and one whose
 // name has blanks and characters above 127: the others are saved, the held one is named,
 // and once it is free a second run saves it too.
 TEST_F(BackupRobustness, StoreFilesThatAreHeldEmptyReadOnlyOrOddlyNamed) {
@@ -189,10 +178,9 @@ TEST_F(BackupRobustness, StoreFilesThatAreHeldEmptyReadOnlyOrOddlyNamed) {
   Settings();
   const auto storesBefore = Files(stores);
   {
-    HeldByAnotherProcess holder(Store("{A}") + "\\Locked.dbx");
-    ASSERT_TRUE(holder.held());
-    WindowedApp app(p);
-    EXPECT_EQ(Backup(app), 4);
+    const FileHandle holder = HoldOpen(Store("{A}") + "\\Locked.dbx");
+    ASSERT_TRUE(holder.valid());
+    EXPECT_EQ(Backup(), 4);
     EXPECT_EQ(Report(), std::string(texts::kBackupProblemsIntro) + "\r\n" +
                             texts::FileNotCopied(Store("{A}") + "\\Locked.dbx"));
   }
@@ -204,10 +192,8 @@ TEST_F(BackupRobustness, StoreFilesThatAreHeldEmptyReadOnlyOrOddlyNamed) {
   EXPECT_EQ(Files(stores), storesBefore);
 
   // The second run replaces the read-only copy without a question and saves the freed file.
-  user.messages.clear();
   const int answered = shellDialogs->answered();
-  WindowedApp app(p);
-  EXPECT_EQ(Backup(app), 0) << Messages();
+  EXPECT_EQ(Backup(), 0) << Messages();
   EXPECT_EQ(shellDialogs->answered(), answered);
   EXPECT_EQ(ReadAll(backup + "\\Main\\Locked.dbx"), "locked");
   EXPECT_EQ(Files(stores), storesBefore);
@@ -231,7 +217,9 @@ TEST_F(BackupRobustness, BackupFoldersThatCannotBeReachedOrAreAwkward) {
   share += "\\localhost\\larkrob";
   RemoveTree(share);
   ::CreateDirectoryA(share.c_str(), nullptr);
-
+  const std::string nearLimit = kRoot + "\\" + std::string(180 - kRoot.size() - 1, 'o');
+  const std::string atLimit = kRoot + "\\" + std::string(234 - kRoot.size() - 1, 'p');
+  const std::string proc = "Z:\\proc\\1";
   struct Case {
     const char* what;
     std::string folder;
@@ -249,30 +237,14 @@ TEST_F(BackupRobustness, BackupFoldersThatCannotBeReachedOrAreAwkward) {
       {"network share", "\\\\localhost\\larkrob\\bk", true, 0, 0, {}},
       // A backup is first written into Earlier Backups\<time>.partial: a folder whose paths
       // would grow too long there, or that cannot take a folder at all, gets nothing.
-      {"near the path limit",
-       kRoot + "\\" + std::string(180 - kRoot.size() - 1, 'o'),
-       true,
-       0,
-       0,
-       {}},
-      {"at the path limit",
-       kRoot + "\\" + std::string(234 - kRoot.size() - 1, 'p'),
-       true,
-       0,
-       2,
-       {"- \"" + kRoot + "\\" + std::string(234 - kRoot.size() - 1, 'p') + "\\Earlier Backups"}},
-      {"a medium nothing can be written to",
-       "Z:\\proc\\1",
-       false,
-       0,
-       2,
-       {texts::NotCreated("Z:\\proc\\1\\Earlier Backups")}},
+      {"near the path limit", nearLimit, true, 0, 0, {}},
+      {"at the path limit", atLimit, true, 0, 2, {"- \"" + atLimit + "\\Earlier Backups"}},
+      {"unwritable medium", proc, false, 0, 2, {texts::NotCreated(proc + "\\Earlier Backups")}},
   };
   Identity("{A}", "Main", Store("{A}"));
   WriteAll(Store("{A}") + "\\Inbox.dbx", "inbox");
   SetText(MailClientKey("{A}") + "\\Signatures\\00000000", "text", "-- A");
-  SetText("Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001", "Account Name",
-          "mail");
+  SetText(kAccount, "Account Name", "mail");
   Settings(cases[0].folder);
   const auto storesBefore = Files(stores);
   const auto registryBefore = UserRegistry();
@@ -283,10 +255,7 @@ TEST_F(BackupRobustness, BackupFoldersThatCannotBeReachedOrAreAwkward) {
       if (c.attributes) ::SetFileAttributesA(c.folder.c_str(), c.attributes);
     }
     Settings(c.folder);
-    user.messages.clear();
-    WindowedApp app(p);
-    int code = Backup(app);
-    EXPECT_EQ(code, c.exitCode) << Messages();
+    EXPECT_EQ(Backup(), c.exitCode) << Messages();
     if (c.exitCode == 2 && c.report.empty()) {
       // Nothing is written, and nobody may be there to read a message: the code says it.
       EXPECT_FALSE(Exists(c.folder));
@@ -305,7 +274,7 @@ TEST_F(BackupRobustness, BackupFoldersThatCannotBeReachedOrAreAwkward) {
         EXPECT_TRUE(Exists(c.folder + "\\" + f)) << f;
     }
     for (const std::string& line : c.report)
-      EXPECT_NE(Report().find(line), std::string::npos) << line << "\n" << Messages();
+      EXPECT_TRUE(Holds(Report(), line)) << line << "\n" << Messages();
     EXPECT_EQ(Files(stores), storesBefore);
     EXPECT_EQ(UserRegistry(), registryBefore);
   }
@@ -340,8 +309,7 @@ TEST_F(BackupRobustness, IdentityKeyThatCannotBeOpenedStopsDiscoveryButMergesNot
   ASSERT_EQ(permit("D:(A;;KRWDSD;;;WD)"), 0);  // everyone may read it; nothing else
   Settings();
 
-  WindowedApp app(p);
-  int code = Backup(app);
+  int code = Backup();
   ASSERT_GE(user.messages.size(), 1u);
   EXPECT_EQ(user.messages[0], "Registry read error 5 Identities\\Username");
   EXPECT_EQ(code, 0) << Messages();
@@ -369,9 +337,7 @@ TEST_F(BackupRobustness, FiveHundredIdentities) {
   EXPECT_EQ(ReadAll(backup + "\\User 407\\Inbox.dbx"),
             "inbox of {1407-0000-0000-0000-000000000000}");
   // The identities export (UTF-16 text) holds every one of them.
-  std::string last;
-  for (char c : std::string("User 499")) last += std::string(1, c) + '\0';
-  EXPECT_NE(ReadAll(backup + "\\AllIdentities.reg").find(last), std::string::npos);
+  EXPECT_TRUE(Holds(ReadAll(backup + "\\AllIdentities.reg"), Utf16("User 499")));
 }
 
 // Files of a backup folder in sizes no run writes (3 GB, sparse): a checksum list, an info
@@ -390,10 +356,7 @@ TEST_F(BackupRobustness, FilesOfAnySizeLeaveMemoryFlat) {
   for (const char* name : {"Larkmoor.sha256", "Larkmoor.info", "Earlier Backups\\Larkmoor.swap",
                            "AllIdentities.reg"}) {
     SCOPED_TRACE(name);
-    {
-      WindowedApp app(p);
-      ASSERT_EQ(Backup(app), 0) << Messages();
-    }
+    ASSERT_EQ(Backup(), 0) << Messages();
     const std::string file = backup + "\\" + name;
     HANDLE h = ::CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     LARGE_INTEGER size;
@@ -406,8 +369,7 @@ TEST_F(BackupRobustness, FilesOfAnySizeLeaveMemoryFlat) {
       std::vector<RegIdentity> identities;
       EXPECT_FALSE(ReadRegIdentities(w.streams, file, &identities));
     } else {
-      WindowedApp app(p);
-      EXPECT_EQ(Backup(app), 0) << Messages();
+      EXPECT_EQ(Backup(), 0) << Messages();
       EXPECT_EQ(ReadAll(backup + "\\Main\\Inbox.dbx"), "inbox of {A}");
     }
     EXPECT_LT(peak() - before, SIZE_T{1} << 30);
@@ -492,14 +454,12 @@ struct WatchedProcesses : Win32Processes {
 // rewrite leaves it as the editor wrote it, says so, and leaves no half-made file behind.
 TEST_F(BackupRobustness, ExportHeldOpenWhenTheRewriteStarts) {
   Seeded("{A}", "Main");
-  SetText("Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001", "Account Name",
-          "mail");
+  SetText(kAccount, "Account Name", "mail");
   Settings();
   const std::string file = backup + "\\AllIdentities.reg";
   for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
     SCOPED_TRACE(share);
     ::DeleteFileA(file.c_str());
-    user.messages.clear();
     WatchedProcesses watched;
     Platform held{w.registry, w.files, w.streams, watched, w.shell, user};
     HANDLE holder = INVALID_HANDLE_VALUE;
@@ -522,8 +482,7 @@ TEST_F(BackupRobustness, ExportHeldOpenWhenTheRewriteStarts) {
       wasHeld = ::CloseHandle(holder);
       holder = INVALID_HANDLE_VALUE;
     };
-    WindowedApp app(held);
-    int code = Backup(app);
+    int code = Backup(held);
     g_backupStepHook = nullptr;
     ASSERT_TRUE(wasHeld);
     EXPECT_EQ(code, 4);
@@ -585,10 +544,7 @@ TEST_F(BackupRobustness, ExportsWhoseEditorDoesNotStartOrCannotBeAwaited) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     SetText("Identities", "Run", "previous");
-    {
-      WindowedApp app(p);
-      ASSERT_EQ(Backup(app), 0) << Messages();
-    }
+    ASSERT_EQ(Backup(), 0) << Messages();
     const std::string previous = ReadAll(file);
     SetText("Identities", "Run", "this one");
     FlakyProcesses flaky;
@@ -599,9 +555,7 @@ TEST_F(BackupRobustness, ExportsWhoseEditorDoesNotStartOrCannotBeAwaited) {
     flaky.failWait = [&](const std::string& line) { return c.waitFails && secondTry(line); };
     ToldShell notWine;
     Platform withFlaky{w.registry, w.files, w.streams, flaky, notWine, user};
-    WindowedApp app(withFlaky);
-    user.messages.clear();
-    EXPECT_EQ(Backup(app), c.code);
+    EXPECT_EQ(Backup(withFlaky), c.code);
     EXPECT_EQ(Report(),
               c.problem.empty() ? "" : texts::kBackupProblemsIntro + ("\r\n" + c.problem));
     if (c.refusedStarts > 2) {

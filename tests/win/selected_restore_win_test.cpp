@@ -51,8 +51,7 @@ class Selected : public WinTest {
     SetText(MailClientKey("{B}") + "\\Rules", "Rule", "bob's rule");
     SetText(kAccount, "Account Name", "Home mail");
     Settings();
-    WindowedApp app(p);
-    ASSERT_EQ(Backup(app), 0) << Messages();
+    ASSERT_EQ(Backup(), 0) << Messages();
     user.messages.clear();
   }
   // What the dialog's OK does with `choice`, on the backup in `folder`.
@@ -95,7 +94,7 @@ TEST_F(Selected, OneStoreOfOneIdentityAndNothingElse) {
   const std::string line = texts::StoreRestored(Store("{A}") + "\\Inbox.dbx");
   ASSERT_EQ(user.messages.size(), 1u);
   EXPECT_EQ(user.messages[0], std::string(texts::kSelectedRestoreDone) + "\r\n" + line);
-  EXPECT_NE(ReadAll(backup + "\\RestoreReport.txt").find(line), std::string::npos);
+  EXPECT_TRUE(Holds(ReadAll(backup + "\\RestoreReport.txt"), line));
 }
 
 TEST_F(Selected, OneIdentitysSettingsLeaveTheOtherIdentitysKeys) {
@@ -136,8 +135,7 @@ TEST_F(Selected, AnIdentityThatIsGoneComesBackWholeFromASingleByteFile) {
   EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, MailClientKey("{G}") + "\\Rules", "Rule"),
             std::string("gone's \"rule\"\0", 14));
   EXPECT_EQ(ReadAll(Store("{G}") + "\\Inbox.dbx"), "inbox of {G}") << Messages();
-  EXPECT_NE(ReadAll(backup + "\\RestoreReport.txt").find(texts::RestoredFromKept(kept)),
-            std::string::npos);
+  EXPECT_TRUE(Holds(ReadAll(backup + "\\RestoreReport.txt"), texts::RestoredFromKept(kept)));
 }
 
 // A file of a backup without a list, with a key line written as no editor writes it inside
@@ -151,11 +149,10 @@ TEST_F(Selected, AnIdentitysSettingsWithAKeyOutsideItAreNotImported) {
   RestoreChosen(RestoreChoice{{{"{G}", true, {}}}, false, false}, kept);
   EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, "Software\\Larkmoor Planted", "Run"), "<missing>");
   EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, "Identities\\{G}", "Username"), "<missing>");
-  EXPECT_NE(ReadAll(backup + "\\RestoreReport.txt")
-                .find(texts::RegFileKeyOutside("AllIdentities.reg",
-                                               "HKEY_CURRENT_USER\\Software\\Larkmoor Planted",
-                                               "HKEY_CURRENT_USER\\Identities\\{G}", false)),
-            std::string::npos);
+  EXPECT_TRUE(Holds(
+      ReadAll(backup + "\\RestoreReport.txt"),
+      texts::RegFileKeyOutside("AllIdentities.reg", "HKEY_CURRENT_USER\\Software\\Larkmoor Planted",
+                               "HKEY_CURRENT_USER\\Identities\\{G}", false)));
 }
 
 // A file made on another system under a name Windows keeps for a device: opened by that name
@@ -205,7 +202,7 @@ TEST_F(Selected, AStoreThatFailsItsCheckLeavesTheLiveOneInPlace) {
     }
     EXPECT_EQ(ReadAll(Store("{A}") + "\\Inbox.dbx"), "live inbox") << c.what;
     EXPECT_FALSE(Exists(SetAsideNameFor(Store("{A}") + "\\Inbox.dbx"))) << c.what;
-    EXPECT_NE(Messages().find(c.says), std::string::npos) << c.what << Messages();
+    EXPECT_TRUE(Holds(Messages(), c.says)) << c.what << Messages();
     WriteAll(copy, saved);
   }
 }
@@ -218,10 +215,7 @@ TEST_F(Selected, CompleteRestoreFromAnEarlierKeptBackup) {
   const auto registryThen = UserRegistry();
   WriteAll(Store("{A}") + "\\Inbox.dbx", "inbox of the second backup");
   SetText(kAccount, "Account Name", "second");
-  {
-    WindowedApp app(p);
-    ASSERT_EQ(Backup(app), 0) << Messages();
-  }
+  ASSERT_EQ(Backup(), 0) << Messages();
   WriteAll(Store("{A}") + "\\Inbox.dbx", "inbox after it");
   WindowedApp app(p);
   GetInputPaths(app);
@@ -229,8 +223,7 @@ TEST_F(Selected, CompleteRestoreFromAnEarlierKeptBackup) {
   RestoreFrom(app, kept, WindowRunOptions(app));
   EXPECT_EQ(Files(stores), storesThen);
   EXPECT_EQ(UserRegistry(), registryThen);
-  EXPECT_NE(ReadAll(backup + "\\RestoreReport.txt").find(texts::RestoredFromKept(kept)),
-            std::string::npos);
+  EXPECT_TRUE(Holds(ReadAll(backup + "\\RestoreReport.txt"), texts::RestoredFromKept(kept)));
 }
 
 }  // namespace

@@ -7,12 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -21,6 +20,9 @@
 #include "core/texts.h"
 #include "discovery/edition.h"
 #include "discovery/identities.h"
+#include "fs/backup_set.h"
+#include "fs/sha256.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/win32_platform.h"
 #include "program/startup.h"
 #include "ui/handlers.h"
@@ -44,6 +46,19 @@ inline const char* const kBranches[] = {"Identities", "Software\\TarnKeep",
 inline const char* const kNtVersion = "Software\\Microsoft\\Windows NT\\CurrentVersion";
 inline const char* const kAccount =
     "Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001";
+
+// Whether `text` holds `part`; the text is shown when it does not.
+inline ::testing::AssertionResult Holds(const std::string& text, const std::string& part) {
+  if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
+}
+
+// Text as the registry editor's UTF-16 files hold it (without their byte-order mark).
+inline std::string Utf16(const std::string& text) {
+  std::string wide;
+  for (char c : text) wide += std::string(1, c) + '\0';
+  return wide;
+}
 
 inline bool Exists(const std::string& path) {
   return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -187,61 +202,12 @@ class ShellDialogAnswerer {
   std::set<HWND> seen_;  // touched by the helper thread only
 };
 
-// When this program is started with LARK_HOLD_FILE set, it is only the "other process" of
-// the lock cases: it opens that file without sharing and keeps it open until it is ended.
-inline const bool kHolder = [] {
-  const char* file = std::getenv("LARK_HOLD_FILE");
-  if (!file || !*file) return false;
-  HANDLE h =
-      ::CreateFileA(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ::Sleep(h == INVALID_HANDLE_VALUE ? 0 : 60000);
-  ::ExitProcess(h == INVALID_HANDLE_VALUE ? 1 : 0);
-  return true;
-}();
-
-// Another process holding a file open without sharing, for as long as this object lives.
-class HeldByAnotherProcess {
- public:
-  explicit HeldByAnotherProcess(const std::string& file) {
-    char self[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string line = "\"" + std::string(self) + "\"";
-    ::SetEnvironmentVariableA("LARK_HOLD_FILE", file.c_str());
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    // Under heavy load Wine now and then fails a start that succeeds a moment later, and a
-    // start can take many seconds: tried again, and waited for as long as it lives.
-    for (int attempt = 0; attempt < 4 && !process_; ++attempt) {
-      if (::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                           &pi)) {
-        ::CloseHandle(pi.hThread);
-        process_ = pi.hProcess;
-      } else {
-        ::Sleep(500);
-      }
-    }
-    ::SetEnvironmentVariableA("LARK_HOLD_FILE", nullptr);
-    for (int i = 0; i < 1200 && process_ && !held_ && ::WaitForSingleObject(process_, 0) != 0;
-         ++i, ::Sleep(50)) {  // until opens are refused
-      HANDLE h = ::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, 0, nullptr);
-      held_ = h == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_SHARING_VIOLATION;
-      if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
-    }
-  }
-  ~HeldByAnotherProcess() {
-    if (!process_) return;
-    ::TerminateProcess(process_, 0);
-    ::WaitForSingleObject(process_, 5000);
-    ::CloseHandle(process_);
-  }
-  bool held() const { return held_; }
-
- private:
-  HANDLE process_ = nullptr;
-  bool held_ = false;
-};
+// A file held open without sharing, as a running mail client holds its stores (sharing is per
+// handle: a handle of this process refuses the program as another process's would).
+inline FileHandle HoldOpen(const std::string& file) {
+  return FileHandle(::CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+}
 
 // Symbolic links made as Unix ones with the host's ln (Wine shows such a link as a reparse
 // point; its own CreateSymbolicLinkA makes none). When the object goes, every link below
@@ -372,14 +338,15 @@ class WinTest : public ::testing::Test {
   std::string Store(const std::string& id) { return stores + "\\" + id; }
   // An identity with a display name and a store folder (REG_EXPAND_SZ, as the mail client
   // writes it); an empty store leaves the mail-client key out. The first is the default.
-  void Identity(const std::string& id, const std::string& name, const std::string& store = "") {
-    SetText("Identities\\" + id, "Username", name);
+  void Identity(const std::string& id, const std::optional<std::string>& name,
+                const std::string& store = "") {
+    if (name) SetText("Identities\\" + id, "Username", *name);
     if (!store.empty()) SetText(MailClientKey(id), "Store Root", store, REG_EXPAND_SZ);
     if (ReadValue(HKEY_CURRENT_USER, "Identities", "Default User ID") == "<missing>")
       SetText("Identities", "Default User ID", id);
   }
   // An identity whose store holds one Inbox.dbx that names it.
-  void Seeded(const std::string& id, const std::string& name) {
+  void Seeded(const std::string& id, const std::optional<std::string>& name) {
     WriteAll(Store(id) + "\\Inbox.dbx", "inbox of " + id);
     Identity(id, name, Store(id));
   }
@@ -395,6 +362,7 @@ class WinTest : public ::testing::Test {
   // A complete backup as an unattended run with its window shown ("/a") makes it, after the
   // start-up steps that read the identities and the option; the exit code it would end with.
   int Backup(App& app) {
+    user.messages.clear();
     GetInputPaths(app);
     chkbox(app);
     app.Form1().SetVisible(true);
@@ -404,8 +372,14 @@ class WinTest : public ::testing::Test {
     CompleteBackup(app, options);
     return app.state.exitCode;
   }
+  int Backup(const Platform& on) {
+    WindowedApp app(on);
+    return Backup(app);
+  }
+  int Backup() { return Backup(p); }
   // A complete restore from the window, the address-book dialog cancelled; panel 1 after it.
   std::string Restore() {
+    user.messages.clear();
     WindowedApp app(p);
     GetInputPaths(app);
     chkbox(app);
@@ -420,6 +394,21 @@ class WinTest : public ::testing::Test {
           m.rfind(texts::kRestoreProblemsIntro, 0) == 0)
         return m;
     return "";
+  }
+  // Every checksum list in `folder` and below names only files that match it; the number of
+  // files the top one names.
+  std::size_t ExpectListsTrue(const std::string& folder) {
+    const std::string text = ReadAll(folder + "\\Larkmoor.sha256");
+    std::size_t lines = 0;
+    for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
+      std::string rel = text.substr(at + 66, end - at - 66), hex;
+      for (char& c : rel) c = c == '/' ? '\\' : c;
+      EXPECT_TRUE(Sha256File(w.streams, folder + "\\" + rel, &hex) && hex == text.substr(at, 64))
+          << folder << "\\" << rel;
+      ++lines;
+    }
+    for (const std::string& sub : SubFolders(w.files, folder)) ExpectListsTrue(folder + "\\" + sub);
+    return lines;
   }
   std::string Messages() const {
     std::string all;
