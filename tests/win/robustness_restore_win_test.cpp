@@ -136,7 +136,7 @@ TEST_F(RestoreRobustness, EachRegistryFileImportsOnlyItsOwnBranch) {
 
 // The mail client still running: one store file is held open. The others are put back, and
 // the one that could not be is named.
-TEST_F(RestoreRobustness, StoreFileHeldOpenByAnotherProcess) {
+TEST_F(RestoreRobustness, StoreFileHeldOpenWithoutSharing) {
   Damage();
   const auto backupBefore = Files(backup);
   {

@@ -120,13 +120,13 @@ TEST_F(Trust, APreviousExportReadOnlyOrHeldOpenLosesNeitherBackup) {
     ASSERT_EQ(Backup(), 0);
     const std::string path = kBk + "\\AllIdentities.reg";
     SetText("Identities", "Changed", "new settings");
-    HANDLE held = INVALID_HANDLE_VALUE;
+    FileHandle held;
     if (readOnly)
       ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
     else
-      held = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      held = HoldOpen(path);
     const int code = Backup();
-    if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
+    held.reset();
     const bool swapped = ExportHolds("AllIdentities.reg", "new settings");
     EXPECT_TRUE(swapped || !readOnly);
     EXPECT_EQ(code, swapped ? 0 : 4) << Messages();
