@@ -9,6 +9,10 @@
 
 namespace lark {
 
+namespace {
+constexpr std::size_t kMaxUnsettled = 64;
+}  // namespace
+
 // A copy that passed its immediate checks, waiting for its checksum (the one the hashes
 // hand back next).
 struct CheckedCopies::Pending {
@@ -119,8 +123,10 @@ void CheckedCopies::Copy(const std::string& src, const std::string& dest, bool n
   if (!complete) return Fail(*c, texts::CopyIncomplete(src));
   if (!unchanged) return Fail(*c, texts::SourceChanged(src));
   c->size = copy.size;
-  // A few checks at a time, settled in order before the next one starts.
-  while (pending_.size() >= FileHashes::kMaxInFlight) SettleFront();
+  // Settled in order, but only the hashes bound how many run: a large copy still being hashed
+  // must not hold back the copies of the small files after it, whose checks have ended. The
+  // bound here only keeps the waiting results few.
+  while (pending_.size() >= kMaxUnsettled) SettleFront();
   // The copy is read while it is still in the cache: the list vouches for what is on the
   // backup disk, not for the source.
   pending_.push_back(std::move(c));

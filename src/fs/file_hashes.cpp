@@ -30,15 +30,28 @@ FileHashes::FileHashes(IProcesses& processes, IFileStreams& streams)
 
 FileHashes::~FileHashes() = default;  // each entry's owner joins its thread
 
-void FileHashes::Add(const std::string& path) {
-  std::size_t running = 0;
-  for (const Entry& e : jobs_) running += e.thread.Started() && !e.ended;
+std::vector<ProcessId> FileHashes::Running() {
+  std::vector<ProcessId> running;
   for (Entry& e : jobs_) {
-    if (running < kMaxInFlight) break;
-    if (!e.thread.Started() || e.ended) continue;
-    e.thread.Join();
-    e.ended = true;
-    --running;
+    if (!e.ended && e.thread.Ended(0)) e.ended = true;
+    if (!e.ended) running.push_back(e.thread.Id());
+  }
+  return running;
+}
+
+void FileHashes::Add(const std::string& path) {
+  // Whichever thread ends first makes room: files end out of order (a small one added after
+  // a large one), and waiting for the oldest would hold the caller's next copy for nothing.
+  for (std::vector<ProcessId> running = Running(); running.size() >= kMaxInFlight;
+       running = Running()) {
+    if (processes_.AwaitAny(running, kInfinite) == WaitOutcome::Failed) {
+      for (Entry& e : jobs_) {
+        if (e.ended) continue;
+        e.thread.Join();
+        e.ended = true;
+        break;
+      }
+    }
   }
   auto job = std::make_shared<Job>();
   job->path = path;

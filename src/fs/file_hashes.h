@@ -6,6 +6,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/process_owner.h"
@@ -27,8 +28,8 @@ class FileHashes {
   FileHashes(const FileHashes&) = delete;
   FileHashes& operator=(const FileHashes&) = delete;
 
-  // Starts the checksum of path; when kMaxInFlight are under way, the oldest is waited for
-  // first (its result stays to be taken).
+  // Starts the checksum of path; when kMaxInFlight are under way, waits until one of them
+  // ends, whichever it is (its result stays to be taken).
   void Add(const std::string& path);
   std::size_t Size() const { return jobs_.size(); }
   // Whether the oldest result can be taken without waiting; false when there is none.
@@ -44,6 +45,8 @@ class FileHashes {
     ThreadOwner thread;        // joined before the entry goes; none when hashed here
     bool ended = false;
   };
+  // The threads still hashing; those seen to have ended are marked so.
+  std::vector<ProcessId> Running();
 
   IProcesses& processes_;
   IFileStreams& streams_;

@@ -217,6 +217,10 @@ class IProcesses {
   virtual ProcessId Start(const std::string& commandLine, int showStyle) = 0;
   // Waits up to timeoutMs (0 polls) for the process or thread to end.
   virtual WaitOutcome Await(ProcessId process, std::uint32_t timeoutMs) = 0;
+  // Waits up to timeoutMs for the first of several threads or processes to end (Ended as soon
+  // as one has); at most 64 of them.
+  virtual WaitOutcome AwaitAny(const std::vector<ProcessId>& processes,
+                               std::uint32_t timeoutMs) = 0;
   // True once the process has ended (waiting up to timeoutMs; 0 polls).
   bool Wait(ProcessId process, std::uint32_t timeoutMs) {
     return Await(process, timeoutMs) == WaitOutcome::Ended;

@@ -27,6 +27,7 @@ class ProcessOwner {
   }
 
   bool Started() const { return id_ != 0; }
+  ProcessId Id() const { return id_; }
   // Ended once the process has ended (or when none was started).
   WaitOutcome Await(std::uint32_t timeoutMs) {
     return Started() ? processes_->Await(id_, timeoutMs) : WaitOutcome::Ended;
@@ -59,6 +60,7 @@ class ThreadOwner {
   }
 
   bool Started() const { return process_.Started(); }
+  ProcessId Id() const { return process_.Id(); }
   // True once the thread has ended (or when none was started); 0 asks without waiting.
   bool Ended(std::uint32_t timeoutMs) { return process_.Wait(timeoutMs); }
   // Waits for the thread to end and releases it.

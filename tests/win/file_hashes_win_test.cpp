@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "backup/checked_copy.h"
 #include "fs/file_hashes.h"
+#include "fs/manifest.h"
 #include "fs/sha256.h"
 #include "platform/process_owner.h"
 #include "win_support.h"
@@ -102,6 +104,62 @@ TEST(FileHashes, InOrderBoundedAndTheSameWithoutThreads) {
     EXPECT_EQ(threads.released, threads.started);
     EXPECT_EQ(threads.releasedUnjoined, 0);
   }
+}
+
+// Reads of one file wait until the test lets them go: a large copy still being hashed.
+struct HeldStreams : Win32FileStreams {
+  std::string held;
+  HANDLE gate = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  ~HeldStreams() override { ::CloseHandle(gate); }
+  std::unique_ptr<IFileReader> OpenRead(const std::string& path) override {
+    if (path == held) ::WaitForSingleObject(gate, INFINITE);
+    return Win32FileStreams::OpenRead(path);
+  }
+};
+
+// The shell goes on copying while an early copy's check has not ended: only the running
+// hashes bound the copies, and the small files' checks end out of order behind it.
+TEST(CheckedCopies, ACheckStillRunningHoldsBackNoCopyAfterIt) {
+  const std::string from = kRoot + "\\from", into = kRoot + "\\into";
+  RemoveTree(kRoot);
+  ::CreateDirectoryA(kRoot.c_str(), nullptr);
+  ASSERT_TRUE(::CreateDirectoryA(from.c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryA(into.c_str(), nullptr));
+  const int files = 2 * FileHashes::kMaxInFlight;
+  for (int i = 0; i < files; ++i) WriteAll(from + "\\f" + std::to_string(i), std::string(i, 'x'));
+  Win32Platform w;
+  HeldStreams streams;
+  streams.held = into + "\\f0";
+  RecordingUser user;
+  Platform p{w.registry, w.files, streams, w.processes, w.shell, user};
+  // Lets the held check go after a while, so that a copy that waits for it fails the test
+  // instead of hanging it.
+  std::atomic<bool> letGo{false};
+  ThreadOwner watchdog(w.processes, w.processes.StartThread([&] {
+    if (::WaitForSingleObject(streams.gate, 20000) == WAIT_TIMEOUT) letGo = true;
+    ::SetEvent(streams.gate);
+  }));
+  Manifest manifest;
+  std::vector<std::string> problems;
+  CopyTally tally;
+  {
+    CheckedCopies copies(p, manifest, problems);
+    for (int i = 0; i < files; ++i) {
+      const std::string name = "f" + std::to_string(i);
+      copies.Copy(from + "\\" + name, into + "\\" + name, true, true, name, &tally);
+    }
+    EXPECT_FALSE(letGo.load()) << "a copy waited for the check of the first";
+    ::SetEvent(streams.gate);
+    copies.Finish();
+  }
+  EXPECT_EQ(tally.files, files);
+  EXPECT_TRUE(problems.empty());
+  for (int i = 0; i < files; ++i) {
+    const std::string* hex = manifest.Find("f" + std::to_string(i));
+    ASSERT_TRUE(hex) << i;
+    EXPECT_EQ(*hex, HexOf(std::string(i, 'x'))) << i;
+  }
+  RemoveTree(kRoot);
 }
 
 // A thread's owner waits for it to end before it lets the handle go, exactly once, however
