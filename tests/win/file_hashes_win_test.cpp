@@ -109,10 +109,9 @@ TEST(FileHashes, InOrderBoundedAndTheSameWithoutThreads) {
 // Reads of one file wait until the test lets them go: a large copy still being hashed.
 struct HeldStreams : Win32FileStreams {
   std::string held;
-  HANDLE gate = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  ~HeldStreams() override { ::CloseHandle(gate); }
+  Handle gate{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
   std::unique_ptr<IFileReader> OpenRead(const std::string& path) override {
-    if (path == held) ::WaitForSingleObject(gate, INFINITE);
+    if (path == held) ::WaitForSingleObject(gate.get(), INFINITE);
     return Win32FileStreams::OpenRead(path);
   }
 };
@@ -136,8 +135,8 @@ TEST(CheckedCopies, ACheckStillRunningHoldsBackNoCopyAfterIt) {
   // instead of hanging it.
   std::atomic<bool> letGo{false};
   ThreadOwner watchdog(w.processes, w.processes.StartThread([&] {
-    if (::WaitForSingleObject(streams.gate, 20000) == WAIT_TIMEOUT) letGo = true;
-    ::SetEvent(streams.gate);
+    if (::WaitForSingleObject(streams.gate.get(), 20000) == WAIT_TIMEOUT) letGo = true;
+    ::SetEvent(streams.gate.get());
   }));
   Manifest manifest;
   std::vector<std::string> problems;
@@ -149,7 +148,7 @@ TEST(CheckedCopies, ACheckStillRunningHoldsBackNoCopyAfterIt) {
       copies.Copy(from + "\\" + name, into + "\\" + name, true, true, name, &tally);
     }
     EXPECT_FALSE(letGo.load()) << "a copy waited for the check of the first";
-    ::SetEvent(streams.gate);
+    ::SetEvent(streams.gate.get());
     copies.Finish();
   }
   EXPECT_EQ(tally.files, files);
