@@ -156,6 +156,9 @@ class IFileSystem {
   virtual bool DeleteFileA(const std::string& path) = 0;
   // MoveFileExA with MOVEFILE_REPLACE_EXISTING: replaces target in one step.
   virtual bool MoveFileReplacing(const std::string& from, const std::string& to) = 0;
+  // FlushFileBuffers through a handle of its own: what the cache still holds of the file is on
+  // the disk when it returns true.
+  virtual bool FlushFile(const std::string& path) = 0;
   // MoveFileA: renames a file or a folder within its volume; fails when `to` exists.
   virtual bool MoveFileA(const std::string& from, const std::string& to) = 0;
   virtual bool RemoveDirectoryA(const std::string& path) = 0;

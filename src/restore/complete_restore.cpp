@@ -98,6 +98,13 @@ bool SettleCopy(App& app, const PlacedCopy& c, Vouch vouch) {
     return false;
   }
   ClearReadOnly(app.p, c.incoming);
+  // The rename reaches the disk at once; the shell's copy may still sit in the cache. A power
+  // cut in between would leave a file of zeros where the live store was.
+  if (!app.p.files.FlushFile(c.incoming)) {
+    RemoveFile(app.p, c.incoming);
+    app.state.report.problems.push_back(texts::RestoreFileNotCopied(c.target));
+    return false;
+  }
   // A read-only live file (copied back from a CD-R by hand) would refuse to be replaced.
   ClearReadOnly(app.p, c.target);
   if (!app.p.files.MoveFileReplacing(c.incoming, c.target)) {
@@ -134,10 +141,14 @@ bool AskedPutBack(App& app, const std::string& source, const std::string& dest,
   // shell's copy over it needs no room beyond the file's own.
   std::string aside = hadLive ? CopyAside(app.p, target) : std::string();
   if (ShellFileCopy(app.p, source, dest, false, app.state.hiddenRun)) {
-    // Copied, or the person kept the live file: either way it is what they chose.
-    DropAside(app.p, aside);
+    // Copied, or the person kept the live file: either way it is what they chose, and on the
+    // disk before the only other copy of the live file goes.
     ClearReadOnly(app.p, target);
-    return true;
+    if (app.p.files.FlushFile(target)) {
+      DropAside(app.p, aside);
+      return true;
+    }
+    if (!hadLive) RemoveFile(app.p, target);
   }
   FileInfo after;
   const bool untouched = hadLive && fs.GetFileInfo(target, &after) && after.size == before.size &&

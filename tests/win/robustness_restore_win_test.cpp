@@ -2,9 +2,11 @@
 // client holds open, under Wine with its real registry editor and shell. The restore must
 // put back what the backup holds, leave the rest as it is, never change the backup
 // itself, and name what it could not put back.
+#include <algorithm>
 #include <functional>
 
 #include "fs/backup_layout.h"
+#include "fs/set_aside.h"
 #include "win_support.h"
 
 namespace lark::test {
@@ -150,6 +152,73 @@ TEST_F(RestoreRobustness, StoreFileHeldOpenWithoutSharing) {
   EXPECT_EQ(ReadAll(storeA + "\\Sent Items.dbx"), "main sent");
   EXPECT_EQ(ReadAll(storeB + "\\Inbox.dbx"), "work inbox");
   EXPECT_EQ(Files(backup), backupBefore);
+}
+
+// Records the order of flushes and renames, and refuses the flushes when told to: a copy
+// that never reached the disk cannot be produced on demand.
+struct FlushWatch : Win32FileSystem {
+  bool refuse = false;
+  std::vector<std::string> steps;
+  bool FlushFile(const std::string& path) override {
+    steps.push_back("flush " + path);
+    return !refuse && Win32FileSystem::FlushFile(path);
+  }
+  bool MoveFileReplacing(const std::string& from, const std::string& to) override {
+    steps.push_back("rename " + from);
+    return Win32FileSystem::MoveFileReplacing(from, to);
+  }
+};
+
+// The rename over a live store reaches the disk at once, the shell's copy perhaps much later:
+// each copy is written out first, and one that cannot be leaves the live store as it was.
+TEST_F(RestoreRobustness, EachCopyIsOnTheDiskBeforeItTakesTheLiveStoresPlace) {
+  const std::vector<std::pair<std::string, std::string>> live = {
+      {storeA + "\\Inbox.dbx", "main inbox"},
+      {storeA + "\\Sent Items.dbx", "main sent"},
+      {storeB + "\\Inbox.dbx", "work inbox"}};
+  for (bool refuse : {false, true}) {
+    SCOPED_TRACE(refuse ? "flush refused" : "flushed");
+    Damage();
+    FlushWatch files;
+    files.refuse = refuse;
+    const Platform on{w.registry, files, w.streams, w.processes, w.shell, user};
+    EXPECT_EQ(Restore(on), "Restore Complete");
+    std::string problems;
+    for (const auto& [f, backedUp] : live) {
+      const std::string incoming = IncomingNameFor(f);
+      const auto renamed = std::find(files.steps.begin(), files.steps.end(), "rename " + incoming);
+      if (refuse) {
+        EXPECT_EQ(renamed, files.steps.end()) << f;
+        EXPECT_EQ(ReadAll(f), "damaged");
+        problems += "\r\n" + texts::RestoreFileNotCopied(f);
+      } else {
+        ASSERT_NE(renamed, files.steps.end()) << f;
+        EXPECT_EQ(*(renamed - 1), "flush " + incoming);
+        EXPECT_EQ(ReadAll(f), backedUp);
+      }
+      EXPECT_EQ(::GetFileAttributesA(incoming.c_str()), INVALID_FILE_ATTRIBUTES) << incoming;
+    }
+    EXPECT_EQ(Report(), problems.empty() ? "" : texts::kRestoreProblemsIntro + problems);
+
+    // The address book put back with the shell's question, none live: nothing is asked, and
+    // a copy that cannot be written out does not stay as if it were whole.
+    ::DeleteFileA(book.c_str());
+    user.messages.clear();
+    user.chosenFile = backup + "\\me.wab";
+    {
+      WindowedApp app(on);
+      GetInputPaths(app);
+      mnuResWAB_Click(app);
+    }
+    EXPECT_NE(std::find(files.steps.begin(), files.steps.end(), "flush " + book),
+              files.steps.end());
+    EXPECT_EQ(Exists(book), !refuse);
+    EXPECT_EQ(
+        Report(),
+        refuse ? texts::kRestoreProblemsIntro + ("\r\n" + texts::RestoreFileNotCopied(book)) : "");
+    WriteAll(book, "address book");
+    user.chosenFile.reset();
+  }
 }
 
 }  // namespace

@@ -378,9 +378,10 @@ class WinTest : public ::testing::Test {
   }
   int Backup() { return Backup(p); }
   // A complete restore from the window, the address-book dialog cancelled; panel 1 after it.
-  std::string Restore() {
+  std::string Restore() { return Restore(p); }
+  std::string Restore(const Platform& on) {
     user.messages.clear();
-    WindowedApp app(p);
+    WindowedApp app(on);
     GetInputPaths(app);
     chkbox(app);
     cmdRestore_Click(app);

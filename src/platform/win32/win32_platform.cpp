@@ -256,6 +256,15 @@ bool Win32FileSystem::MoveFileReplacing(const std::string& from, const std::stri
   return ok != 0;
 }
 
+bool Win32FileSystem::FlushFile(const std::string& path) {
+  // Writing is what a flush needs the handle for; whoever else has the file open may go on.
+  FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  BOOL ok = file.valid() && ::FlushFileBuffers(file.get());
+  lastError_ = ok ? 0 : static_cast<long>(::GetLastError());
+  return ok != 0;
+}
+
 bool Win32FileSystem::MoveFileA(const std::string& from, const std::string& to) {
   BOOL ok = ::MoveFileA(from.c_str(), to.c_str());
   lastError_ = ok ? 0 : static_cast<long>(::GetLastError());

@@ -38,6 +38,7 @@ class Win32FileSystem : public IFileSystem {
   bool WriteFile(const std::string& path, const std::string& contents) override;
   bool DeleteFileA(const std::string& path) override;
   bool MoveFileReplacing(const std::string& from, const std::string& to) override;
+  bool FlushFile(const std::string& path) override;
   bool MoveFileA(const std::string& from, const std::string& to) override;
   bool RemoveDirectoryA(const std::string& path) override;
   long LastError() override { return lastError_; }
