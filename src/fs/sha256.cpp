@@ -89,41 +89,81 @@ bool DetectShaExtensions() {
 #endif
 
 // The state is kept as ABEF and CDGH, the halves sha256rnds2 works on; each step does
-// four rounds and extends the message schedule four words ahead.
+// four rounds and extends the message schedule four words ahead. Lanes are independent
+// streams interleaved step by step: one stream waits on each round's result, two keep the
+// SHA unit busy (nearly twice the bytes a second).
+template <int Lanes>
+__attribute__((target("sha,sse4.1,ssse3"), always_inline)) inline void CompressShaLanes(
+    std::uint32_t* const state[Lanes], const std::uint8_t* const in[Lanes], std::size_t blocks) {
+  const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
+  __m128i s0[Lanes], s1[Lanes];
+  const std::uint8_t* data[Lanes];
+#pragma GCC unroll 2
+  for (int l = 0; l < Lanes; ++l) {
+    data[l] = in[l];
+    const __m128i tmp =
+        _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state[l])), 0xB1);
+    s1[l] =
+        _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state[l] + 4)), 0x1B);
+    s0[l] = _mm_alignr_epi8(tmp, s1[l], 8);     // ABEF
+    s1[l] = _mm_blend_epi16(s1[l], tmp, 0xF0);  // CDGH
+  }
+  for (; blocks > 0; --blocks) {
+    __m128i abef[Lanes], cdgh[Lanes], m[Lanes][4];
+#pragma GCC unroll 2
+    for (int l = 0; l < Lanes; ++l) {
+      abef[l] = s0[l];
+      cdgh[l] = s1[l];
+#pragma GCC unroll 4
+      for (int i = 0; i < 4; ++i)
+        m[l][i] = _mm_shuffle_epi8(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(data[l] + 16 * i)), byteSwap);
+      data[l] += 64;
+    }
+#pragma GCC unroll 16
+    for (int r = 0; r < 16; ++r) {
+      const __m128i k = _mm_load_si128(reinterpret_cast<const __m128i*>(kRound + 4 * r));
+#pragma GCC unroll 2
+      for (int l = 0; l < Lanes; ++l) {
+        const __m128i msg = _mm_add_epi32(m[l][r & 3], k);
+        s1[l] = _mm_sha256rnds2_epu32(s1[l], s0[l], msg);
+        s0[l] = _mm_sha256rnds2_epu32(s0[l], s1[l], _mm_shuffle_epi32(msg, 0x0E));
+        if (r < 12) {  // W[t] = W[t-16] + s0(W[t-15]) + W[t-7] + s1(W[t-2]), four at a time
+          __m128i next = _mm_sha256msg1_epu32(m[l][r & 3], m[l][(r + 1) & 3]);
+          next = _mm_add_epi32(next, _mm_alignr_epi8(m[l][(r + 3) & 3], m[l][(r + 2) & 3], 4));
+          m[l][r & 3] = _mm_sha256msg2_epu32(next, m[l][(r + 3) & 3]);
+        }
+      }
+    }
+#pragma GCC unroll 2
+    for (int l = 0; l < Lanes; ++l) {
+      s0[l] = _mm_add_epi32(s0[l], abef[l]);
+      s1[l] = _mm_add_epi32(s1[l], cdgh[l]);
+    }
+  }
+#pragma GCC unroll 2
+  for (int l = 0; l < Lanes; ++l) {
+    const __m128i feba = _mm_shuffle_epi32(s0[l], 0x1B);
+    const __m128i dchg = _mm_shuffle_epi32(s1[l], 0xB1);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(state[l]), _mm_blend_epi16(feba, dchg, 0xF0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(state[l] + 4), _mm_alignr_epi8(dchg, feba, 8));
+  }
+}
+
 __attribute__((target("sha,sse4.1,ssse3"))) LARK_REALIGN void CompressSha(std::uint32_t state[8],
                                                                           const std::uint8_t* data,
                                                                           std::size_t blocks) {
-  const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
-  __m128i tmp = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state)), 0xB1);
-  __m128i s1 =
-      _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state + 4)), 0x1B);
-  __m128i s0 = _mm_alignr_epi8(tmp, s1, 8);  // ABEF
-  s1 = _mm_blend_epi16(s1, tmp, 0xF0);       // CDGH
-  for (; blocks > 0; --blocks, data += 64) {
-    const __m128i abef = s0, cdgh = s1;
-    __m128i m[4];
-    for (int i = 0; i < 4; ++i)
-      m[i] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * i)),
-                              byteSwap);
-#pragma GCC unroll 16
-    for (int r = 0; r < 16; ++r) {
-      __m128i msg =
-          _mm_add_epi32(m[r & 3], _mm_load_si128(reinterpret_cast<const __m128i*>(kRound + 4 * r)));
-      s1 = _mm_sha256rnds2_epu32(s1, s0, msg);
-      s0 = _mm_sha256rnds2_epu32(s0, s1, _mm_shuffle_epi32(msg, 0x0E));
-      if (r < 12) {  // W[t] = W[t-16] + s0(W[t-15]) + W[t-7] + s1(W[t-2]), four at a time
-        __m128i next = _mm_sha256msg1_epu32(m[r & 3], m[(r + 1) & 3]);
-        next = _mm_add_epi32(next, _mm_alignr_epi8(m[(r + 3) & 3], m[(r + 2) & 3], 4));
-        m[r & 3] = _mm_sha256msg2_epu32(next, m[(r + 3) & 3]);
-      }
-    }
-    s0 = _mm_add_epi32(s0, abef);
-    s1 = _mm_add_epi32(s1, cdgh);
-  }
-  tmp = _mm_shuffle_epi32(s0, 0x1B);                                                     // FEBA
-  s1 = _mm_shuffle_epi32(s1, 0xB1);                                                      // DCHG
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(state), _mm_blend_epi16(tmp, s1, 0xF0));   // DCBA
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(state + 4), _mm_alignr_epi8(s1, tmp, 8));  // HGFE
+  std::uint32_t* const states[1] = {state};
+  const std::uint8_t* const in[1] = {data};
+  CompressShaLanes<1>(states, in, blocks);
+}
+
+__attribute__((target("sha,sse4.1,ssse3"))) LARK_REALIGN void CompressShaPair(
+    std::uint32_t stateA[8], const std::uint8_t* dataA, std::uint32_t stateB[8],
+    const std::uint8_t* dataB, std::size_t blocks) {
+  std::uint32_t* const states[2] = {stateA, stateB};
+  const std::uint8_t* const in[2] = {dataA, dataB};
+  CompressShaLanes<2>(states, in, blocks);
 }
 
 bool HasShaExtensions() {
@@ -173,6 +213,25 @@ void Sha256::Update(const void* data, std::size_t size) {
   }
   std::memcpy(block_, p, size);
   used_ = size;
+}
+
+void Sha256UpdateBoth(Sha256& a, const void* dataA, Sha256& b, const void* dataB,
+                      std::size_t size) {
+  auto* pa = static_cast<const std::uint8_t*>(dataA);
+  auto* pb = static_cast<const std::uint8_t*>(dataB);
+#ifdef LARK_SHA_X86
+  const std::size_t blocks = size / 64;
+  if (a.used_ == 0 && b.used_ == 0 && blocks > 0 && Sha256UsesCpuExtensions()) {
+    CompressShaPair(a.state_, pa, b.state_, pb, blocks);
+    a.length_ += blocks * 64;
+    b.length_ += blocks * 64;
+    pa += blocks * 64;
+    pb += blocks * 64;
+    size -= blocks * 64;
+  }
+#endif
+  a.Update(pa, size);
+  b.Update(pb, size);
 }
 
 Sha256Digest Sha256::Final() {

@@ -21,11 +21,17 @@ class Sha256 {
   Sha256Digest Final();  // the object may not be updated afterwards
 
  private:
+  friend void Sha256UpdateBoth(Sha256& a, const void* dataA, Sha256& b, const void* dataB,
+                               std::size_t size);
   std::uint32_t state_[8];
   std::uint8_t block_[64];
   std::size_t used_ = 0;      // bytes waiting in block_
   std::uint64_t length_ = 0;  // bytes hashed so far
 };
+
+// a.Update(dataA, size) and b.Update(dataB, size) at once: two files hashed side by side on
+// one thread, in little more time than one with the processor's SHA instructions.
+void Sha256UpdateBoth(Sha256& a, const void* dataA, Sha256& b, const void* dataB, std::size_t size);
 
 std::string Sha256Hex(const Sha256Digest& digest);  // 64 lower-case hex digits
 

@@ -71,5 +71,36 @@ TEST(Sha256, CpuExtensionsAgreeWithPortableCode) {
   Sha256ForcePortable(false);
 }
 
+// Two streams taken side by side give what each gives alone: in step or one of them part-way
+// into a block, in pieces that are whole blocks or not, with and without the instructions.
+TEST(Sha256, TwoStreamsSideBySideAgreeWithEachAlone) {
+  std::vector<unsigned char> a(1 << 20), b(1 << 20);
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    a[i] = static_cast<unsigned char>(i * 2654435761u >> 13);
+    b[i] = static_cast<unsigned char>(i * 40503u >> 5);
+  }
+  const auto alone = [](const unsigned char* data, std::size_t lead, std::size_t piece,
+                        std::size_t pieces) {
+    Sha256 sha;
+    sha.Update(data, lead + piece * pieces);
+    return Sha256Hex(sha.Final());
+  };
+  // {bytes of b taken first on its own, bytes of each piece, pieces}
+  const std::size_t cases[][3] = {{0, 0, 1},  {0, 63, 2},     {0, 64, 3},      {0, 65536, 4},
+                                  {5, 64, 3}, {5, 1000, 200}, {64, 4097, 100}, {0, 1 << 19, 2}};
+  for (bool portable : {false, true}) {
+    Sha256ForcePortable(portable);
+    for (const auto& [lead, piece, pieces] : cases) {
+      Sha256 x, y;
+      y.Update(b.data(), lead);
+      for (std::size_t i = 0; i < pieces; ++i)
+        Sha256UpdateBoth(x, a.data() + i * piece, y, b.data() + lead + i * piece, piece);
+      EXPECT_EQ(Sha256Hex(x.Final()), alone(a.data(), 0, piece, pieces)) << piece << portable;
+      EXPECT_EQ(Sha256Hex(y.Final()), alone(b.data(), lead, piece, pieces)) << piece << portable;
+    }
+  }
+  Sha256ForcePortable(false);
+}
+
 }  // namespace
 }  // namespace lark
