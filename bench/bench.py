@@ -405,8 +405,9 @@ def wine_copy(place):
 
 
 def hash_files(place):
-    """The stores hashed from their files, in the page cache, as the backup hashes its copies;
-    the processor time of that work is kept beside its seconds."""
+    """The stores hashed from their files, in the page cache, by the program's own hashing
+    threads as the backup hashes its copies; the processor time of that work is kept beside
+    its seconds."""
     warm(store_files(place))
     files = [place.win("Stores", name, f) for _, name in IDENTITIES for f, _ in STORE_SHAPE[name]]
     r = run([WINE, HASHER, "files", *files], capture_output=True, text=True)

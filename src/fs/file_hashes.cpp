@@ -1,93 +1,185 @@
 #include "fs/file_hashes.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "fs/sha256.h"
 
 namespace lark {
 
-// Shared between the caller and the thread: a result whose owner goes (an exception while
-// other files are added) stays alive as long as the thread still writes into it.
-struct FileHashes::Job {
-  std::string path;
-  bool ok = false;
-  std::string hex;
+namespace {
 
-  void Run(IFileStreams& streams) {
-    try {
-      ok = Sha256File(streams, path, &hex);
-    } catch (...) {
-      ok = false;  // out of memory: the file counts as not read
-    }
-  }
-};
+constexpr std::size_t kLanes = 2;
+constexpr std::size_t kReadSize = 1 << 20;
+
+}  // namespace
 
 FileHashes::FileHashes(IProcesses& processes, IFileStreams& streams)
-    : processes_(processes), streams_(streams) {
-  // Settled here, on the caller's thread: the hashing threads only read it.
-  Sha256UsesCpuExtensions();
+    : processes_(processes),
+      streams_(streams),
+      work_(processes, processes.CreateSignal()),
+      done_(processes, processes.CreateSignal()),
+      // Settled here, on the caller's thread: the hashing threads only read it.
+      sideBySide_(Sha256UsesCpuExtensions()) {}
+
+FileHashes::~FileHashes() {
+  // A thread ends at its next look, with what it was hashing left unfinished: nobody is
+  // left to take it.
+  stop_ = true;
+  processes_.Signal(work_.Id());
+  threads_.clear();
 }
 
-FileHashes::~FileHashes() = default;  // each entry's owner joins its thread
+std::size_t FileHashes::Undone() const {
+  return static_cast<std::size_t>(std::count_if(
+      items_.begin(), items_.end(), [](const std::unique_ptr<Item>& i) { return !i->done; }));
+}
 
-std::vector<ProcessId> FileHashes::Running() {
-  std::vector<ProcessId> running;
-  for (Entry& e : jobs_) {
-    if (!e.ended && e.thread.Ended(0)) e.ended = true;
-    if (!e.ended) running.push_back(e.thread.Id());
+void FileHashes::AwaitDone() {
+  if (!processes_.AwaitSignal(done_.Id())) processes_.Pause(1);
+}
+
+void FileHashes::StartThreads() {
+  threadsTried_ = true;
+  if (!work_.Started() || !done_.Started()) return;
+  const std::size_t count = sideBySide_ ? 1 : kMaxInFlight;
+  threads_.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    ProcessId id = 0;
+    try {
+      id = processes_.StartThread([this] { Work(); });
+    } catch (...) {
+      id = 0;  // out of memory for the thread's work
+    }
+    if (id) threads_.emplace_back(processes_, id);
   }
-  return running;
 }
 
 void FileHashes::Add(const std::string& path) {
-  // Whichever thread ends first makes room: files end out of order (a small one added after
-  // a large one), and waiting for the oldest would hold the caller's next copy for nothing.
-  for (std::vector<ProcessId> running = Running(); running.size() >= kMaxInFlight;
-       running = Running()) {
-    if (processes_.AwaitAny(running, kInfinite) == WaitOutcome::Failed) {
-      for (Entry& e : jobs_) {
-        if (e.ended) continue;
-        e.thread.Join();
-        e.ended = true;
-        break;
+  if (!threadsTried_) StartThreads();
+  while (Undone() >= kMaxInFlight) AwaitDone();
+  auto owned = std::make_unique<Item>();
+  owned->path = path;
+  items_.push_back(std::move(owned));
+  Item& item = *items_.back();
+  if (threads_.empty()) {
+    try {
+      item.ok = Sha256File(streams_, item.path, &item.hex);
+    } catch (...) {
+      item.ok = false;  // out of memory: the file counts as not read
+    }
+    item.done = true;
+    return;
+  }
+  for (Slot& slot : pending_) {
+    if (slot.item.load(std::memory_order_acquire)) continue;
+    slot.order.store(added_++, std::memory_order_relaxed);
+    slot.item.store(&item, std::memory_order_release);
+    break;
+  }
+  processes_.Signal(work_.Id());
+}
+
+// The oldest file not yet begun, taken out of its slot; nullptr when there is none.
+FileHashes::Item* FileHashes::Next() {
+  for (;;) {
+    Slot* oldest = nullptr;
+    Item* item = nullptr;
+    for (Slot& slot : pending_) {
+      Item* in = slot.item.load(std::memory_order_acquire);
+      if (in && (!oldest || slot.order.load(std::memory_order_relaxed) <
+                                oldest->order.load(std::memory_order_relaxed))) {
+        oldest = &slot;
+        item = in;
       }
     }
+    if (!item) return nullptr;
+    // Another thread may have taken it meanwhile: then look again.
+    if (oldest->item.compare_exchange_strong(item, nullptr, std::memory_order_acq_rel)) return item;
   }
-  auto job = std::make_shared<Job>();
-  job->path = path;
-  // The entry is in place before its thread starts, so nothing is allocated between the
-  // start and the owner that joins it.
-  jobs_.push_back(Entry{job, ThreadOwner(), false});
-  Entry& entry = jobs_.back();
-  ProcessId id = 0;
-  try {
-    IFileStreams& streams = streams_;
-    id = processes_.StartThread([job, &streams] { job->Run(streams); });
-  } catch (...) {
-    id = 0;  // out of memory for the thread's work: hashed here instead
+}
+
+void FileHashes::Done(Item& item) {
+  item.done.store(true, std::memory_order_release);
+  processes_.Signal(done_.Id());
+}
+
+// Two files at a time (one without the SHA instructions), read a block each in turn and hashed
+// side by side; a lane whose file ends takes the next file waiting, so that a large file goes
+// on beside a run of small ones.
+void FileHashes::Work() {
+  struct Lane {
+    Item* item = nullptr;
+    std::unique_ptr<IFileReader> reader;
+    Sha256 sha;
+    std::vector<char> buffer;
+    std::size_t got = 0;
+  };
+  Lane lanes[kLanes];
+  const auto finish = [this](Lane& l, bool ok) {
+    Item& item = *l.item;
+    l.item = nullptr;
+    l.reader.reset();
+    if (ok) {
+      try {
+        item.hex = Sha256Hex(l.sha.Final());
+      } catch (...) {
+        ok = false;
+      }
+    }
+    item.ok = ok;
+    Done(item);
+  };
+  while (!stop_) {
+    try {
+      bool any = false;
+      for (Lane& l : lanes) {
+        while (!l.item && !stop_ && (&l == lanes || sideBySide_) && (l.item = Next()) != nullptr) {
+          l.sha = Sha256();
+          if (l.buffer.empty()) l.buffer.resize(kReadSize);
+          l.reader = streams_.OpenRead(l.item->path);
+          if (!l.reader) finish(l, false);
+        }
+        any = any || l.item;
+      }
+      if (stop_) break;
+      if (!any) {
+        // Set again at once by a file handed over since the look above.
+        if (!processes_.AwaitSignal(work_.Id())) processes_.Pause(1);
+        continue;
+      }
+      for (Lane& l : lanes) {
+        if (!l.item) continue;
+        if (!l.reader->Read(l.buffer.data(), l.buffer.size(), &l.got))
+          finish(l, false);
+        else if (l.got == 0)
+          finish(l, true);
+      }
+      Lane& a = lanes[0];
+      Lane& b = lanes[1];
+      const std::size_t both = a.item && b.item ? std::min(a.got, b.got) : 0;
+      if (both) Sha256UpdateBoth(a.sha, a.buffer.data(), b.sha, b.buffer.data(), both);
+      for (Lane& l : lanes)
+        if (l.item) l.sha.Update(l.buffer.data() + both, l.got - both);
+    } catch (...) {
+      // Out of memory: what the lanes held counts as not read.
+      for (Lane& l : lanes)
+        if (l.item) finish(l, false);
+    }
   }
-  if (id) {
-    entry.thread = ThreadOwner(processes_, id);
-  } else {
-    job->Run(streams_);
-    entry.ended = true;
-  }
+  processes_.Signal(work_.Id());  // the other threads are to stop too
 }
 
 bool FileHashes::FrontReady() {
-  if (jobs_.empty()) return false;
-  Entry& e = jobs_.front();
-  if (!e.ended && e.thread.Ended(0)) e.ended = true;
-  return e.ended;
+  return !items_.empty() && items_.front()->done.load(std::memory_order_acquire);
 }
 
 bool FileHashes::Take(std::string* hex) {
-  Entry& e = jobs_.front();
-  e.thread.Join();
-  const std::shared_ptr<Job> job = std::move(e.job);
-  jobs_.pop_front();
-  if (job->ok) *hex = std::move(job->hex);
-  return job->ok;
+  while (!items_.front()->done.load(std::memory_order_acquire)) AwaitDone();
+  const std::unique_ptr<Item> item = std::move(items_.front());
+  items_.pop_front();
+  if (item->ok) *hex = std::move(item->hex);
+  return item->ok;
 }
 
 }  // namespace lark

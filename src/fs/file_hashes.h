@@ -2,6 +2,8 @@
 // next file), shared by the backup's copies and the restore's checks.
 #pragma once
 
+#include <array>
+#include <atomic>
 #include <cstddef>
 #include <deque>
 #include <memory>
@@ -13,25 +15,27 @@
 
 namespace lark {
 
-// At most kMaxInFlight files are hashed at a time, and their results are handed back in the
-// order the files were added. Taking a result waits on its thread (never a poll). Where no
-// thread can be started, the file is hashed on the caller's thread as it is added, so the
-// results are the same, only later.
+// At most kMaxInFlight files are being hashed or waiting for a thread at a time, and their
+// results are handed back in the order the files were added. Threads take the files as they
+// come, each two at a time side by side. With the processor's SHA instructions two cost
+// little more than one, and one thread keeps up with the copies: a second would only take
+// processor time from the copying thread. Without them each file needs a thread of its own.
+// Waits are on events (never a poll). Where no thread can be started, the file is hashed on
+// the caller's thread as it is added, so the results are the same, only later.
 class FileHashes {
  public:
-  // Two processors are kept busy beside the copying thread, with memory and read-ahead that
-  // do not grow with the number of files.
+  // Memory and read-ahead do not grow with the number of files.
   static constexpr std::size_t kMaxInFlight = 4;
 
   FileHashes(IProcesses& processes, IFileStreams& streams);
-  ~FileHashes();  // waits for every thread still hashing
+  ~FileHashes();  // files not yet begun are dropped; waits for the threads
   FileHashes(const FileHashes&) = delete;
   FileHashes& operator=(const FileHashes&) = delete;
 
-  // Starts the checksum of path; when kMaxInFlight are under way, waits until one of them
-  // ends, whichever it is (its result stays to be taken).
+  // Hands path to the threads; when kMaxInFlight are not yet hashed, waits until one of them
+  // is, whichever it is (its result stays to be taken).
   void Add(const std::string& path);
-  std::size_t Size() const { return jobs_.size(); }
+  std::size_t Size() const { return items_.size(); }
   // Whether the oldest result can be taken without waiting; false when there is none.
   bool FrontReady();
   // Waits for the oldest result and hands it back: false when the file could not be read
@@ -39,18 +43,37 @@ class FileHashes {
   bool Take(std::string* hex);
 
  private:
-  struct Job;
-  struct Entry {
-    std::shared_ptr<Job> job;  // shared with its thread, which may outlive a failed caller
-    ThreadOwner thread;        // joined before the entry goes; none when hashed here
-    bool ended = false;
+  struct Item {
+    std::string path;
+    bool ok = false;
+    std::string hex;
+    std::atomic<bool> done{false};  // set last, by the thread that hashed it
   };
-  // The threads still hashing; those seen to have ended are marked so.
-  std::vector<ProcessId> Running();
+  void StartThreads();
+  void Work();  // one thread's loop until stop_
+  Item* Next();
+  void Done(Item& item);
+  std::size_t Undone() const;
+  void AwaitDone();
 
   IProcesses& processes_;
   IFileStreams& streams_;
-  std::deque<Entry> jobs_;
+  // The files handed to the threads and not yet begun. Only the caller fills a slot, only
+  // when it is empty; a thread empties one as it takes its file. Fewer than kMaxInFlight files
+  // are undone when one is added, so an empty slot is always there.
+  struct Slot {
+    std::atomic<Item*> item{nullptr};
+    std::atomic<std::size_t> order{0};  // beside the item: a thread never reads a taken one
+  };
+  std::array<Slot, kMaxInFlight> pending_;
+  std::size_t added_ = 0;
+  std::atomic<bool> stop_{false};
+  bool threadsTried_ = false;
+  ProcessOwner work_;      // set when a file is published: idle threads wake
+  ProcessOwner done_;      // set when a file is done: a waiting caller wakes
+  const bool sideBySide_;  // one thread, two files at a time; otherwise a thread for each
+  std::deque<std::unique_ptr<Item>> items_;
+  std::vector<ThreadOwner> threads_;  // last member: joined before the rest goes
 };
 
 }  // namespace lark

@@ -60,7 +60,7 @@ Vouch CheckFile(IFileStreams& streams, const Manifest* manifest, const std::stri
                 const std::string& relPath);
 
 // The checks of several files against the list, taken ahead of their use: a few of the next
-// listed files are read on threads of their own while the caller works on those already
+// listed files are read by the hashing threads while the caller works on those already
 // checked, so that a restore copies one file while the next ones are being read, and each
 // copy finds its file still in the cache.
 class ChecksAhead {

@@ -220,10 +220,6 @@ class IProcesses {
   virtual ProcessId Start(const std::string& commandLine, int showStyle) = 0;
   // Waits up to timeoutMs (0 polls) for the process or thread to end.
   virtual WaitOutcome Await(ProcessId process, std::uint32_t timeoutMs) = 0;
-  // Waits up to timeoutMs for the first of several threads or processes to end (Ended as soon
-  // as one has); at most 64 of them.
-  virtual WaitOutcome AwaitAny(const std::vector<ProcessId>& processes,
-                               std::uint32_t timeoutMs) = 0;
   // True once the process has ended (waiting up to timeoutMs; 0 polls).
   bool Wait(ProcessId process, std::uint32_t timeoutMs) {
     return Await(process, timeoutMs) == WaitOutcome::Ended;
@@ -235,6 +231,13 @@ class IProcesses {
   // Runs work on a thread of its own, awaited and released as a process is; 0 when no thread
   // could be started. The work must not throw.
   virtual ProcessId StartThread(std::function<void()> work) = 0;
+  // An event the threads of this program set for each other (CreateEventA, reset by the wait
+  // it ends), released as a process is; 0 when none could be made.
+  virtual ProcessId CreateSignal() = 0;
+  virtual void Signal(ProcessId signal) = 0;  // SetEvent; nothing for 0
+  // Waits until the signal has been set since the last wait it ended; false when it cannot
+  // be waited on.
+  virtual bool AwaitSignal(ProcessId signal) = 0;
 };
 
 // ---------------------------------------------------------------------------

@@ -367,20 +367,20 @@ WaitOutcome Win32Processes::Await(ProcessId process, std::uint32_t timeoutMs) {
   }
 }
 
-WaitOutcome Win32Processes::AwaitAny(const std::vector<ProcessId>& processes,
-                                     std::uint32_t timeoutMs) {
-  std::vector<HANDLE> handles;
-  for (ProcessId id : processes)
-    if (id != 0) handles.push_back(reinterpret_cast<HANDLE>(id));
-  if (handles.size() < processes.size()) return WaitOutcome::Ended;
-  if (handles.empty() || handles.size() > MAXIMUM_WAIT_OBJECTS) return WaitOutcome::Failed;
-  const DWORD r = ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(),
-                                           FALSE, timeoutMs);
-  if (r < WAIT_OBJECT_0 + handles.size()) return WaitOutcome::Ended;
-  return r == WAIT_TIMEOUT ? WaitOutcome::Running : WaitOutcome::Failed;
+void Win32Processes::Pause(std::uint32_t ms) { ::Sleep(ms); }
+
+ProcessId Win32Processes::CreateSignal() {
+  return reinterpret_cast<ProcessId>(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
 }
 
-void Win32Processes::Pause(std::uint32_t ms) { ::Sleep(ms); }
+void Win32Processes::Signal(ProcessId signal) {
+  if (signal != 0) ::SetEvent(reinterpret_cast<HANDLE>(signal));
+}
+
+bool Win32Processes::AwaitSignal(ProcessId signal) {
+  return signal != 0 &&
+         ::WaitForSingleObject(reinterpret_cast<HANDLE>(signal), INFINITE) == WAIT_OBJECT_0;
+}
 
 void Win32Processes::Release(ProcessId process) {
   if (process != 0) ::CloseHandle(reinterpret_cast<HANDLE>(process));

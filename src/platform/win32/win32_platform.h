@@ -65,10 +65,12 @@ class Win32Processes : public IProcesses {
   ~Win32Processes() override;
   ProcessId Start(const std::string& commandLine, int showStyle) override;
   WaitOutcome Await(ProcessId process, std::uint32_t timeoutMs) override;
-  WaitOutcome AwaitAny(const std::vector<ProcessId>& processes, std::uint32_t timeoutMs) override;
   void Pause(std::uint32_t ms) override;
   void Release(ProcessId process) override;
   ProcessId StartThread(std::function<void()> work) override;
+  ProcessId CreateSignal() override;
+  void Signal(ProcessId signal) override;
+  bool AwaitSignal(ProcessId signal) override;
 };
 
 class Win32Shell : public IShell {
