@@ -62,22 +62,21 @@ void FileHashes::Add(const std::string& path) {
   owned->path = path;
   items_.push_back(std::move(owned));
   Item& item = *items_.back();
-  if (threads_.empty()) {
-    try {
-      item.ok = Sha256File(streams_, item.path, &item.hex);
-    } catch (...) {
-      item.ok = false;  // out of memory: the file counts as not read
+  if (!threads_.empty()) {
+    for (Slot& slot : pending_) {
+      if (slot.item.load(std::memory_order_acquire)) continue;
+      slot.order.store(added_++, std::memory_order_relaxed);
+      slot.item.store(&item, std::memory_order_release);
+      processes_.Signal(work_.Id());
+      return;
     }
-    item.done = true;
-    return;
   }
-  for (Slot& slot : pending_) {
-    if (slot.item.load(std::memory_order_acquire)) continue;
-    slot.order.store(added_++, std::memory_order_relaxed);
-    slot.item.store(&item, std::memory_order_release);
-    break;
+  try {
+    item.ok = Sha256File(streams_, item.path, &item.hex);
+  } catch (...) {
+    item.ok = false;  // out of memory: the file counts as not read
   }
-  processes_.Signal(work_.Id());
+  item.done = true;
 }
 
 // The oldest file not yet begun, taken out of its slot; nullptr when there is none.
