@@ -16,12 +16,12 @@
 namespace lark {
 
 // At most kMaxInFlight files are being hashed or waiting for a thread at a time, and their
-// results are handed back in the order the files were added. Threads take the files as they
-// come, each two at a time side by side. With the processor's SHA instructions two cost
-// little more than one, and one thread keeps up with the copies: a second would only take
-// processor time from the copying thread. Without them each file needs a thread of its own.
-// Waits are on events (never a poll). Where no thread can be started, the file is hashed on
-// the caller's thread as it is added, so the results are the same, only later.
+// results are handed back in the order the files were added. With the processor's SHA
+// instructions one thread takes the files as they come, two at a time side by side: two cost
+// little more than one, so it keeps up with the copies, and a second thread would only take
+// processor time from the copying one. Without them each file has a thread of its own. Waits
+// are on events (never a poll). Where no thread can be started, the file is hashed on the
+// caller's thread as it is added, so the results are the same, only later.
 class FileHashes {
  public:
   // Memory and read-ahead do not grow with the number of files.
