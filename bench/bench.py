@@ -61,7 +61,12 @@ def log(text):
 
 def run(args, **kw):
     kw.setdefault("timeout", LIMIT)
-    return subprocess.run(args, check=True, **kw)
+    try:
+        return subprocess.run(args, check=True, **kw)
+    except subprocess.CalledProcessError as e:
+        # What the program said is the only clue to a failure in the middle of the rounds.
+        log(f"{' '.join(args[:3])} ... ended with {e.returncode}: {e.stdout or ''}{e.stderr or ''}")
+        raise
 
 
 def wine(*args, **kw):
