@@ -104,7 +104,6 @@ TEST(Switches, ReadAsScheduledTasksWriteThem) {
     const lark::Switches s = lark::ReadSwitches(c.line);
     EXPECT_EQ(s.backup, c.backup) << c.line;
     EXPECT_EQ(s.hidden, c.hidden) << c.line;
-    EXPECT_EQ(s.HiddenUnattended(), c.backup && c.hidden) << c.line;
     EXPECT_EQ(s.overwrite, c.overwrite) << c.line;
     EXPECT_EQ(s.addressBook, c.addressBook) << c.line;
     EXPECT_EQ(s.folder.value_or("-"), c.folder ? c.folder : "-") << c.line;

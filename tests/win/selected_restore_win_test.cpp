@@ -8,23 +8,6 @@
 namespace lark::test {
 namespace {
 
-// Copies a folder's files and folders, as a person would copy a backup.
-void CopyTree(const std::string& from, const std::string& to, const std::string& skip = "") {
-  ::CreateDirectoryA(to.c_str(), nullptr);
-  WIN32_FIND_DATAA d;
-  HANDLE h = ::FindFirstFileA((from + "\\*").c_str(), &d);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::string name = d.cFileName;
-    if (name == "." || name == ".." || name == skip) continue;
-    if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      CopyTree(from + "\\" + name, to + "\\" + name);
-    else
-      ::CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
-  } while (::FindNextFileA(h, &d));
-  ::FindClose(h);
-}
-
 // The one fault a test cannot bring about on demand: a copy that the shell reports as made
 // but that came out short.
 struct ShortCopyShell : Win32Shell {
@@ -208,14 +191,14 @@ TEST_F(Selected, AStoreThatFailsItsCheckLeavesTheLiveOneInPlace) {
 }
 
 TEST_F(Selected, CompleteRestoreFromAnEarlierKeptBackup) {
-  const std::string kept = backup + "\\Earlier Backups\\2026-12-01 10.00.00";
-  ::CreateDirectoryA((backup + "\\Earlier Backups").c_str(), nullptr);
-  CopyTree(backup, kept, "Earlier Backups");
   const auto storesThen = Files(stores);
   const auto registryThen = UserRegistry();
   WriteAll(Store("{A}") + "\\Inbox.dbx", "inbox of the second backup");
   SetText(kAccount, "Account Name", "second");
-  ASSERT_EQ(Backup(), 0) << Messages();
+  ASSERT_EQ(Backup(), 0) << Messages();  // keeps the first in Earlier Backups
+  const auto earlier = SubFolders(w.files, backup + "\\Earlier Backups");
+  ASSERT_EQ(earlier.size(), 1u);
+  const std::string kept = backup + "\\Earlier Backups\\" + *earlier.begin();
   WriteAll(Store("{A}") + "\\Inbox.dbx", "inbox after it");
   WindowedApp app(p);
   GetInputPaths(app);

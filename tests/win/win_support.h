@@ -22,6 +22,7 @@
 #include "discovery/identities.h"
 #include "fs/backup_set.h"
 #include "fs/sha256.h"
+#include "platform/process_owner.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_platform.h"
 #include "program/startup.h"
@@ -167,20 +168,14 @@ inline std::map<std::string, std::string> UserRegistry() {
 // them, from a helper thread, so that nothing can wait for a user; counts them.
 class ShellDialogAnswerer {
  public:
-  ShellDialogAnswerer() { thread_ = ::CreateThread(nullptr, 0, &Run, this, 0, nullptr); }
-  ~ShellDialogAnswerer() {
-    stop_ = true;
-    ::WaitForSingleObject(thread_, 5000);
-    ::CloseHandle(thread_);
-  }
+  explicit ShellDialogAnswerer(IProcesses& processes)
+      : thread_(processes, processes.StartThread([this] {
+          for (; !stop_; ::Sleep(50)) ::EnumWindows(&Visit, reinterpret_cast<LPARAM>(this));
+        })) {}
+  ~ShellDialogAnswerer() { stop_ = true; }  // the owner, last member, waits for the thread
   int answered() const { return answered_; }
 
  private:
-  static DWORD WINAPI Run(LPVOID self) {
-    for (auto* me = static_cast<ShellDialogAnswerer*>(self); !me->stop_; ::Sleep(50))
-      ::EnumWindows(&Visit, reinterpret_cast<LPARAM>(me));
-    return 0;
-  }
   static BOOL CALLBACK Visit(HWND window, LPARAM self) {
     auto* me = reinterpret_cast<ShellDialogAnswerer*>(self);
     DWORD pid = 0;
@@ -196,10 +191,10 @@ class ShellDialogAnswerer {
     ++me->answered_;
     return TRUE;
   }
-  HANDLE thread_ = nullptr;
   std::atomic<bool> stop_{false};
   std::atomic<int> answered_{0};
   std::set<HWND> seen_;  // touched by the helper thread only
+  ThreadOwner thread_;
 };
 
 // A file held open without sharing, as a running mail client holds its stores (sharing is per
@@ -317,7 +312,7 @@ class WinTest : public ::testing::Test {
     ::CreateDirectoryA(kRoot.c_str(), nullptr);
     ::CreateDirectoryA(cwd.c_str(), nullptr);
     ::SetCurrentDirectoryA(cwd.c_str());
-    shellDialogs = std::make_unique<ShellDialogAnswerer>();
+    shellDialogs = std::make_unique<ShellDialogAnswerer>(w.processes);
     rootBefore = Entries("C:");
     windowsBefore = Entries("C:\\windows");
     cwdBefore = Entries(cwd);
