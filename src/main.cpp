@@ -12,6 +12,7 @@
 #include "fs/sha256.h"
 #include "platform/win32/win32_platform.h"
 #include "program/startup.h"
+#include "ui/win32/check_dialog.h"
 #include "ui/win32/chooser_view.h"
 #include "ui/win32/main_window_view.h"
 #include "ui/win32/restore_dialogs.h"
@@ -65,6 +66,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   app.askRestoreChoice = [&view](const lark::BackupContents& contents, const std::string& made,
                                  lark::StoreChecks* checks) {
     return lark::AskRestoreChoice(view.hwnd(), contents, made, checks);
+  };
+
+  app.makeCheckView = [&view]() -> std::unique_ptr<lark::ICheckView> {
+    return std::make_unique<lark::CheckDialog>(view.hwnd());
   };
 
   // Start-up is a command too: an "/a" run backs up before the user may touch the window.

@@ -43,7 +43,7 @@ class QuietUser : public IUser {
   std::vector<std::string>* sink_ = nullptr;
 };
 
-// "/a" together with "/h", found as the command line handler finds its switches.
+// "/a" or "/v" together with "/h", found as the command line handler finds its switches.
 bool IsHiddenUnattendedRun(const std::string& commandLine);
 
 }  // namespace lark

@@ -12,6 +12,7 @@ Switches ReadSwitches(const std::string& c) {
   s.hidden = has("/h");
   s.overwrite = has("/o");
   s.addressBook = has("/w");
+  s.check = has("/v");
   const std::size_t b = lower.find("/b:");
   if (b != std::string::npos) s.folder = c.substr(b + 3);
   const std::size_t g = lower.find("/g:");

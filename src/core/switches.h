@@ -10,16 +10,17 @@ namespace lark {
 
 struct Switches {
   bool backup = false;       // "/a": an unattended complete backup
-  bool hidden = false;       // "/h": with "/a", no window and nobody to answer
+  bool hidden = false;       // "/h": with "/a" or "/v", no window and nobody to answer
   bool overwrite = false;    // "/o": store the overwrite option
   bool addressBook = false;  // "/w": back up the address book file
+  bool check = false;        // "/v": check every backup against its checksum list, then end
   // "/b:": the rest of the line, as written (quotes and blanks still around it).
   std::optional<std::string> folder;
   // "/g:": the text up to the next blank, tab or slash, and the switch as written.
   std::optional<std::string> generations;
   std::string generationsSwitch;
 
-  bool HiddenUnattended() const { return backup && hidden; }
+  bool HiddenUnattended() const { return (backup || check) && hidden; }
 };
 
 Switches ReadSwitches(const std::string& commandLine);

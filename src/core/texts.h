@@ -488,6 +488,84 @@ inline std::string StoreCheckFound(const std::string& first, std::size_t count) 
   return count == 1 ? first : first + " (and " + std::to_string(count - 1) + " more)";
 }
 
+// ---- Check Backups ----
+inline constexpr const char* kMenuCheckBackups = "Check Backups";
+inline constexpr const char* kCheckCaption = "Check Backups";
+inline constexpr const char* kReportOfCheck = "check of the backups";
+inline constexpr const char* kCheckIntro =
+    "Every file of every backup is read and compared with its backup's checksum list. Nothing "
+    "is changed.";
+inline constexpr const char* kCheckFinished = "The check of the backups finished:";
+inline constexpr const char* kCheckCancelledIntro =
+    "The check of the backups was cancelled; what it found until then:";
+inline constexpr const char* kCheckCancelledLine =
+    "The check was cancelled before its end: files not yet read were not judged.";
+inline constexpr const char* kCheckFaultsIntro = "Files of the backups are missing or damaged:";
+inline std::string CheckBackupLabel(const std::string& made, bool newest) {
+  return "Backup of " + made + (newest ? " (the newest, at the top of the backup folder)" : "");
+}
+inline std::string CheckAllMatch(const std::string& backup, std::size_t files) {
+  return backup + ": all " + std::to_string(files) + " files match";
+}
+inline std::string CheckSomeFaulty(const std::string& backup, std::size_t faulty,
+                                   std::size_t files) {
+  return backup + ": " + std::to_string(faulty) + " of " + std::to_string(files) +
+         " files missing or damaged";
+}
+inline std::string CheckNotToTheEnd(const std::string& backup, std::size_t read,
+                                    std::size_t files) {
+  return backup + ": " + std::to_string(read) + " of " + std::to_string(files) +
+         " files read before the check was cancelled";
+}
+inline std::string CheckNoList(const std::string& backup) {
+  return backup +
+         ": no checksum list (Larkmoor.sha256), as in backups made before there was one: its "
+         "files cannot be checked";
+}
+inline std::string CheckListUnreadable(const std::string& backup) {
+  return backup + ": its checksum list Larkmoor.sha256 cannot be read or names no file";
+}
+inline std::string CheckListDamaged(const std::string& folder) {
+  return "- " + folder +
+         "\\Larkmoor.sha256 cannot be read or names no file: the files of that backup cannot "
+         "be checked.";
+}
+inline std::string CheckFileMissing(const std::string& path) {
+  return "- " + path + " is missing.";
+}
+inline std::string CheckFileDamaged(const std::string& path) {
+  return "- " + path +
+         " is damaged: its checksum differs from the one in its backup's checksum list.";
+}
+inline std::string CheckFileUnreadable(const std::string& path) {
+  return "- " + path + " could not be read (the disk may be failing, or another program holds it).";
+}
+inline std::string CheckUnlistedNote(const std::string& path) {
+  return "  Note: " + path +
+         " is not in the backup's checksum list (the backup did not write it): not checked, left "
+         "as it is.";
+}
+inline std::string CheckMoreUnlisted(std::size_t more) {
+  return "  Note: and " + std::to_string(more) + " more files not in the backup's checksum list.";
+}
+inline constexpr const char* kCheckNoBackup = "- the backup folder holds no backup to check.";
+inline std::string CheckMoreFaults(std::size_t more) {
+  return "(and " + std::to_string(more) + " more: CheckReport.txt names them all)";
+}
+inline std::string CheckReportNotWritten(const std::string& folder) {
+  return "- the report CheckReport.txt could not be written into \"" + folder + "\".";
+}
+inline std::string CheckFolderNotOpened(const std::string& folder) {
+  return "The backup folder \"" + folder + "\" could not be opened. Nothing was checked.";
+}
+inline std::string CheckBusy(const std::string& folder) {
+  return "Another run is using the backup folder \"" + folder +
+         "\". Nothing was checked; try again when it has ended.";
+}
+inline std::string CheckBytes(const std::string& done, const std::string& total) {
+  return done + " of " + total + " read";
+}
+
 }  // namespace lark::texts
 
 #endif  // RC_INVOKED

@@ -153,6 +153,8 @@ void FileHashes::Work() {
           finish(l, false);
         else if (l.got == 0)
           finish(l, true);
+        else if (counted_)
+          counted_->fetch_add(l.got, std::memory_order_relaxed);
       }
       Lane& a = lanes[0];
       Lane& b = lanes[1];

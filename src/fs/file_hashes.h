@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -32,6 +33,9 @@ class FileHashes {
   FileHashes(const FileHashes&) = delete;
   FileHashes& operator=(const FileHashes&) = delete;
 
+  // Adds the bytes the threads read to *counter as they go (before the first Add), for a
+  // progress bar over files of gigabytes; a file hashed on the caller's thread is not counted.
+  void CountBytes(std::atomic<std::uint64_t>* counter) { counted_ = counter; }
   // Hands path to the threads; when kMaxInFlight are not yet hashed, waits until one of them
   // is, whichever it is (its result stays to be taken).
   void Add(const std::string& path);
@@ -68,6 +72,7 @@ class FileHashes {
   std::array<Slot, kMaxInFlight> pending_;
   std::size_t added_ = 0;
   std::atomic<bool> stop_{false};
+  std::atomic<std::uint64_t>* counted_ = nullptr;  // set before the threads start
   bool threadsTried_ = false;
   ProcessOwner work_;      // set when a file is published: idle threads wake
   ProcessOwner done_;      // set when a file is done: a waiting caller wakes

@@ -47,6 +47,13 @@ const std::string* Manifest::Find(const std::string& relPath) const {
   return it == index_.end() ? nullptr : &entries_[it->second].second;
 }
 
+std::vector<std::pair<std::string, std::string>> Manifest::Files() const {
+  std::vector<std::pair<std::string, std::string>> files;
+  for (const auto& e : entries_)
+    if (!e.second.empty()) files.push_back(e);
+  return files;
+}
+
 std::string Manifest::Text() const {
   std::string text;
   for (const auto& e : entries_)

@@ -27,6 +27,8 @@ class Manifest {
   // The listed checksum, or nullptr; names are compared as Windows does, case ignored.
   const std::string* Find(const std::string& relPath) const;
   bool Empty() const { return index_.empty(); }
+  // Every file the list names, with "/" between folders, and its checksum, in the list's order.
+  std::vector<std::pair<std::string, std::string>> Files() const;
   std::string Text() const;
   // False when the text holds no usable line.
   bool Parse(const std::string& text);

@@ -1,5 +1,6 @@
 // The command line: "/b:" folder, "/a" unattended backup, "/h" hidden, "/o" overwrite,
-// "/g:N" backups kept, "/w" address-book backup. Each switch is a plain substring, case ignored.
+// "/g:N" backups kept, "/w" address-book backup, "/v" check of the backups. Each switch is a
+// plain substring, case ignored.
 #include "backup/complete_backup.h"
 #include "core/registry_access.h"
 #include "core/settings.h"
@@ -64,7 +65,7 @@ void HandleCommandLine(WindowedApp& app) {
   if (s.folder) {
     const std::string folder = FolderArgument(*s.folder);
     if (!ApplyFolderSwitch(app, folder)) {
-      if (s.backup) {
+      if (s.backup || s.check) {
         // Nobody may be there to read a message: the exit code tells the scheduler.
         app.state.exitCode = static_cast<int>(BackupOutcome::BadFolderArgument);
         Exit_Click(app);
@@ -94,6 +95,12 @@ void HandleCommandLine(WindowedApp& app) {
     app.Form1().SetChkOverwrite(1);
   }
   if (s.addressBook) addBookFile_Click(app);
+  // Last, so that it checks what "/a" and "/w" just wrote; the program ends after it.
+  if (s.check) {
+    if (!s.backup) app.Form1().SetVisible(!s.hidden);
+    app.state.unattended = true;
+    mnuCheckBackups_Click(app);
+  }
   if (app.state.unattended) Exit_Click(app);
 }
 

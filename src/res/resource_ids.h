@@ -16,3 +16,10 @@
 #define LARK_IDD_BACKUPS 120
 #define LARK_IDC_BK_INTRO 121
 #define LARK_IDC_BK_LIST 122
+// Check Backups: what is being read, while it is read.
+#define LARK_IDD_CHECK 130
+#define LARK_IDC_CHECK_INTRO 131
+#define LARK_IDC_CHECK_BACKUP 132
+#define LARK_IDC_CHECK_FILE 133
+#define LARK_IDC_CHECK_BAR 134
+#define LARK_IDC_CHECK_BYTES 135

@@ -34,6 +34,9 @@ void mnuURL_Click(WindowedApp& app);
 // keeps one), the time it was made into *made; false when the user cancelled.
 void cmdRestoreChosen_Click(WindowedApp& app);
 void mnuResSel_Click(WindowedApp& app);
+// "Check Backups": every backup read against its checksum list, with the check's window when
+// the main window is shown. A command-line run takes its outcome as its exit code.
+void mnuCheckBackups_Click(WindowedApp& app);
 // "Restore Address Book" on its own.
 void mnuResWAB_Click(WindowedApp& app);
 bool ChooseBackup(WindowedApp& app, const std::string& backupFolder, std::string* from,

@@ -53,7 +53,8 @@ namespace {
 
 void RunStopped(WindowedApp& app, const char* reason) {
   // An "/a" run stopped in its start-up, before it was marked unattended, is one all the same.
-  const bool scheduled = app.state.unattended || ReadSwitches(app.state.commandLine).backup;
+  const Switches switches = ReadSwitches(app.state.commandLine);
+  const bool scheduled = app.state.unattended || switches.backup || switches.check;
   if (scheduled) app.state.unattended = true;
   try {
     app.state.report.problems.push_back(texts::RunStopped(reason));
@@ -63,11 +64,13 @@ void RunStopped(WindowedApp& app, const char* reason) {
           texts::kAppTitle);
       return;
     }
-    // Only a backup runs unattended. A move of its backup to the top that is still to finish
-    // takes that backup's own report there.
+    // A backup or a check runs unattended. A move of a backup to the top that is still to
+    // finish takes that backup's own report there.
     const std::string folder = StoredBackupFolder(app);
-    CloseRun(app, texts::kRunStoppedIntro, texts::kReportOfBackup, kBackupReportFile,
-             SwapPending(app.p.files, folder) ? std::string() : folder,
+    const bool backup = switches.backup;
+    CloseRun(app, texts::kRunStoppedIntro, backup ? texts::kReportOfBackup : texts::kReportOfCheck,
+             backup ? kBackupReportFile : kCheckReportFile,
+             backup && SwapPending(app.p.files, folder) ? std::string() : folder,
              static_cast<int>(BackupOutcome::Stopped));
   } catch (const std::exception&) {
     // Not even the report could be made: the exit code still tells the scheduler.
@@ -104,6 +107,7 @@ bool DispatchMainCommand(WindowedApp& app, int id) {
     case ids::kMnuBrbkfldr: brbkfldr_Click(app); return true;
     case ids::kMnuResWAB: mnuResWAB_Click(app); return true;
     case ids::kMnuResSel: mnuResSel_Click(app); return true;
+    case ids::kMnuCheckBackups: mnuCheckBackups_Click(app); return true;
     case ids::kMnuExit: Exit_Click(app); return true;
     case ids::kMnuNotyet: Notyet_Click(app); return true;
     case ids::kMnuURL: mnuURL_Click(app); return true;

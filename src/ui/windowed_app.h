@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/check_backups.h"
 #include "core/app.h"
 #include "ui/chooser_window.h"
 #include "ui/main_window.h"
@@ -35,6 +36,9 @@ class WindowedApp : public App {
   std::function<std::optional<RestoreChoice>(const BackupContents&, const std::string& made,
                                              StoreChecks* checks)>
       askRestoreChoice;
+  // Set by the Win32 front: the window that shows Check Backups reading (null when none can
+  // be made; the check then runs without one).
+  std::function<std::unique_ptr<ICheckView>()> makeCheckView;
 
  private:
   MainWindow form1_;

@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <vector>
 
+#include "core/texts.h"
 #include "driver.h"
 #include "res/resource_ids.h"
 #include "ui/ids.h"
@@ -536,6 +538,67 @@ TEST_F(ProgramGui, CompleteRestoreAsksWhichKeptBackup) {
     EXPECT_TRUE(WaitForPanel(1, "Restore Complete"));
   }
   EXPECT_EQ(Files(store), first);
+}
+
+// Check Backups, scheduled: three kept backups, one byte of a store in the middle one flipped;
+// the report names that file of that backup and nothing else, and "/v /h" ends with 7; mended,
+// with 0.
+TEST_F(ProgramGui, ScheduledCheckNamesTheDamagedFileAndEndsWithItsCode) {
+  Profile(2);
+  for (int run = 0; run < 3; ++run) ASSERT_EQ(Unattended("/a /h"), 0u) << run;
+  std::string middle;  // the newer of the two kept backups
+  WIN32_FIND_DATAA d;
+  HANDLE h = ::FindFirstFileA((backup + "\\Earlier Backups\\2*").c_str(), &d);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  do middle = std::max(middle, std::string(d.cFileName));
+  while (::FindNextFileA(h, &d));
+  ::FindClose(h);
+  const std::string damaged = backup + "\\Earlier Backups\\" + middle + "\\Main\\Folder 1.dbx";
+  const std::string bytes = ReadAll(damaged);
+  WriteAll(damaged, bytes.substr(0, 20) + "X" + bytes.substr(21));
+  EXPECT_EQ(Unattended("/v /h"), 7u);
+  const std::string report = ReadAll(backup + "\\CheckReport.txt");
+  const std::size_t fault = report.find("\n- ");
+  EXPECT_EQ(report.substr(fault + 1, report.find('\r', fault) - fault - 1),
+            texts::CheckFileDamaged(damaged));
+  EXPECT_EQ(report.find("\n- ", fault + 1), std::string::npos) << report;
+  WriteAll(damaged, bytes);
+  EXPECT_EQ(Unattended("/V /H"), 0u);
+  DeleteTree("Software\\TarnKeep");
+  EXPECT_EQ(Unattended("/v /h"), 1u);
+}
+
+// Check Backups from the menu, on a listed store of 32 GB (sparse: no disk): its bar moves, a
+// real click on Cancel stops it at once, and the window is usable again.
+TEST_F(ProgramGui, CheckBackupsShowsItsProgressAndCancelStopsIt) {
+  Profile(1);
+  ASSERT_EQ(Unattended("/a /h"), 0u);
+  const std::string big = backup + "\\Main\\Big.dbx";
+  HANDLE f = ::CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  LARGE_INTEGER size;
+  size.QuadPart = 32ll << 30;
+  EXPECT_TRUE(::SetFilePointerEx(f, size, nullptr, FILE_BEGIN) && ::SetEndOfFile(f));
+  ::CloseHandle(f);
+  WriteAll(backup + "\\Larkmoor.sha256",
+           ReadAll(backup + "\\Larkmoor.sha256") + std::string(64, '0') + "  Main/Big.dbx\n");
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ChooseMenu(main, ids::kMnuCheckBackups);
+  HWND dlg = program->WaitForWindow(texts::kCheckCaption);
+  ASSERT_NE(dlg, nullptr);
+  auto pos = [&] { return ::SendMessageA(Control(dlg, LARK_IDC_CHECK_BAR), PBM_GETPOS, 0, 0); };
+  ASSERT_TRUE(WaitFor([&] { return pos() > 0; }, 30000));
+  const LRESULT first = pos();
+  EXPECT_TRUE(WaitFor([&] { return pos() > first; }, 10000)) << "the bar stood still";
+  EXPECT_EQ(Text(Control(dlg, LARK_IDC_CHECK_FILE)), big);
+  Screenshot("check-backups");
+  ClickOnScreen(Control(dlg, IDCANCEL));
+  std::optional<Dialog> done = WaitForDialog(*program, 10000, {dlg});
+  ASSERT_TRUE(done) << "Cancel did not stop the check";
+  EXPECT_EQ(done->text.rfind(texts::kCheckCancelledIntro, 0), 0u) << done->text;
+  ASSERT_TRUE(Answer(*done, "OK"));
+  EXPECT_NE(ReadAll(backup + "\\CheckReport.txt").find(texts::kCheckCancelledLine),
+            std::string::npos);
+  EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }, 5000));
 }
 
 }  // namespace
