@@ -11,10 +11,12 @@
 #include "core/texts.h"
 #include "fs/sha256.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_scheduler.h"
 #include "program/startup.h"
 #include "ui/win32/chooser_view.h"
 #include "ui/win32/main_window_view.h"
 #include "ui/win32/restore_dialogs.h"
+#include "ui/win32/schedule_dialog.h"
 #include "ui/windowed_app.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
@@ -65,6 +67,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   app.askRestoreChoice = [&view](const lark::BackupContents& contents, const std::string& made,
                                  lark::StoreChecks* checks) {
     return lark::AskRestoreChoice(view.hwnd(), contents, made, checks);
+  };
+
+  // The Task Scheduler is made only when something asks for it.
+  lark::Win32TaskScheduler scheduler;
+  app.scheduler = &scheduler;
+  app.askSchedule = [&view](const lark::ScheduleForm& form) {
+    return lark::AskSchedule(view.hwnd(), form);
   };
 
   // Start-up is a command too: an "/a" run backs up before the user may touch the window.

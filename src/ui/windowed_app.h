@@ -13,6 +13,7 @@
 #include "ui/chooser_window.h"
 #include "ui/main_window.h"
 #include "ui/restore_choices.h"
+#include "ui/schedule.h"
 
 namespace lark {
 
@@ -35,6 +36,10 @@ class WindowedApp : public App {
   std::function<std::optional<RestoreChoice>(const BackupContents&, const std::string& made,
                                              StoreChecks* checks)>
       askRestoreChoice;
+  // Set by the Win32 front: the Task Scheduler (none: nothing is scheduled, and start-up gives
+  // no notice) and the dialog of "Schedule Backups..." (nullopt for Cancel).
+  IScheduledTasks* scheduler = nullptr;
+  std::function<std::optional<ScheduleChoice>(const ScheduleForm&)> askSchedule;
 
  private:
   MainWindow form1_;
