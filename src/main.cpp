@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include <exception>
+#include <memory>
 
 #include "backup/complete_backup.h"
 #include "core/quiet_user.h"
@@ -70,8 +71,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   };
 
   // The Task Scheduler is made only when something asks for it.
-  lark::Win32TaskScheduler scheduler;
-  app.scheduler = &scheduler;
+  auto scheduler = std::make_unique<lark::Win32TaskScheduler>();
+  app.scheduler = scheduler.get();
   app.askSchedule = [&view](const lark::ScheduleForm& form) {
     return lark::AskSchedule(view.hwnd(), form);
   };
@@ -89,6 +90,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     ::DispatchMessageA(&msg);
   }
   app.UnloadForm3();
+  // COM objects go before COM itself.
+  app.scheduler = nullptr;
+  scheduler.reset();
   ::CoUninitialize();
   return static_cast<int>(msg.wParam);
 }

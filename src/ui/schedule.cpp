@@ -32,10 +32,17 @@ LocalTime Today() {
 // Minutes since 1 March of year 0 for a time as backups are named ("2026-12-07 05.53.12"),
 // -1 when it is not one.
 long long MinutesOf(const std::string& made) {
-  int y = 0, m = 0, d = 0, h = 0, mi = 0, s = 0;
-  if (std::sscanf(made.c_str(), "%d-%d-%d %d.%d.%d", &y, &m, &d, &h, &mi, &s) < 5 || m < 1 ||
-      m > 12)
-    return -1;
+  // The digits at their fixed places: "YYYY-MM-DD HH.MM".
+  auto number = [&made](std::size_t at, std::size_t digits) {
+    int n = 0;
+    for (std::size_t i = at; i < at + digits; ++i) {
+      if (i >= made.size() || made[i] < '0' || made[i] > '9') return -1;
+      n = n * 10 + (made[i] - '0');
+    }
+    return n;
+  };
+  int y = number(0, 4), m = number(5, 2), d = number(8, 2), h = number(11, 2), mi = number(14, 2);
+  if (y < 0 || m < 1 || m > 12 || d < 0 || h < 0 || mi < 0) return -1;
   y -= m <= 2;
   const long long era = y / 400;
   const long long yoe = y - era * 400;

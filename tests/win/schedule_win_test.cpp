@@ -180,5 +180,32 @@ TEST_F(ScheduleTest, WithoutTheSchedulerTheProgramStartsBacksUpAndOffersTheComma
   EXPECT_TRUE(Exists(backup + "\\Main\\Inbox.dbx"));
 }
 
+TEST(ScheduleChoice, OnlyAWholeTimeOfDayAndAtLeastOneDayAreSaved) {
+  const struct {
+    ScheduleChoice::Kind kind;
+    const char* time;
+    unsigned days;
+    const char* problem;
+  } cases[] = {
+      {ScheduleChoice::Kind::Daily, "18:30", 0, ""},
+      {ScheduleChoice::Kind::Daily, "7:05", 0, ""},
+      {ScheduleChoice::Kind::Daily, "24:00", 0, texts::kScheduleBadTime},
+      {ScheduleChoice::Kind::Daily, "18:60", 0, texts::kScheduleBadTime},
+      {ScheduleChoice::Kind::Daily, "18:3", 0, texts::kScheduleBadTime},
+      {ScheduleChoice::Kind::Daily, "1830", 0, texts::kScheduleBadTime},
+      {ScheduleChoice::Kind::Weekly, "-1:30", kTaskMonday, texts::kScheduleBadTime},
+      {ScheduleChoice::Kind::Weekly, "18:30", 0, texts::kScheduleNoDays},
+      {ScheduleChoice::Kind::AtLogon, "", 0, ""},
+      {ScheduleChoice::Kind::Off, "x", 0, ""},
+  };
+  for (const auto& c : cases) {
+    ScheduleChoice choice;
+    choice.kind = c.kind;
+    choice.time = c.time;
+    choice.days = c.days;
+    EXPECT_EQ(ChoiceProblem(choice), c.problem) << c.time;
+  }
+}
+
 }  // namespace
 }  // namespace lark::test
