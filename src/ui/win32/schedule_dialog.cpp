@@ -72,7 +72,8 @@ void Fill(HWND dlg, const ScheduleForm& form) {
   ::GetClientRect(list, &r);
   LVCOLUMNA column{};
   column.mask = LVCF_WIDTH;
-  column.cx = r.right;
+  // Room for a scroll bar, should a large font need one, without a sideways one too.
+  column.cx = r.right - ::GetSystemMetrics(SM_CXVSCROLL);
   ::SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
   for (int row = 0; row < 7; ++row) {
     LVITEMA item{};
