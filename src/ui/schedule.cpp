@@ -347,6 +347,9 @@ void NoticeMissedRuns(WindowedApp& app) {
     return;
   std::string folder = TaskFolder(task.parameters);
   if (!IsFullPath(folder)) folder = StoredBackupFolder(app);
+  // A backup disk that is not there now (unplugged) may hold the runs that were made: whether
+  // they failed or did not happen cannot be told without it.
+  if (!IsFullPath(folder) || !DirExists(app.p, folder)) return;
   // A schedule made by hand, or before this version, counts from the first start that sees it.
   std::string since = SettingText(app, kScheduleSinceValue);
   if (MinutesOf(since) < 0) {
@@ -364,7 +367,7 @@ void NoticeMissedRuns(WindowedApp& app) {
                            texts::BackupRunFailed(Shown(newest.info.made), code, report));
   }
   ScheduledTask checkTask;
-  if (IsFullPath(folder) && s.Read(kCheckTaskName, &checkTask) == kSOk) {
+  if (s.Read(kCheckTaskName, &checkTask) == kSOk) {
     const std::string report = folder + "\\" + kCheckReportFile;
     std::string when;
     const int code = ReportCode(app.p.files, report, &when);

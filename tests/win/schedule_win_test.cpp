@@ -115,10 +115,14 @@ TEST_F(ScheduleTest, AScheduleWithoutABackupForTwiceItsIntervalIsTold) {
     int madeDaysAgo;  // -1: no backup
     int sinceDaysAgo;
     int toldDaysAgo;  // the date the notice names; -1: no notice
+    bool diskThere;
   } cases[] = {
-      {"last backup 5 days ago", 5, 30, 5},           {"none, scheduled 3 days ago", -1, 3, 3},
-      {"none, scheduled just now", -1, 0, -1},        {"backup yesterday", 1, 30, -1},
-      {"old backup, scheduled yesterday", 40, 1, -1},
+      {"last backup 5 days ago", 5, 30, 5, true},
+      {"none, scheduled 3 days ago", -1, 3, 3, true},
+      {"none, scheduled just now", -1, 0, -1, true},
+      {"backup yesterday", 1, 30, -1, true},
+      {"old backup, scheduled yesterday", 40, 1, -1, true},
+      {"backup disk unplugged", -1, 30, -1, false},
   };
   for (const Case& c : cases) {
     RemoveTree(backup);
@@ -126,6 +130,7 @@ TEST_F(ScheduleTest, AScheduleWithoutABackupForTwiceItsIntervalIsTold) {
     ScheduleDaily(DaysAgo(c.sinceDaysAgo));
     SetText("Software\\TarnKeep", kNoticeValue, "");
     if (c.madeDaysAgo >= 0) NewestBackup(DaysAgo(c.madeDaysAgo), 0);
+    if (!c.diskThere) RemoveTree(backup);
     std::vector<std::string> expected;
     if (c.toldDaysAgo >= 0) {
       const std::string date = DaysAgo(c.toldDaysAgo);
