@@ -186,9 +186,16 @@ long Win32TaskScheduler::Write(const std::string& name, const ScheduledTask& tas
   if (FAILED(hr = item->SetApplicationName(Wide(task.application).c_str())) ||
       FAILED(hr = item->SetParameters(Wide(task.parameters).c_str())) ||
       FAILED(hr = item->SetWorkingDirectory(Wide(task.workingDirectory).c_str())) ||
-      FAILED(hr = item->SetFlags(task.flags)) || FAILED(hr = item->SetMaxRunTime(kMaxRunMs)))
+      FAILED(hr = item->SetMaxRunTime(kMaxRunMs)))
     return hr;
-  switch (Account()) {
+  const TaskAccount account = Account();
+  hr = item->SetFlags(task.flags);
+  // A scheduler older than Windows XP's may refuse the "only while logged on" flag; there the
+  // task runs with the password it is given, whether or not the user is logged on.
+  if (FAILED(hr) && account == TaskAccount::WithPassword)
+    hr = item->SetFlags(task.flags & ~static_cast<DWORD>(TASK_FLAG_RUN_ONLY_IF_LOGGED_ON));
+  if (FAILED(hr)) return hr;
+  switch (account) {
     case TaskAccount::None: break;
     case TaskAccount::LoggedOn:
       hr = item->SetAccountInformation(CurrentAccount().c_str(), nullptr);
