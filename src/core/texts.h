@@ -556,8 +556,8 @@ inline std::string NewestBackupLine(const std::string& made, int code) {
 }
 inline constexpr const char* kNoNewestBackup = "Newest complete backup: none";
 inline std::string SchedulerMissing(const std::string& command, const std::string& schtasks) {
-  return "The Windows Task Scheduler is not installed on this computer (on Windows 98, ME and "
-         "NT 4.0 it comes with Internet Explorer 5 or later), so no schedule can be set here.\r\n"
+  return "The Windows Task Scheduler is not installed on this computer (Internet Explorer 5 or "
+         "later installs it), so no schedule can be set here.\r\n"
          "\r\nThe command to schedule, with the program's folder as its working folder:\r\n" +
          command +
          "\r\n\r\nOn Windows XP and later, this command line makes a daily task for you:\r\n" +
