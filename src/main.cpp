@@ -5,17 +5,20 @@
 #include <objbase.h>
 
 #include <exception>
+#include <memory>
 
 #include "backup/complete_backup.h"
 #include "core/quiet_user.h"
 #include "core/texts.h"
 #include "fs/sha256.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_scheduler.h"
 #include "program/startup.h"
 #include "ui/win32/check_dialog.h"
 #include "ui/win32/chooser_view.h"
 #include "ui/win32/main_window_view.h"
 #include "ui/win32/restore_dialogs.h"
+#include "ui/win32/schedule_dialog.h"
 #include "ui/windowed_app.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
@@ -71,6 +74,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   app.makeCheckView = [&view]() -> std::unique_ptr<lark::ICheckView> {
     return std::make_unique<lark::CheckDialog>(view.hwnd());
   };
+  // The Task Scheduler is made only when something asks for it.
+  auto scheduler = std::make_unique<lark::Win32TaskScheduler>();
+  app.scheduler = scheduler.get();
+  app.askSchedule = [&view](const lark::ScheduleForm& form) {
+    return lark::AskSchedule(view.hwnd(), form);
+  };
 
   // Start-up is a command too: an "/a" run backs up before the user may touch the window.
   view.RunCommand([&app] { lark::Form_Load(app); });
@@ -85,6 +94,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     ::DispatchMessageA(&msg);
   }
   app.UnloadForm3();
+  // COM objects go before COM itself.
+  app.scheduler = nullptr;
+  scheduler.reset();
   ::CoUninitialize();
   return static_cast<int>(msg.wParam);
 }

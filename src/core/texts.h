@@ -569,3 +569,106 @@ inline std::string CheckBytes(const std::string& done, const std::string& total)
 }  // namespace lark::texts
 
 #endif  // RC_INVOKED
+
+// ---- Schedule Backups ----
+// The dialog's fixed texts, read by the resource script too.
+#define LARK_TEXT_SCH_CAPTION "Schedule Backups"
+#define LARK_TEXT_SCH_INTRO                                                            \
+  "Larkmoor can make a complete backup into the backup folder by itself, through the " \
+  "Windows Task Scheduler, as the task \"Larkmoor backup\"."
+#define LARK_TEXT_SCH_OFF "&Off"
+#define LARK_TEXT_SCH_DAILY "&Daily"
+#define LARK_TEXT_SCH_WEEKLY "&Weekly, on the days ticked:"
+#define LARK_TEXT_SCH_LOGON "At &log on"
+#define LARK_TEXT_SCH_TIME "&Time (hours:minutes):"
+#define LARK_TEXT_SCH_CHECK "Also check every kept backup once a week"
+#define LARK_TEXT_SCH_PASSWORD "&Password of your Windows account:"
+
+#ifndef RC_INVOKED
+namespace lark::texts {
+
+inline constexpr const char* kMenuSchedule = "Schedule Backups...";
+inline constexpr const char* kScheduleCaption = LARK_TEXT_SCH_CAPTION;
+inline constexpr const char* kDayNames[7] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
+                                             "Friday", "Saturday", "Sunday"};
+inline constexpr const char* kScheduleBadTime =
+    "Please write the time as hours and minutes, for example 18:30.";
+inline constexpr const char* kScheduleNoDays = "Please tick at least one day of the week.";
+inline std::string ScheduleNotSaved(const std::string& code) {
+  return "The schedule could not be saved (the Task Scheduler answered " + code +
+         "). The scheduled tasks were left as they were.";
+}
+inline std::string ScheduleCheckNotSaved(const std::string& code) {
+  return "The backup is scheduled, but the weekly check could not be (the Task Scheduler "
+         "answered " +
+         code + ").";
+}
+inline std::string ScheduleNotDeleted(const std::string& task, const std::string& code) {
+  return "The task \"" + task + "\" could not be deleted (the Task Scheduler answered " + code +
+         ").";
+}
+inline std::string ScheduleFolderLine(const std::string& folder) {
+  return "Backup folder: " + folder;
+}
+inline std::string ScheduleTaskLine(const std::string& task, const std::string& state) {
+  return "Task \"" + task + "\": " + state;
+}
+inline constexpr const char* kScheduleNoTask = "not scheduled";
+inline constexpr const char* kScheduleNoNextRun = "no next run";
+inline constexpr const char* kScheduleAtLogon = "next run at the next log on";
+inline std::string ScheduleNextRun(const std::string& when) { return "next run " + when; }
+inline constexpr const char* kScheduleNeverRun = "never run";
+inline std::string ScheduleLastRun(const std::string& when, unsigned long code) {
+  return "last run " + when + ", exit code " + std::to_string(code);
+}
+inline std::string ScheduleNotStarted(const std::string& when, const std::string& error) {
+  return "last run " + when + " could not start (" + error + ")";
+}
+inline std::string ScheduleRunsOther(const std::string& command) {
+  return "It now runs: " + command + "\r\nOK replaces it with Larkmoor's own task.";
+}
+inline std::string NewestBackupLine(const std::string& made, int code) {
+  return "Newest complete backup: " + made +
+         (code < 0 ? std::string(", made from the window (no exit code)")
+                   : ", exit code " + std::to_string(code));
+}
+inline constexpr const char* kNoNewestBackup = "Newest complete backup: none";
+inline std::string SchedulerMissing(const std::string& command, const std::string& schtasks) {
+  return "The Windows Task Scheduler is not installed on this computer (Internet Explorer 5 or "
+         "later installs it), so no schedule can be set here.\r\n"
+         "\r\nThe command to schedule, with the program's folder as its working folder:\r\n" +
+         command +
+         "\r\n\r\nOn Windows XP and later, this command line makes a daily task for you:\r\n" +
+         schtasks;
+}
+
+// The notice at start-up of a scheduled run that failed or did not happen.
+inline std::string ExitCodeMeaning(int code) {
+  switch (code) {
+    case 1: return "no backup folder is set";
+    case 2: return "the backup folder could not be created or opened; nothing was backed up";
+    case 3: return "the identities could not be read; nothing was backed up";
+    case 4:
+      return "the backup ran to its end, but some parts could not be written or failed their "
+             "check";
+    case 5: return "backed up, but a message store looks damaged; earlier backups were kept";
+    case 6: return "the run stopped before its end on an error it could not go past";
+    case 7: return "a file of a kept backup is missing or damaged";
+    default: return "a code this version of Larkmoor does not know";
+  }
+}
+inline std::string BackupRunFailed(const std::string& made, int code, const std::string& report) {
+  return "The complete backup of " + made + " ended with exit code " + std::to_string(code) + ": " +
+         ExitCodeMeaning(code) + ". Its report is " + report + ".";
+}
+inline std::string CheckRunFailed(const std::string& when, int code, const std::string& report) {
+  return "The check of the kept backups of " + when + " ended with exit code " +
+         std::to_string(code) + ": " + ExitCodeMeaning(code) + ". Its report is " + report + ".";
+}
+inline std::string NoBackupSince(const std::string& date) {
+  return "No complete backup since " + date +
+         ": the scheduled backup has not run. Check Schedule Backups.";
+}
+
+}  // namespace lark::texts
+#endif  // RC_INVOKED

@@ -4,6 +4,7 @@
 #include "core/settings.h"
 #include "discovery/edition.h"
 #include "discovery/identities.h"
+#include "ui/schedule.h"
 #include "ui/windowed_app.h"
 
 namespace lark {
@@ -19,6 +20,8 @@ void Form_Load(WindowedApp& app) {
   loadup(app);
   chkbox(app);
   HandleCommandLine(app);
+  // After the switches: an "/a" run has ended the program by now, and a person is there.
+  NoticeMissedRuns(app);
 }
 
 }  // namespace lark

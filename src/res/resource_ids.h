@@ -23,3 +23,14 @@
 #define LARK_IDC_CHECK_FILE 133
 #define LARK_IDC_CHECK_BAR 134
 #define LARK_IDC_CHECK_BYTES 135
+// "Schedule Backups...": the scheduled task, its state and the newest backup.
+#define LARK_IDD_SCHEDULE 150
+#define LARK_IDC_SCH_OFF 151
+#define LARK_IDC_SCH_DAILY 152
+#define LARK_IDC_SCH_WEEKLY 153
+#define LARK_IDC_SCH_LOGON 154
+#define LARK_IDC_SCH_TIME 155
+#define LARK_IDC_SCH_DAYS 156
+#define LARK_IDC_SCH_CHECK 157
+#define LARK_IDC_SCH_STATE 158
+#define LARK_IDC_SCH_PASSWORD 159

@@ -9,6 +9,7 @@
 #include "fs/backup_set.h"
 #include "ui/handlers.h"
 #include "ui/ids.h"
+#include "ui/schedule.h"
 #include "ui/windowed_app.h"
 
 namespace lark {
@@ -108,6 +109,7 @@ bool DispatchMainCommand(WindowedApp& app, int id) {
     case ids::kMnuResWAB: mnuResWAB_Click(app); return true;
     case ids::kMnuResSel: mnuResSel_Click(app); return true;
     case ids::kMnuCheckBackups: mnuCheckBackups_Click(app); return true;
+    case ids::kMnuSchedule: mnuSchedule_Click(app); return true;
     case ids::kMnuExit: Exit_Click(app); return true;
     case ids::kMnuNotyet: Notyet_Click(app); return true;
     case ids::kMnuURL: mnuURL_Click(app); return true;

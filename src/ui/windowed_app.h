@@ -14,6 +14,7 @@
 #include "ui/chooser_window.h"
 #include "ui/main_window.h"
 #include "ui/restore_choices.h"
+#include "ui/schedule.h"
 
 namespace lark {
 
@@ -39,6 +40,10 @@ class WindowedApp : public App {
   // Set by the Win32 front: the window that shows Check Backups reading (null when none can
   // be made; the check then runs without one).
   std::function<std::unique_ptr<ICheckView>()> makeCheckView;
+  // Set by the Win32 front: the Task Scheduler (none: nothing is scheduled, and start-up gives
+  // no notice) and the dialog of "Schedule Backups..." (nullopt for Cancel).
+  IScheduledTasks* scheduler = nullptr;
+  std::function<std::optional<ScheduleChoice>(const ScheduleForm&)> askSchedule;
 
  private:
   MainWindow form1_;

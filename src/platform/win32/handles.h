@@ -71,12 +71,22 @@ struct PidlTraits {
   static void Close(LPITEMIDLIST h) { ::CoTaskMemFree(h); }
 };
 
+// A reference on a COM object (the Task Scheduler's), released once.
+template <class I>
+struct ComTraits {
+  using Type = I*;
+  static I* Invalid() { return nullptr; }
+  static void Close(I* p) { p->Release(); }
+};
+
 using Handle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using Font = UniqueHandle<FontTraits>;
 using Icon = UniqueHandle<IconTraits>;
 using Pidl = UniqueHandle<PidlTraits>;
+template <class I>
+using ComPtr = UniqueHandle<ComTraits<I>>;
 
 // A window's device context (the screen's for a null window), released on leaving scope.
 class WindowDc {

@@ -62,6 +62,7 @@ HMENU MainWindowView::BuildMenu() {
   ::AppendMenuA(file, MF_STRING, ids::kMnuResWAB, texts::kMenuResWAB);
   ::AppendMenuA(file, MF_STRING, ids::kMnuResSel, texts::kMenuResSel);
   ::AppendMenuA(file, MF_STRING, ids::kMnuCheckBackups, texts::kMenuCheckBackups);
+  ::AppendMenuA(file, MF_STRING, ids::kMnuSchedule, texts::kMenuSchedule);
   ::AppendMenuA(file, MF_STRING, ids::kMnuExit, texts::kMenuExit);
   HMENU help = ::CreatePopupMenu();
   ::AppendMenuA(help, MF_STRING, ids::kMnuNotyet, texts::kMenuNotyet);
