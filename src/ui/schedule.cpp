@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "backup/check_backups.h"
 #include "backup/kept_backups.h"
 #include "core/registry_access.h"
 #include "core/run_report.h"
@@ -18,8 +19,6 @@
 namespace lark {
 
 namespace {
-
-constexpr const char* kCheckReportFile = "CheckReport.txt";
 
 LocalTime Today() {
   const std::time_t t = std::time(nullptr);
