@@ -488,6 +488,12 @@ inline std::string StoreCheckFound(const std::string& first, std::size_t count) 
   return count == 1 ? first : first + " (and " + std::to_string(count - 1) + " more)";
 }
 
+// ---- a person's own files in the backup folder ----
+// An earlier backup let go whose folder also held files it did not write: its own files went.
+inline std::string KeptHoldingOthers(const std::string& folder) {
+  return "- \"" + folder + "\" kept: holds files the backup did not write";
+}
+
 }  // namespace lark::texts
 
 #endif  // RC_INVOKED

@@ -3,6 +3,7 @@
 #include "backup/kept_backups.h"
 #include "fs/backup_set.h"
 #include "fs/folders.h"
+#include "fs/text.h"
 #include "ui/restore_choices.h"
 #include "win_support.h"
 
@@ -118,6 +119,100 @@ TEST_F(Kept, ASwapJournalNeverMovesAPersonsOwnFiles) {
   EXPECT_EQ(ReadAll(backup + "\\Main\\Inbox.dbx"), ReadAll(Store("{A}") + "\\Inbox.dbx"));
   for (const std::string& kept : SubFolders(w.files, earlier))
     EXPECT_FALSE(Exists(earlier + "\\" + kept + "\\My Photos")) << kept;
+}
+
+// A person's own files in the backup folder are never let go: one in an identity folder of the
+// newest backup stays in its place through N + 2 runs (N = 3), and an earlier backup that
+// holds one is never deleted; when it is let go only its backup's files go, and the report
+// of that run names it.
+TEST_F(Kept, APersonsFilesOutliveEveryPrune) {
+  SetDword("Software\\TarnKeep", "Generations", 3);
+  ASSERT_EQ(Backup(), 0) << Messages();
+  WriteAll(backup + "\\Main\\notes.txt", "mine");
+  Inbox("second");
+  ASSERT_EQ(Backup(), 0) << Messages();
+  const std::string kept = Sets()[1].folder;
+  WriteAll(kept + "\\Main\\letter.txt", "also mine");
+  int named = 0;
+  for (int run = 1; run <= 5; ++run) {
+    Inbox("run " + std::to_string(run));
+    ASSERT_EQ(Backup(), 0) << run << Messages();
+    EXPECT_EQ(ReadAll(backup + "\\Main\\notes.txt"), "mine") << run;
+    named += ReadAll(backup + "\\BackupReport.txt").find(texts::KeptHoldingOthers(kept)) !=
+             std::string::npos;
+  }
+  EXPECT_EQ(named, 1);
+  const std::vector<BackupSet> sets = Sets();
+  ASSERT_EQ(sets.size(), 3u);
+  for (const BackupSet& s : sets) {
+    EXPECT_NE(s.folder, kept);
+    EXPECT_FALSE(Exists(s.folder + "\\Main\\notes.txt") && !s.newest) << s.folder;
+  }
+  EXPECT_EQ(Files(kept), (std::map<std::string, std::string>{{"Main\\letter.txt", "0:also mine"}}));
+  EXPECT_FALSE(Exists(kept + "\\" + kManifestFile));
+  EXPECT_EQ(ReadAll(backup + "\\Main\\Inbox.dbx"), "run 5");
+  ExpectListsTrue(backup);
+}
+
+// Each small file renamed into place (checksum list, info, swap journal, report, signatures,
+// the address book's copy beside the earlier one) is on the disk before its rename. A power cut
+// cannot be had on demand: Wine's files, shell and registry are watched instead, and any file
+// written and then renamed without a flush in between is named.
+TEST_F(Kept, EveryFileIsWrittenOutBeforeItsRename) {
+  struct Watch {
+    std::set<std::string> unflushed;
+    std::vector<std::string> renamedUnflushed;
+    std::set<std::string> renamed;
+  } watch;
+  struct WatchedFiles : Win32FileSystem {
+    Watch& w;
+    explicit WatchedFiles(Watch& watch) : w(watch) {}
+    bool WriteFile(const std::string& path, const std::string& text) override {
+      const bool ok = Win32FileSystem::WriteFile(path, text);
+      if (ok) w.unflushed.insert(Lowered(path));
+      return ok;
+    }
+    bool FlushFile(const std::string& path) override {
+      const bool ok = Win32FileSystem::FlushFile(path);
+      if (ok) w.unflushed.erase(Lowered(path));
+      return ok;
+    }
+    bool MoveFileReplacing(const std::string& from, const std::string& to) override {
+      if (w.unflushed.count(Lowered(from))) w.renamedUnflushed.push_back(to);
+      w.renamed.insert(to.substr(to.find_last_of('\\') + 1));  // the hive's name is bare
+      return Win32FileSystem::MoveFileReplacing(from, to);
+    }
+  } files(watch);
+  struct WatchedShell : Win32Shell {
+    Watch& w;
+    explicit WatchedShell(Watch& watch) : w(watch) {}
+    int FileCopy(const std::string& from, const std::string& to, unsigned flags) override {
+      w.unflushed.insert(Lowered(to));
+      return Win32Shell::FileCopy(from, to, flags);
+    }
+  } shell(watch);
+  struct WatchedRegistry : Win32Registry {
+    Watch& w;
+    explicit WatchedRegistry(Watch& watch) : w(watch) {}
+    long RegSaveKeyA(RegKey key, const std::string& file) override {
+      w.unflushed.insert(Lowered(file));
+      return Win32Registry::RegSaveKeyA(key, file);
+    }
+  } registry(watch);
+  const Platform watched{registry, files, w.streams, w.processes, shell, user};
+  SetText(MailClientKey("{A}") + "\\Signatures\\00000000", "name", "Signature #1");
+  ASSERT_EQ(Backup(watched), 0) << Messages();
+  ASSERT_EQ(Backup(watched), 0) << Messages();
+  WriteAll(book, "new book");
+  WindowedApp app(watched);
+  GetInputPaths(app);
+  app.state.silentCopy = true;  // the copy goes beside the earlier one, then takes its place
+  addBookFile_Click(app);
+  EXPECT_EQ(ReadAll(backup + "\\me.wab"), "new book");
+  EXPECT_EQ(watch.renamedUnflushed, std::vector<std::string>{});
+  for (const char* name : {"Larkmoor.sha256", "Larkmoor.info", "Larkmoor.swap", "BackupReport.txt",
+                           "SignaturesWinXP.reg", "me.wab"})
+    EXPECT_TRUE(watch.renamed.count(name)) << name << " was not renamed into place";
 }
 
 // A run that runs out of memory half-way ends in order: a scheduled one with code 6 and its
@@ -300,7 +395,7 @@ TEST_F(Kept, ALinkInTheBackupFolderIsNeverFollowed) {
     EXPECT_TRUE(ReadAll(letter) == std::string(100000, 'm'));
   }
   HostLinks links(kRoot);
-  ASSERT_TRUE(links.Make(backup + "\\Main\\mine", mine));  // goes with the top, then is let go
+  ASSERT_TRUE(links.Make(backup + "\\Main\\mine", mine));  // a person's: stays at the top
   EXPECT_EQ(BackupRows(p, Sets())[0].size, size);
   Backup();
   EXPECT_EQ(Sets().size(), 1u);
@@ -314,8 +409,11 @@ TEST_F(Kept, ATopWhoseTimeIsTakenIsKeptUnderTheNextNumber) {
   const std::string taken = backup + "\\Earlier Backups\\2000-01-01 00.00.00 (5)";
   WriteAll(backup + "\\" + kBackupInfoFile, "Made: 2000-01-01 00.00.00 (5)\r\n");
   ::CreateDirectoryA(taken.c_str(), nullptr);
+  // The list of backups to restore from shows the top as the name it is then kept under.
+  EXPECT_EQ(BackupRows(p, Sets())[0].made, "2000-01-01 00.00.00 (6) (newest)");
   ASSERT_EQ(Backup(), 0) << Messages();
   EXPECT_TRUE(Exists(backup + "\\Earlier Backups\\2000-01-01 00.00.00 (6)\\Main\\Inbox.dbx"));
+  EXPECT_EQ(BackupRows(p, Sets())[1].made, "2000-01-01 00.00.00 (6)");
 }
 
 // A backup folder chosen where an identity's store lives, as that identity's folder in the
