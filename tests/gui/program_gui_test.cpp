@@ -11,6 +11,7 @@
 #include <set>
 #include <vector>
 
+#include "core/texts.h"
 #include "driver.h"
 #include "res/resource_ids.h"
 #include "ui/ids.h"
@@ -504,7 +505,8 @@ TEST_F(ProgramGui, RestoreSelectedPutsBackWhatIsTickedOnly) {
 }
 
 // Complete Restore when the backup folder keeps an earlier backup: the chooser comes first,
-// the newest selected; Cancel changes nothing; the earlier one chosen by a click is restored.
+// the newest selected, its columns wide enough for their texts; Cancel changes nothing; the
+// earlier one chosen by a click is restored.
 TEST_F(ProgramGui, CompleteRestoreAsksWhichKeptBackup) {
   Profile(2);
   ASSERT_EQ(Unattended("/a /h"), 0u);
@@ -522,6 +524,36 @@ TEST_F(ProgramGui, CompleteRestoreAsksWhichKeptBackup) {
     ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
     EXPECT_EQ(SelectedRow(list), 0);
     if (!ok) {
+      // Each column as wide as the list itself would make it for its texts, and its title
+      // within the header's margins; all of them within the list at the dialog's size.
+      const char* titles[] = {texts::kColumnMade, texts::kColumnIdentities, texts::kColumnSize,
+                              texts::kColumnList, texts::kColumnCheck};
+      RECT inside;
+      ::GetClientRect(list, &inside);
+      LRESULT total = 0;
+      for (int c = 0; c < 5; ++c) {
+        const LRESULT shown = ::SendMessageA(list, LVM_GETCOLUMNWIDTH, c, 0);
+        EXPECT_GE(shown, ListTextWidth(list, titles[c]) + 6 * ::GetSystemMetrics(SM_CXEDGE))
+            << titles[c];
+        ::SendMessageA(list, LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE);
+        EXPECT_GE(shown, ::SendMessageA(list, LVM_GETCOLUMNWIDTH, c, 0)) << titles[c];
+        total += shown;
+      }
+      EXPECT_LE(total, inside.right);
+      // Made larger, the dialog takes its list along, and its buttons stay in its corner.
+      RECT before, okBefore, frame;
+      ::GetWindowRect(list, &before);
+      ::GetWindowRect(Control(dlg, IDOK), &okBefore);
+      ::GetWindowRect(dlg, &frame);
+      ::SetWindowPos(dlg, nullptr, 0, 0, frame.right - frame.left + 100,
+                     frame.bottom - frame.top + 50, SWP_NOMOVE | SWP_NOZORDER);
+      EXPECT_TRUE(WaitFor([&] {
+        RECT now, ok;
+        ::GetWindowRect(list, &now);
+        ::GetWindowRect(Control(dlg, IDOK), &ok);
+        return now.right - before.right == 100 && now.bottom - before.bottom == 50 &&
+               ok.right - okBefore.right == 100 && ok.bottom - okBefore.bottom == 50;
+      }));
       ClickOnScreen(Control(dlg, IDCANCEL));
       EXPECT_TRUE(NoDialogFor(*program, 1000));
       continue;
