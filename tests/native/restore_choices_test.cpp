@@ -22,19 +22,17 @@ TEST(SelectionRows, AStoreLineSaysWhereItsCheckStands) {
       {{true, true, false}, "", true},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.note);
-    BackupContents contents;
     BackupStore store;
-    store.file = "Inbox.dbx";
     store.check = c.check;
     store.liveExists = true;
+    BackupContents contents;
     contents.identities.push_back({"{A}", "Main", true, true, "C:\\store", {store}});
     const std::vector<SelectionRow> rows = SelectionRows(contents);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1].note, c.note);
-    EXPECT_EQ(rows[1].tickable, c.tickable);
     EXPECT_EQ(ChoiceFromTicks(contents, rows, {false, true}).identities[0].stores.size(),
-              c.tickable ? 1u : 0u);
+              c.tickable ? 1u : 0u)
+        << c.note;
   }
 }
 

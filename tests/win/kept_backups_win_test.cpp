@@ -154,65 +154,45 @@ TEST_F(Kept, APersonsFilesOutliveEveryPrune) {
   ExpectListsTrue(backup);
 }
 
-// Each small file renamed into place (checksum list, info, swap journal, report, signatures,
-// the address book's copy beside the earlier one) is on the disk before its rename. A power cut
-// cannot be had on demand: Wine's files, shell and registry are watched instead, and any file
-// written and then renamed without a flush in between is named.
+// Each small file renamed into place (checksum list, info, swap journal, report, the address
+// book's copy beside the earlier one) is on the disk before its rename. A power cut cannot be
+// had on demand: Wine's files and shell are watched instead, and any file written and then
+// renamed without a flush in between is named.
 TEST_F(Kept, EveryFileIsWrittenOutBeforeItsRename) {
-  struct Watch {
-    std::set<std::string> unflushed;
-    std::vector<std::string> renamedUnflushed;
-    std::set<std::string> renamed;
-  } watch;
-  struct WatchedFiles : Win32FileSystem {
-    Watch& w;
-    explicit WatchedFiles(Watch& watch) : w(watch) {}
+  struct Watched : Win32FileSystem, Win32Shell {
+    std::set<std::string> unflushed, renamed;
+    std::vector<std::string> early;  // renamed into place before they were written out
     bool WriteFile(const std::string& path, const std::string& text) override {
-      const bool ok = Win32FileSystem::WriteFile(path, text);
-      if (ok) w.unflushed.insert(Lowered(path));
-      return ok;
+      unflushed.insert(Lowered(path));
+      return Win32FileSystem::WriteFile(path, text);
     }
-    bool FlushFile(const std::string& path) override {
-      const bool ok = Win32FileSystem::FlushFile(path);
-      if (ok) w.unflushed.erase(Lowered(path));
-      return ok;
-    }
-    bool MoveFileReplacing(const std::string& from, const std::string& to) override {
-      if (w.unflushed.count(Lowered(from))) w.renamedUnflushed.push_back(to);
-      w.renamed.insert(to.substr(to.find_last_of('\\') + 1));  // the hive's name is bare
-      return Win32FileSystem::MoveFileReplacing(from, to);
-    }
-  } files(watch);
-  struct WatchedShell : Win32Shell {
-    Watch& w;
-    explicit WatchedShell(Watch& watch) : w(watch) {}
     int FileCopy(const std::string& from, const std::string& to, unsigned flags) override {
-      w.unflushed.insert(Lowered(to));
+      unflushed.insert(Lowered(to));
       return Win32Shell::FileCopy(from, to, flags);
     }
-  } shell(watch);
-  struct WatchedRegistry : Win32Registry {
-    Watch& w;
-    explicit WatchedRegistry(Watch& watch) : w(watch) {}
-    long RegSaveKeyA(RegKey key, const std::string& file) override {
-      w.unflushed.insert(Lowered(file));
-      return Win32Registry::RegSaveKeyA(key, file);
+    bool FlushFile(const std::string& path) override {
+      unflushed.erase(Lowered(path));
+      return Win32FileSystem::FlushFile(path);
     }
-  } registry(watch);
-  const Platform watched{registry, files, w.streams, w.processes, shell, user};
-  SetText(MailClientKey("{A}") + "\\Signatures\\00000000", "name", "Signature #1");
-  ASSERT_EQ(Backup(watched), 0) << Messages();
-  ASSERT_EQ(Backup(watched), 0) << Messages();
+    bool MoveFileReplacing(const std::string& from, const std::string& to) override {
+      if (unflushed.count(Lowered(from))) early.push_back(to);
+      renamed.insert(NameFromFullPath(to));
+      return Win32FileSystem::MoveFileReplacing(from, to);
+    }
+  } watched;
+  const Platform on{w.registry, watched, w.streams, w.processes, watched, user};
+  ASSERT_EQ(Backup(on), 0) << Messages();
+  ASSERT_EQ(Backup(on), 0) << Messages();
   WriteAll(book, "new book");
-  WindowedApp app(watched);
+  WindowedApp app(on);
   GetInputPaths(app);
   app.state.silentCopy = true;  // the copy goes beside the earlier one, then takes its place
   addBookFile_Click(app);
+  EXPECT_EQ(watched.early, std::vector<std::string>{});
   EXPECT_EQ(ReadAll(backup + "\\me.wab"), "new book");
-  EXPECT_EQ(watch.renamedUnflushed, std::vector<std::string>{});
-  for (const char* name : {"Larkmoor.sha256", "Larkmoor.info", "Larkmoor.swap", "BackupReport.txt",
-                           "SignaturesWinXP.reg", "me.wab"})
-    EXPECT_TRUE(watch.renamed.count(name)) << name << " was not renamed into place";
+  for (const char* name :
+       {"Larkmoor.sha256", "Larkmoor.info", "Larkmoor.swap", "BackupReport.txt", "me.wab"})
+    EXPECT_TRUE(watched.renamed.count(name)) << name << " was not renamed into place";
 }
 
 // A run that runs out of memory half-way ends in order: a scheduled one with code 6 and its
