@@ -227,20 +227,6 @@ std::string StatusText(HWND statusBar, int panel) {
   return s.c_str();
 }
 
-int ListTextWidth(HWND listView, const std::string& text) {
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(listView, &pid);
-  HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
-  if (!process) return -1;
-  void* remote = ::VirtualAllocEx(process, nullptr, text.size() + 1, MEM_COMMIT, PAGE_READWRITE);
-  ::WriteProcessMemory(process, remote, text.c_str(), text.size() + 1, nullptr);
-  const int width = static_cast<int>(
-      ::SendMessageA(listView, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(remote)));
-  ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  ::CloseHandle(process);
-  return width;
-}
-
 std::optional<Dialog> WaitForDialog(const Program& program, DWORD timeoutMs,
                                     const std::vector<HWND>& except) {
   HWND found = nullptr;

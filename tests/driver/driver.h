@@ -61,8 +61,6 @@ int SelectedRow(HWND listView);
 // The screen as a BMP file in the folder LARK_SHOTS names (a Linux path), when it is set.
 void Screenshot(const std::string& name);
 std::string StatusText(HWND statusBar, int panel);  // panel numbered from 1
-// How wide a text is in a list view's font, as the list view inside the program measures it.
-int ListTextWidth(HWND listView, const std::string& text);
 
 struct Dialog {
   HWND hwnd = nullptr;
