@@ -106,14 +106,13 @@ void FitBackupColumns(HWND dlg, HWND list, const Column* columns, BackupsState* 
                ::SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text))) +
            ::GetSystemMetrics(SM_CXEDGE) * 8;
   };
-  int total = 0;
+  int total = ::GetSystemMetrics(SM_CXVSCROLL), widest = 0;
+  int widths[kBackupColumns];
   for (int i = 0; i < kBackupColumns; ++i) {
-    const int width = std::max(fitted(i), title(columns[i].title));
-    ::SendMessageA(list, LVM_SETCOLUMNWIDTH, i, width);
-    total += width;
-    if (i + 1 == kBackupColumns) st->lastColumn = width;
+    widths[i] = std::max(fitted(i), title(columns[i].title));
+    total += widths[i];
+    if (widths[i] > widths[widest]) widest = i;
   }
-  total += ::GetSystemMetrics(SM_CXVSCROLL);
   RECT inside, outer, area;
   ::GetClientRect(list, &inside);
   ::GetWindowRect(dlg, &outer);
@@ -124,7 +123,16 @@ void FitBackupColumns(HWND dlg, HWND list, const Column* columns, BackupsState* 
     ::SetWindowPos(dlg, nullptr, area.left + (area.right - area.left - width) / 2,
                    area.top + std::max<int>(0, (area.bottom - area.top - height) / 2), width,
                    height, SWP_NOZORDER);
+    // Wider than the screen: the widest column (many identities) gives up the rest, so that
+    // every column stays in sight.
+    RECT frame;
+    ::GetWindowRect(dlg, &frame);
+    const int excess = total - (inside.right + frame.right - frame.left - outer.right + outer.left);
+    if (excess > 0)
+      widths[widest] = std::max(title(columns[widest].title), widths[widest] - excess);
   }
+  for (int i = 0; i < kBackupColumns; ++i) ::SendMessageA(list, LVM_SETCOLUMNWIDTH, i, widths[i]);
+  st->lastColumn = widths[kBackupColumns - 1];
   LayOutBackups(dlg);
 }
 
