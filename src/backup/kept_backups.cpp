@@ -296,19 +296,25 @@ bool RollForward(const Platform& p, const std::string& folder, const Journal& j,
       const std::string parked = moving + "\\" + ScratchNameFor(kManifestFile);
       // The journal is a file in a folder others may write to: it moves only what the
       // previous top can own, never a person's own files kept beside the backups, and each
-      // entry as the top holds it now (an identity folder the journal moves whole may have
-      // been given a person's file since: then only the backup's files in it move).
-      std::set<std::string> named;  // the journal's entries and the folders they are in
-      for (const std::string& e : j.entries) {
-        named.insert(Lowered(e));
-        named.insert(Lowered(e.substr(0, e.find('\\'))));
+      // entry as the top holds it now: an identity folder the journal moves whole may have
+      // been given a person's file since (then the backup's files in it move one by one), or
+      // one it moves file by file may have lost the person's files (then those files move).
+      std::set<std::string> named;
+      for (const std::string& e : j.entries) named.insert(Lowered(e));
+      std::vector<std::string> moves;
+      for (const std::string& e : TopEntries(p, folder, staged, parked)) {
+        const std::size_t slash = e.find('\\');
+        if (named.count(Lowered(e)) ||
+            (slash != std::string::npos && named.count(Lowered(e.substr(0, slash)))))
+          moves.push_back(e);
+        else if (slash == std::string::npos)
+          for (const std::string& inner : j.entries)
+            if (StartsWithName(inner, e + "\\")) moves.push_back(inner);
       }
-      const std::vector<std::string> entries = TopEntries(p, folder, staged, parked);
       if (Exists(fs, list) && !Exists(fs, parked) && !Move(fs, list, parked, problems, &step))
         return false;
-      for (const std::string& e : entries) {
+      for (const std::string& e : moves) {
         const std::size_t slash = e.find('\\');
-        if (!named.count(Lowered(e)) && !named.count(Lowered(e.substr(0, slash)))) continue;
         if (slash != std::string::npos && !Exists(fs, moving + "\\" + e.substr(0, slash)))
           fs.CreateDirectoryA(moving + "\\" + e.substr(0, slash));
         if (!MoveInto(fs, folder + "\\" + e, moving + "\\" + e, true, problems, &step))
@@ -516,7 +522,7 @@ void KeptBackups::KeepInPlace(std::vector<std::string> livePaths) {
 bool KeptBackups::HoldsLive(const std::string& path) const {
   const std::string p = Plain(path);
   for (const std::string& l : live_)
-    if (SameName(l, p) || StartsWithName(l, p + "\\") || StartsWithName(p, l + "\\")) return true;
+    if (SameName(l, p) || StartsWithName(l, p + "\\")) return true;
   return false;
 }
 
@@ -533,8 +539,10 @@ bool KeptBackups::Swap(std::vector<std::string>* problems) {
   }
   if (inTheWay && !liveInTheWay) {
     j.old = FreeName(fs, earlier_, MadeOfTop(fs, folder_), j.staged);
+    // A file of an identity folder moves on its own: the folder is looked at as well.
     for (const std::string& e : TopEntries(p_, folder_, staging_))
-      if (!HoldsLive(folder_ + "\\" + e)) j.entries.push_back(e);
+      if (!HoldsLive(folder_ + "\\" + e) && !HoldsLive(folder_ + "\\" + e.substr(0, e.find('\\'))))
+        j.entries.push_back(e);
     if (!fs.CreateDirectoryA(earlier_ + "\\" + j.old + kStagingSuffix)) {
       problems->push_back(texts::NotCreated(earlier_ + "\\" + j.old + kStagingSuffix));
       j.old.clear();

@@ -112,7 +112,7 @@ class KeptBackups {
   // The live store folders and address book as this run found them. A backup folder chosen
   // where they live (the store folder of an identity named like its folder in the backup, the
   // address book's own folder) holds them among the backups: neither the swap nor the prune
-  // ever moves or deletes a folder or file that is, holds, or lies in one of them.
+  // ever moves or deletes a folder or file that is, or holds, one of them.
   void KeepInPlace(std::vector<std::string> livePaths);
   // The staged backup to the top, the top's into Earlier Backups. False (with the reason in
   // problems) when it could not be: the new backup is then kept in Earlier Backups instead.
