@@ -63,8 +63,7 @@ void CheckedCopies::SettleFront() {
   if (!c->incoming.empty()) {
     // A read-only earlier copy (of a read-only source) would refuse to be replaced.
     ClearReadOnly(p_, c->dest);
-    if (!p_.files.MoveFileReplacing(c->incoming, c->dest))
-      return Fail(*c, texts::CopyIncomplete(c->src));
+    if (!PutInPlace(p_.files, c->incoming, c->dest)) return Fail(*c, texts::CopyIncomplete(c->src));
   }
   manifest_.Set(c->relPath, hex);
   if (c->tally) {

@@ -109,9 +109,7 @@ void SaveSignatures(App& app, BackupRun& run, const std::string& identityKey,
                     const std::string& identityFolder, const std::string& sub) {
   const std::string branch = MailClientKey(identityKey) + "\\Signatures";
   const std::string& v = app.state.winVer;
-  const char* hive = v == "2K"   ? "SignaturesWin2k.reg"
-                     : v == "XP" ? "SignaturesWinXP.reg"
-                                 : nullptr;
+  const char* hive = v == "2K" ? kSignaturesHive2k : v == "XP" ? kSignaturesHiveXp : nullptr;
   if (hive) {
     const std::string rel = ManifestPath(sub, hive);
     run.manifest.Remove(rel);
@@ -128,9 +126,9 @@ void SaveSignatures(App& app, BackupRun& run, const std::string& identityKey,
       run.problems.push_back(texts::HiveNotSaved(identityFolder + "\\" + hive));
   }
   if (v == "NT" || v == "SE")
-    run.signatureExports.push_back(StartExport(app, identityFolder, "Signatures.reg",
+    run.signatureExports.push_back(StartExport(app, identityFolder, kSignaturesExport,
                                                "HKEY_CURRENT_USER\\" + branch,
-                                               ManifestPath(sub, "Signatures.reg")));
+                                               ManifestPath(sub, kSignaturesExport)));
 }
 
 bool IdentitiesReadable(App& app) {
@@ -300,13 +298,17 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
         reportFolder = run.target;  // a swap the next run finishes takes the report with it
     } else if (outcome == BackupOutcome::Complete) {
       std::vector<std::string> letGo = kept.Beyond(StoredGenerations(app));
-      const std::vector<std::string> left = kept.Prune(letGo);
+      std::vector<std::string> heldOthers;
+      const std::vector<std::string> left = kept.Prune(letGo, &heldOthers);
       std::string names;
       for (const std::string& f : letGo)
-        if (std::find(left.begin(), left.end(), f) == left.end())
+        if (std::find(left.begin(), left.end(), f) == left.end() &&
+            std::find(heldOthers.begin(), heldOthers.end(), f) == heldOthers.end())
           names += (names.empty() ? "" : ", ") + NameFromFullPath(f);
       app.state.report.done.push_back(texts::KeptBackupsLine(KeptNames(app.p, folder)));
       if (!names.empty()) app.state.report.done.push_back(texts::LetGoLine(names));
+      for (const std::string& f : heldOthers)
+        app.state.report.done.push_back(texts::KeptHoldingOthers(f));
       for (const std::string& f : left) app.state.report.done.push_back(texts::NotRemoved(f));
     } else {
       app.state.report.done.push_back(texts::KeptBackupsLine(KeptNames(app.p, folder)));

@@ -230,11 +230,7 @@ FixResult fixfile(const Platform& p, const std::string& FileName) {
     fs.DeleteFileA(temp);
     return written ? FixResult::Unchanged : FixResult::Failed;
   }
-  if (!fs.MoveFileReplacing(temp, FileName)) {
-    fs.DeleteFileA(temp);
-    return FixResult::Failed;
-  }
-  return FixResult::Rewritten;
+  return PutInPlace(fs, temp, FileName) ? FixResult::Rewritten : FixResult::Failed;
 }
 
 }  // namespace lark

@@ -32,6 +32,18 @@ bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+bool IsPlainName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of("\\/:") == std::string::npos;
+}
+
+// "name", or with `inFolder` also "folder\\name".
+bool IsEntryName(const std::string& value, bool inFolder) {
+  const std::size_t slash = value.find('\\');
+  if (slash == std::string::npos || !inFolder) return value.empty() || IsPlainName(value);
+  return IsPlainName(value.substr(0, slash)) && IsPlainName(value.substr(slash + 1));
+}
+
 std::string JournalText(const Journal& j) {
   std::string text = "new\t" + j.staged + "\r\nold\t" + j.old + "\r\n";
   for (const std::string& e : j.entries) text += "entry\t" + e + "\r\n";
@@ -49,8 +61,9 @@ bool ParseJournal(const std::string& text, Journal* j) {
     const std::size_t tab = line.find('\t');
     if (tab == std::string::npos) continue;
     const std::string key = line.substr(0, tab), value = line.substr(tab + 1);
-    // Names only, never paths: a damaged journal cannot move anything out of the folder.
-    if (value.find_first_of("\\/:") != std::string::npos || value == "." || value == "..") continue;
+    // Names only, or for an entry a name inside one folder of the top, never paths: a damaged
+    // journal cannot move anything out of the folder.
+    if (!IsEntryName(value, key == "entry")) continue;
     if (key == "new") {
       j->staged = value;
       haveNew = EndsWith(value, kStagingSuffix);
@@ -63,7 +76,8 @@ bool ParseJournal(const std::string& text, Journal* j) {
   return haveNew && (j->old.empty() || IsKeptBackupName(j->old));
 }
 
-// The time a top without an info file was made: its report's heading, else its list's date.
+// The time the top's backup was made: its info's, else its report's heading, else its list's
+// date; "" when nothing tells.
 std::string MadeOfTop(IFileSystem& fs, const std::string& folder) {
   BackupInfo info;
   if (ReadBackupInfo(fs, folder, &info) && IsKeptBackupName(info.made)) return info.made;
@@ -96,7 +110,7 @@ std::string MadeOfTop(IFileSystem& fs, const std::string& folder) {
                   rest / 3600, rest / 60 % 60, rest % 60);
     return text;
   }
-  return "1980-01-01 00.00.00";
+  return "";
 }
 
 // A name in Earlier Backups for a backup made at `made`: the time, or when that second is
@@ -135,60 +149,136 @@ std::vector<std::string> EntryNames(IFileSystem& fs, const std::string& folder) 
   return names;
 }
 
-// The previous top's own entries: its registry files, report and info, what its list names
-// (by its first folder), whatever the new backup puts at the top under the same name, and for
-// a backup made before lists its identity folders (those holding message stores) and address
-// books. Files a person keeps beside them stay where they are. A swap that was cut short has
-// already parked the top's list in the folder the previous top moves to: that one is read then.
+// What a backup wrote in its folder (the top or a kept one), by its path there ("IAM.reg",
+// "Main\\Inbox.dbx"): the files its checksum list names, the names every backup writes (its
+// registry files, info, report, list, signatures files, and their scratch names), and in a
+// backup made before there were lists, its address books and message stores. Nothing below an
+// identity folder is a backup's, nor anything else: those files are a person's.
+class BackupFiles {
+ public:
+  BackupFiles(IFileSystem& fs, const std::string& folder, const std::string& parkedList = "") {
+    std::string text;
+    Manifest list;
+    listed_ = (fs.ReadFile(folder + "\\" + kManifestFile, &text) ||
+               (!parkedList.empty() && fs.ReadFile(parkedList, &text))) &&
+              list.Parse(text);
+    if (!listed_) return;
+    // A list far longer than a backup writes is read all the same: each line is one name.
+    for (const std::string& line : TextLines(text)) {
+      if (line.size() < 67 || line[64] != ' ' || (line[65] != ' ' && line[65] != '*')) continue;
+      std::string rel = line.substr(66);
+      for (char& c : rel)
+        if (c == '/') c = '\\';
+      named_.insert(Lowered(rel));
+    }
+  }
+
+  // `rel`: a name at the top, or "folder\\name".
+  bool Own(const std::string& rel) const {
+    const std::string low = Lowered(rel);
+    if (named_.count(low)) return true;
+    const std::size_t slash = low.find('\\');
+    const std::string name = low.substr(slash == std::string::npos ? 0 : slash + 1);
+    const bool top = slash == std::string::npos;
+    static const std::vector<const char*> kTop = {kAllIdentitiesFile, kIamFile,
+                                                  kAddressBookFile,   kBackupInfoFile,
+                                                  kBackupReportFile,  kManifestFile};
+    static const std::vector<const char*> kInIdentity = {kSignaturesHiveXp, kSignaturesHive2k,
+                                                         kSignaturesExport};
+    for (const char* n : top ? kTop : kInIdentity)
+      if (name == Lowered(n) || name == Lowered(ScratchNameFor(n))) return true;
+    if (listed_) return false;
+    return EndsWith(name, ".wab") || (!top && EndsWith(name, ".dbx"));
+  }
+
+ private:
+  bool listed_ = false;
+  std::set<std::string> named_;
+};
+
+struct FolderEntry {
+  std::string name;
+  bool folder;  // a real folder: a link is never gone into
+  bool link;
+};
+
+std::vector<FolderEntry> EntriesOf(IFileSystem& fs, const std::string& folder) {
+  std::vector<FindEntry> found;
+  std::vector<FolderEntry> out;
+  if (fs.FindFiles(folder + "\\*", &found) != kErrorSuccess) return out;
+  for (const FindEntry& e : found)
+    if (e.name != "." && e.name != "..")
+      out.push_back({e.name, (e.attributes & kFileAttributeDirectory) && !IsLink(e), IsLink(e)});
+  return out;
+}
+
+// The previous top's own entries, as the swap moves them into Earlier Backups: each file the
+// backup wrote (BackupFiles), and whatever is in the way of a file the new backup puts at the
+// top under the same name. An identity folder that holds nothing else moves whole; one that
+// also holds a person's files (or a folder, or a link) stays, and only the backup's files in
+// it move, as "folder\\name". The list itself is moved apart, first. A swap that was cut short
+// has already parked the top's list in the folder the previous top moves to: that one is read
+// then.
 std::vector<std::string> TopEntries(const Platform& p, const std::string& folder,
                                     const std::string& staged, const std::string& parkedList = "") {
   IFileSystem& fs = p.files;
-  // Each name is looked at once: a list names every file of every identity folder.
-  std::set<std::string> seen;
+  const BackupFiles own(fs, folder, parkedList);
   std::vector<std::string> out;
-  auto add = [&](const std::string& name) {
-    if (name.empty() || !seen.insert(Lowered(name)).second ||
-        Lowered(name) == Lowered(kEarlierBackupsFolder) ||
-        Lowered(name) == Lowered(kManifestFile) || !Exists(fs, folder + "\\" + name))
-      return;
-    out.push_back(name);
-  };
-  for (const char* n :
-       {kAllIdentitiesFile, kIamFile, kAddressBookFile, kBackupInfoFile, kBackupReportFile})
-    add(n);
-  std::string text;
-  Manifest list;
-  if ((fs.ReadFile(folder + "\\" + kManifestFile, &text) ||
-       (!parkedList.empty() && fs.ReadFile(parkedList, &text))) &&
-      list.Parse(text)) {
-    for (std::size_t at = 0; at < text.size();) {
-      std::size_t end = text.find('\n', at);
-      if (end == std::string::npos) end = text.size();
-      if (end - at > 66) {
-        std::string rel = text.substr(at + 66, end - at - 66);
-        if (!rel.empty() && rel.back() == '\r') rel.pop_back();
-        add(rel.substr(0, rel.find_first_of("/\\")));
-      }
-      at = end + 1;
+  for (const FolderEntry& e : EntriesOf(fs, folder)) {
+    const std::string low = Lowered(e.name);
+    if (low == Lowered(kEarlierBackupsFolder) || low == Lowered(kManifestFile)) continue;
+    const std::string newer = staged + "\\" + e.name;
+    const std::uint32_t a = fs.GetFileAttributesA(newer);
+    const bool inTheWay = a != kInvalidFileAttributes;
+    if (!e.folder || (inTheWay && !(a & kFileAttributeDirectory))) {
+      if (inTheWay || (!e.link && own.Own(e.name))) out.push_back(e.name);
+      continue;
     }
-  } else {
-    for (const std::string& name : EntryNames(fs, folder)) {
-      std::vector<FindEntry> stores;
-      if (EndsWith(Lowered(name), ".wab") ||
-          fs.FindFiles(folder + "\\" + name + "\\*.dbx", &stores) == kErrorSuccess)
-        add(name);
+    std::vector<std::string> moving;
+    bool others = false;
+    for (const FolderEntry& inner : EntriesOf(fs, folder + "\\" + e.name)) {
+      const std::string rel = e.name + "\\" + inner.name;
+      if (!inner.folder && !inner.link && (own.Own(rel) || Exists(fs, staged + "\\" + rel)))
+        moving.push_back(rel);
+      else
+        others = true;
     }
+    if (moving.empty()) continue;
+    if (!others)
+      out.push_back(e.name);
+    else
+      out.insert(out.end(), moving.begin(), moving.end());
   }
-  for (const std::string& name : EntryNames(fs, staged)) add(name);
   return out;
 }
 
 bool Move(IFileSystem& fs, const std::string& from, const std::string& to,
           std::vector<std::string>* problems, int* step) {
-  BackupStep("swap " + std::to_string(++*step));
+  if (step) BackupStep("swap " + std::to_string(++*step));
   if (fs.MoveFileA(from, to)) return true;
   if (problems) problems->push_back(texts::NotMoved(from, to));
   return false;
+}
+
+bool IsRealFolder(IFileSystem& fs, const std::string& path) {
+  return IsExistingFolder(fs, path) && !IsLink(fs, path);
+}
+
+// `from` to `to` in one rename. A folder whose place is taken by a folder already (the top's
+// identity folder that a person's files keep there, or one a cut-short swap began to fill)
+// moves into it file by file, and goes once it is empty. With skipTaken, a file whose place
+// is taken stays where it is; otherwise that is a failure. Nothing to move is no failure.
+bool MoveInto(IFileSystem& fs, const std::string& from, const std::string& to, bool skipTaken,
+              std::vector<std::string>* problems, int* step) {
+  if (!Exists(fs, from)) return true;
+  if (!Exists(fs, to)) return Move(fs, from, to, problems, step);
+  if (!IsRealFolder(fs, from) || !IsRealFolder(fs, to))
+    return skipTaken || Move(fs, from, to, problems, step);
+  bool all = true;
+  for (const FolderEntry& e : EntriesOf(fs, from))
+    all = MoveInto(fs, from + "\\" + e.name, to + "\\" + e.name, skipTaken, problems, step) && all;
+  fs.RemoveDirectoryA(from);
+  return all;
 }
 
 // The swap from wherever it stopped to its end: every step is a rename that is done only
@@ -205,16 +295,31 @@ bool RollForward(const Platform& p, const std::string& folder, const Journal& j,
       const std::string list = folder + "\\" + kManifestFile;
       const std::string parked = moving + "\\" + ScratchNameFor(kManifestFile);
       // The journal is a file in a folder others may write to: it moves only what the
-      // previous top can own, never a person's own files kept beside the backups.
-      std::set<std::string> own;
-      for (const std::string& e : TopEntries(p, folder, staged, parked)) own.insert(Lowered(e));
+      // previous top can own, never a person's own files kept beside the backups, and each
+      // entry as the top holds it now: an identity folder the journal moves whole may have
+      // been given a person's file since (then the backup's files in it move one by one), or
+      // one it moves file by file may have lost the person's files (then those files move).
+      std::set<std::string> named;
+      for (const std::string& e : j.entries) named.insert(Lowered(e));
+      std::vector<std::string> moves;
+      for (const std::string& e : TopEntries(p, folder, staged, parked)) {
+        const std::size_t slash = e.find('\\');
+        if (named.count(Lowered(e)) ||
+            (slash != std::string::npos && named.count(Lowered(e.substr(0, slash)))))
+          moves.push_back(e);
+        else if (slash == std::string::npos)
+          for (const std::string& inner : j.entries)
+            if (StartsWithName(inner, e + "\\")) moves.push_back(inner);
+      }
       if (Exists(fs, list) && !Exists(fs, parked) && !Move(fs, list, parked, problems, &step))
         return false;
-      for (const std::string& e : j.entries)
-        if (own.count(Lowered(e)) && Exists(fs, folder + "\\" + e) &&
-            !Exists(fs, moving + "\\" + e) &&
-            !Move(fs, folder + "\\" + e, moving + "\\" + e, problems, &step))
+      for (const std::string& e : moves) {
+        const std::size_t slash = e.find('\\');
+        if (slash != std::string::npos && !Exists(fs, moving + "\\" + e.substr(0, slash)))
+          fs.CreateDirectoryA(moving + "\\" + e.substr(0, slash));
+        if (!MoveInto(fs, folder + "\\" + e, moving + "\\" + e, true, problems, &step))
           return false;
+      }
       if (Exists(fs, parked) && !Move(fs, parked, moving + "\\" + kManifestFile, problems, &step))
         return false;
       if (!Move(fs, moving, earlier + "\\" + j.old, problems, &step)) return false;
@@ -236,7 +341,7 @@ bool RollForward(const Platform& p, const std::string& folder, const Journal& j,
       if (Lowered(e) == Lowered(kBackupReportFile) && Exists(fs, folder + "\\" + e) &&
           fs.MoveFileReplacing(staged + "\\" + e, folder + "\\" + e))
         continue;
-      all = Move(fs, staged + "\\" + e, folder + "\\" + e, problems, &step) && all;
+      all = MoveInto(fs, staged + "\\" + e, folder + "\\" + e, false, problems, &step) && all;
     }
     if (all && Exists(fs, staged + "\\" + kBackupInfoFile))
       all = Move(fs, staged + "\\" + kBackupInfoFile, folder + "\\" + kBackupInfoFile, problems,
@@ -257,10 +362,10 @@ void RollBack(const Platform& p, const std::string& folder, const Journal& j) {
   IFileSystem& fs = p.files;
   const std::string earlier = EarlierBackupsOf(folder);
   const std::string moving = earlier + "\\" + j.old + kStagingSuffix;
-  for (const std::string& e : j.entries)
-    if (Exists(fs, moving + "\\" + e) && !Exists(fs, folder + "\\" + e))
-      fs.MoveFileA(moving + "\\" + e, folder + "\\" + e);
   const std::string parked = moving + "\\" + ScratchNameFor(kManifestFile);
+  for (const FolderEntry& e : EntriesOf(fs, moving))
+    if (!SameName(moving + "\\" + e.name, parked))
+      MoveInto(fs, moving + "\\" + e.name, folder + "\\" + e.name, true, nullptr, nullptr);
   if (Exists(fs, parked)) fs.MoveFileA(parked, folder + "\\" + kManifestFile);
   fs.RemoveDirectoryA(moving);
 }
@@ -273,6 +378,11 @@ std::string BackupTimeNow() {
   if (const std::tm* local = std::localtime(&t))
     std::strftime(text, sizeof text, "%Y-%m-%d %H.%M.%S", local);
   return text;
+}
+
+std::string KeptNameOfTop(IFileSystem& fs, const std::string& backupFolder) {
+  const std::string made = MadeOfTop(fs, backupFolder);
+  return made.empty() ? made : FreeName(fs, EarlierBackupsOf(backupFolder), made);
 }
 
 namespace {
@@ -429,8 +539,10 @@ bool KeptBackups::Swap(std::vector<std::string>* problems) {
   }
   if (inTheWay && !liveInTheWay) {
     j.old = FreeName(fs, earlier_, MadeOfTop(fs, folder_), j.staged);
+    // A file of an identity folder moves on its own: the folder is looked at as well.
     for (const std::string& e : TopEntries(p_, folder_, staging_))
-      if (!HoldsLive(folder_ + "\\" + e)) j.entries.push_back(e);
+      if (!HoldsLive(folder_ + "\\" + e) && !HoldsLive(folder_ + "\\" + e.substr(0, e.find('\\'))))
+        j.entries.push_back(e);
     if (!fs.CreateDirectoryA(earlier_ + "\\" + j.old + kStagingSuffix)) {
       problems->push_back(texts::NotCreated(earlier_ + "\\" + j.old + kStagingSuffix));
       j.old.clear();
@@ -474,7 +586,41 @@ std::vector<std::string> KeptBackups::Beyond(unsigned keep) const {
   return names;
 }
 
-std::vector<std::string> KeptBackups::Prune(const std::vector<std::string>& folders) {
+namespace {
+
+// The files of the backup in `folder` (BackupFiles), its list last; *others tells whether the
+// folder holds anything else.
+std::vector<std::string> OwnFilesOf(IFileSystem& fs, const std::string& folder, bool* others) {
+  const BackupFiles own(fs, folder);
+  std::vector<std::string> files;
+  bool list = false;
+  *others = false;
+  for (const FolderEntry& e : EntriesOf(fs, folder)) {
+    if (!e.folder) {
+      if (e.link || !own.Own(e.name))
+        *others = true;
+      else if (SameName(e.name, kManifestFile))
+        list = true;
+      else
+        files.push_back(e.name);
+      continue;
+    }
+    for (const FolderEntry& inner : EntriesOf(fs, folder + "\\" + e.name)) {
+      const std::string rel = e.name + "\\" + inner.name;
+      if (inner.folder || inner.link || !own.Own(rel))
+        *others = true;
+      else
+        files.push_back(rel);
+    }
+  }
+  if (list) files.push_back(kManifestFile);
+  return files;
+}
+
+}  // namespace
+
+std::vector<std::string> KeptBackups::Prune(const std::vector<std::string>& folders,
+                                            std::vector<std::string>* heldOthers) {
   IFileSystem& fs = p_.files;
   std::vector<std::string> left;
   for (const std::string& f : folders) {
@@ -486,6 +632,27 @@ std::vector<std::string> KeptBackups::Prune(const std::vector<std::string>& fold
     // points at is not this folder's to delete.
     if (IsLink(fs, f)) {
       if (!RemoveTree(fs, f)) left.push_back(f);
+      continue;
+    }
+    bool others = false;
+    const std::vector<std::string> own = OwnFilesOf(fs, f, &others);
+    if (others) {
+      // Files a person put there are never deleted with the backup: only the backup's own
+      // files go, in place, its list last, so that until the list goes it still tells which
+      // files are the backup's. What stays is no backup any more, and is not let go again.
+      BackupStep("pruning");
+      bool all = true;
+      for (const std::string& rel : own) {
+        if (rel == kManifestFile && !all) break;
+        RemoveFile(p_, f + "\\" + rel);
+        all = all && !Exists(fs, f + "\\" + rel);
+      }
+      for (const FolderEntry& e : EntriesOf(fs, f))
+        if (e.folder) fs.RemoveDirectoryA(f + "\\" + e.name);  // only emptied ones go
+      if (all)
+        heldOthers->push_back(f);
+      else
+        left.push_back(f);
       continue;
     }
     const std::string going = f + kDeletingSuffix;

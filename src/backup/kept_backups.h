@@ -7,9 +7,11 @@
 //   stage  the whole new backup is written into Earlier Backups\<time>.partial;
 //   swap   the top's backup moves into Earlier Backups\<its time> (its list first, under a
 //          scratch name, so that no list names files on the move), then the staged files
-//          move to the top, their list last;
+//          move to the top, their list last; only what a backup wrote moves, and a person's
+//          files stay where they are, in the top's identity folders too;
 //   prune  after a run that found nothing wrong, the oldest kept backups beyond the number
-//          to keep are renamed <time>.deleting, their list deleted first, then the rest.
+//          to keep are renamed <time>.deleting, their list deleted first, then the rest; one
+//          that also holds files its backup did not write loses only the backup's files.
 #pragma once
 
 #include <functional>
@@ -38,6 +40,11 @@ inline void BackupStep(const std::string& step) {
 
 // The local time as kept backups are named: "2026-12-07 05.53.12".
 std::string BackupTimeNow();
+
+// The name the top's backup gets in Earlier Backups when the next backup sets it aside: the
+// time it was made, and " (n)" when a kept backup was made within the same second; "" when
+// nothing tells when it was made.
+std::string KeptNameOfTop(IFileSystem& fs, const std::string& backupFolder);
 
 // Finishes or removes what a killed run left in the backup folder; problems in words.
 void TidyBackupFolder(const Platform& p, const std::string& backupFolder,
@@ -112,8 +119,10 @@ class KeptBackups {
   bool Swap(std::vector<std::string>* problems);
   // The kept backups beyond `keep` (counting the top), oldest last, as a prune would let go.
   std::vector<std::string> Beyond(unsigned keep) const;
-  // Lets them go; those that could not be removed come back.
-  std::vector<std::string> Prune(const std::vector<std::string>& names);
+  // Lets them go; those that could not be removed come back. One that also holds files its
+  // backup did not write loses only the backup's own files, and is named in heldOthers.
+  std::vector<std::string> Prune(const std::vector<std::string>& names,
+                                 std::vector<std::string>* heldOthers);
   // Where the previous top went ("" when the folder held none), and where the new backup
   // stayed when the swap failed.
   const std::string& previousKeptAs() const { return previousKeptAs_; }

@@ -25,11 +25,7 @@ bool SaveKey(const Platform& p, const std::string& sKeyName, const std::string& 
     return false;
   }
   key.Close();
-  if (!fs.MoveFileReplacing(temp, sFileName)) {
-    fs.DeleteFileA(temp);
-    return false;
-  }
-  return true;
+  return PutInPlace(fs, temp, sFileName);
 }
 
 }  // namespace lark

@@ -566,6 +566,12 @@ inline std::string CheckBytes(const std::string& done, const std::string& total)
   return done + " of " + total + " read";
 }
 
+// ---- a person's own files in the backup folder ----
+// An earlier backup let go whose folder also held files it did not write: its own files went.
+inline std::string KeptHoldingOthers(const std::string& folder) {
+  return "- \"" + folder + "\" kept: holds files the backup did not write";
+}
+
 }  // namespace lark::texts
 
 #endif  // RC_INVOKED

@@ -7,6 +7,10 @@ namespace lark {
 inline constexpr const char* kAllIdentitiesFile = "AllIdentities.reg";
 inline constexpr const char* kIamFile = "IAM.reg";
 inline constexpr const char* kAddressBookFile = "AddressBook.reg";
+// In each identity folder: the identity's signatures, a hive (XP, 2000) or an export.
+inline constexpr const char* kSignaturesHiveXp = "SignaturesWinXP.reg";
+inline constexpr const char* kSignaturesHive2k = "SignaturesWin2k.reg";
+inline constexpr const char* kSignaturesExport = "Signatures.reg";
 
 inline constexpr const char* kIdentitiesBranch = "HKEY_CURRENT_USER\\Identities\\";
 inline constexpr const char* kIamBranch =

@@ -85,6 +85,30 @@ std::string ScratchNameFor(const std::string& path) {
   return scratch;
 }
 
+namespace {
+
+bool WrittenOut(IFileSystem& fs, const std::string& path) {
+  if (fs.FlushFile(path)) return true;
+  // A copy of a read-only file is read-only too, and a flush needs the file open for writing.
+  const std::uint32_t a = fs.GetFileAttributesA(path);
+  if (a == kInvalidFileAttributes || !(a & kFileAttributeReadOnly)) return false;
+  const bool flushed =
+      fs.SetFileAttributesA(path, a & ~kFileAttributeReadOnly) && fs.FlushFile(path);
+  fs.SetFileAttributesA(path, a);
+  return flushed;
+}
+
+}  // namespace
+
+bool PutInPlace(IFileSystem& fs, const std::string& written, const std::string& path) {
+  if (WrittenOut(fs, written) && fs.MoveFileReplacing(written, path)) return true;
+  const std::uint32_t a = fs.GetFileAttributesA(written);
+  if (a != kInvalidFileAttributes && (a & kFileAttributeReadOnly))
+    fs.SetFileAttributesA(written, kFileAttributeNormal);
+  fs.DeleteFileA(written);
+  return false;
+}
+
 bool EnterFolder(IFileSystem& fs, const std::string& folder) {
   if (folder.empty()) return false;
   // The drive first, so that a drive-relative folder lands on its own drive.

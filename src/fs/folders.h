@@ -41,6 +41,12 @@ bool IsFullPath(const std::string& path);
 // name already ends in "~").
 std::string ScratchNameFor(const std::string& path);
 
+// Puts the file written completely under `written` in the place of `path` in one rename, once
+// what it holds is on the disk: a rename reaches the disk at once, while the file's bytes may
+// still sit in the cache, and a power cut in between leaves the renamed file empty or holding
+// garbage (on FAT). False when either step failed; `written` is gone then and `path` as it was.
+bool PutInPlace(IFileSystem& fs, const std::string& written, const std::string& path);
+
 // Makes the folder the current drive and directory; false when it cannot be entered.
 bool EnterFolder(IFileSystem& fs, const std::string& folder);
 

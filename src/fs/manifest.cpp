@@ -82,11 +82,9 @@ bool ReadManifest(IFileSystem& fs, const std::string& folder, Manifest* manifest
 
 bool ReplaceTextFile(IFileSystem& fs, const std::string& path, const std::string& text) {
   const std::string scratch = ScratchNameFor(path);
-  if (!fs.WriteFile(scratch, text) || !fs.MoveFileReplacing(scratch, path)) {
-    fs.DeleteFileA(scratch);
-    return false;
-  }
-  return true;
+  if (fs.WriteFile(scratch, text)) return PutInPlace(fs, scratch, path);
+  fs.DeleteFileA(scratch);
+  return false;
 }
 
 Vouch CheckFile(IFileStreams& streams, const Manifest* manifest, const std::string& path,

@@ -45,8 +45,8 @@ class Manifest {
 // Reads the backup folder's checksum list; false when it has none (or it cannot be read).
 bool ReadManifest(IFileSystem& fs, const std::string& folder, Manifest* manifest);
 
-// Writes `text` to a scratch name beside `path` and puts it in place in one step, so that a
-// run killed half-way leaves the previous file whole.
+// Writes `text` to a scratch name beside `path` and puts it in place in one step once it is on
+// the disk, so that a run killed half-way or a power cut leaves the previous file whole.
 bool ReplaceTextFile(IFileSystem& fs, const std::string& path, const std::string& text);
 
 // What the backup's checksum list says of one file about to be put back.

@@ -37,7 +37,7 @@ std::string CopyAside(const Platform& p, const std::string& path) {
     ok = out->Write(block.data(), got);
   ok = out && out->Commit() && ok;
   const std::string aside = SetAsideNameFor(path);
-  if (ok && p.files.MoveFileReplacing(incoming, aside)) return aside;
+  if (ok && PutInPlace(p.files, incoming, aside)) return aside;
   RemoveFile(p, incoming);
   return std::string();
 }

@@ -98,21 +98,12 @@ bool SettleCopy(App& app, const PlacedCopy& c, Vouch vouch) {
     return false;
   }
   ClearReadOnly(app.p, c.incoming);
-  // The rename reaches the disk at once; the shell's copy may still sit in the cache. A power
-  // cut in between would leave a file of zeros where the live store was.
-  if (!app.p.files.FlushFile(c.incoming)) {
-    RemoveFile(app.p, c.incoming);
-    app.state.report.problems.push_back(texts::RestoreFileNotCopied(c.target));
-    return false;
-  }
   // A read-only live file (copied back from a CD-R by hand) would refuse to be replaced.
   ClearReadOnly(app.p, c.target);
-  if (!app.p.files.MoveFileReplacing(c.incoming, c.target)) {
-    RemoveFile(app.p, c.incoming);
-    app.state.report.problems.push_back(texts::RestoreFileNotCopied(c.target));
-    return false;
-  }
-  return true;
+  // A file of zeros where the live store was, after a power cut, is what this prevents.
+  if (PutInPlace(app.p.files, c.incoming, c.target)) return true;
+  app.state.report.problems.push_back(texts::RestoreFileNotCopied(c.target));
+  return false;
 }
 
 }  // namespace

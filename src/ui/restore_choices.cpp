@@ -2,8 +2,10 @@
 
 #include <ctime>
 
+#include "backup/kept_backups.h"
 #include "core/texts.h"
 #include "fs/backup_layout.h"
+#include "fs/folders.h"
 #include "fs/manifest.h"
 #include "fs/text.h"
 #include "restore/identity_reg.h"
@@ -28,9 +30,11 @@ std::string FileTimeText(std::uint64_t fileTime) {
 
 std::vector<SelectionRow> SelectionRows(const BackupContents& c) {
   std::vector<SelectionRow> rows;
+  // A copy whose check has not ended is neither good nor damaged yet, and takes no tick.
   auto refusal = [](const ItemCheck& check) {
-    return check.verifies
-               ? std::string()
+    return check.verifies ? std::string()
+           : check.pending
+               ? std::string(texts::kCheckingNote)
                : std::string(check.listed ? texts::kNotVerifiedNote : texts::kNotListedNote);
   };
   for (std::size_t i = 0; i < c.identities.size(); ++i) {
@@ -179,11 +183,10 @@ std::vector<BackupRow> BackupRows(const Platform& p, const std::vector<BackupSet
   std::vector<BackupRow> rows;
   for (const BackupSet& s : sets) {
     BackupRow r;
-    r.made = s.info.made;
-    // A backup made before the info file existed is as old as its checksum list.
-    FileInfo list;
-    if (r.made.empty() && p.files.GetFileInfo(s.folder + "\\" + kManifestFile, &list))
-      r.made = FileTimeText(list.lastWrite);
+    // Each as its folder in Earlier Backups is (or, for the newest, will be) named: to the
+    // second, and " (n)" for a backup made within the same second as another, so that no two
+    // lines read alike.
+    r.made = s.newest ? KeptNameOfTop(p.files, s.folder) : NameFromFullPath(s.folder);
     if (r.made.empty()) r.made = texts::kMadeUnknown;
     if (s.newest) r.made += texts::kNewestSuffix;
     std::vector<RegIdentity> identities;

@@ -506,7 +506,8 @@ TEST_F(ProgramGui, RestoreSelectedPutsBackWhatIsTickedOnly) {
 }
 
 // Complete Restore when the backup folder keeps an earlier backup: the chooser comes first,
-// the newest selected; Cancel changes nothing; the earlier one chosen by a click is restored.
+// the newest selected, its columns wide enough for their texts; Cancel changes nothing; the
+// earlier one chosen by a click is restored.
 TEST_F(ProgramGui, CompleteRestoreAsksWhichKeptBackup) {
   Profile(2);
   ASSERT_EQ(Unattended("/a /h"), 0u);
@@ -524,6 +525,18 @@ TEST_F(ProgramGui, CompleteRestoreAsksWhichKeptBackup) {
     ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
     EXPECT_EQ(SelectedRow(list), 0);
     if (!ok) {
+      // Each column as wide as the list itself would make it for its texts, and all of them
+      // within the list at the dialog's size.
+      RECT inside;
+      ::GetClientRect(list, &inside);
+      LRESULT total = 0;
+      for (int c = 0; c < 5; ++c) {
+        const LRESULT shown = ::SendMessageA(list, LVM_GETCOLUMNWIDTH, c, 0);
+        ::SendMessageA(list, LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE);
+        EXPECT_GE(shown, ::SendMessageA(list, LVM_GETCOLUMNWIDTH, c, 0)) << "column " << c;
+        total += shown;
+      }
+      EXPECT_LE(total, inside.right);
       ClickOnScreen(Control(dlg, IDCANCEL));
       EXPECT_TRUE(NoDialogFor(*program, 1000));
       continue;

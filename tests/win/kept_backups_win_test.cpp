@@ -3,6 +3,7 @@
 #include "backup/kept_backups.h"
 #include "fs/backup_set.h"
 #include "fs/folders.h"
+#include "fs/text.h"
 #include "ui/restore_choices.h"
 #include "win_support.h"
 
@@ -118,6 +119,75 @@ TEST_F(Kept, ASwapJournalNeverMovesAPersonsOwnFiles) {
   EXPECT_EQ(ReadAll(backup + "\\Main\\Inbox.dbx"), ReadAll(Store("{A}") + "\\Inbox.dbx"));
   for (const std::string& kept : SubFolders(w.files, earlier))
     EXPECT_FALSE(Exists(earlier + "\\" + kept + "\\My Photos")) << kept;
+}
+
+// A person's own files in the backup folder are never let go: one in an identity folder of the
+// newest backup stays in its place through N + 2 runs (N = 3), and an earlier backup that
+// holds one is never deleted; when it is let go only its backup's files go, and the report
+// of that run names it.
+TEST_F(Kept, APersonsFilesOutliveEveryPrune) {
+  SetDword("Software\\TarnKeep", "Generations", 3);
+  ASSERT_EQ(Backup(), 0) << Messages();
+  WriteAll(backup + "\\Main\\notes.txt", "mine");
+  Inbox("second");
+  ASSERT_EQ(Backup(), 0) << Messages();
+  const std::string kept = Sets()[1].folder;
+  WriteAll(kept + "\\Main\\letter.txt", "also mine");
+  int named = 0;
+  for (int run = 1; run <= 5; ++run) {
+    Inbox("run " + std::to_string(run));
+    ASSERT_EQ(Backup(), 0) << run << Messages();
+    EXPECT_EQ(ReadAll(backup + "\\Main\\notes.txt"), "mine") << run;
+    named += ReadAll(backup + "\\BackupReport.txt").find(texts::KeptHoldingOthers(kept)) !=
+             std::string::npos;
+  }
+  EXPECT_EQ(named, 1);
+  EXPECT_EQ(Sets().size(), 3u);
+  EXPECT_EQ(Files(kept), (std::map<std::string, std::string>{{"Main\\letter.txt", "0:also mine"}}));
+  EXPECT_FALSE(Exists(kept + "\\" + kManifestFile));
+  EXPECT_EQ(ReadAll(backup + "\\Main\\Inbox.dbx"), "run 5");
+  ExpectListsTrue(backup);
+}
+
+// Each small file renamed into place (checksum list, info, swap journal, report, the address
+// book's copy beside the earlier one) is on the disk before its rename. A power cut cannot be
+// had on demand: Wine's files and shell are watched instead, and any file written and then
+// renamed without a flush in between is named.
+TEST_F(Kept, EveryFileIsWrittenOutBeforeItsRename) {
+  struct Watched : Win32FileSystem, Win32Shell {
+    std::set<std::string> unflushed, renamed;
+    std::vector<std::string> early;  // renamed into place before they were written out
+    bool WriteFile(const std::string& path, const std::string& text) override {
+      unflushed.insert(Lowered(path));
+      return Win32FileSystem::WriteFile(path, text);
+    }
+    int FileCopy(const std::string& from, const std::string& to, unsigned flags) override {
+      unflushed.insert(Lowered(to));
+      return Win32Shell::FileCopy(from, to, flags);
+    }
+    bool FlushFile(const std::string& path) override {
+      unflushed.erase(Lowered(path));
+      return Win32FileSystem::FlushFile(path);
+    }
+    bool MoveFileReplacing(const std::string& from, const std::string& to) override {
+      if (unflushed.count(Lowered(from))) early.push_back(to);
+      renamed.insert(NameFromFullPath(to));
+      return Win32FileSystem::MoveFileReplacing(from, to);
+    }
+  } watched;
+  const Platform on{w.registry, watched, w.streams, w.processes, watched, user};
+  ASSERT_EQ(Backup(on), 0) << Messages();
+  ASSERT_EQ(Backup(on), 0) << Messages();
+  WriteAll(book, "new book");
+  WindowedApp app(on);
+  GetInputPaths(app);
+  app.state.silentCopy = true;  // the copy goes beside the earlier one, then takes its place
+  addBookFile_Click(app);
+  EXPECT_EQ(watched.early, std::vector<std::string>{});
+  EXPECT_EQ(ReadAll(backup + "\\me.wab"), "new book");
+  for (const char* name :
+       {"Larkmoor.sha256", "Larkmoor.info", "Larkmoor.swap", "BackupReport.txt", "me.wab"})
+    EXPECT_TRUE(watched.renamed.count(name)) << name << " was not renamed into place";
 }
 
 // A run that runs out of memory half-way ends in order: a scheduled one with code 6 and its
@@ -300,7 +370,7 @@ TEST_F(Kept, ALinkInTheBackupFolderIsNeverFollowed) {
     EXPECT_TRUE(ReadAll(letter) == std::string(100000, 'm'));
   }
   HostLinks links(kRoot);
-  ASSERT_TRUE(links.Make(backup + "\\Main\\mine", mine));  // goes with the top, then is let go
+  ASSERT_TRUE(links.Make(backup + "\\Main\\mine", mine));  // a person's: stays at the top
   EXPECT_EQ(BackupRows(p, Sets())[0].size, size);
   Backup();
   EXPECT_EQ(Sets().size(), 1u);
@@ -314,8 +384,11 @@ TEST_F(Kept, ATopWhoseTimeIsTakenIsKeptUnderTheNextNumber) {
   const std::string taken = backup + "\\Earlier Backups\\2000-01-01 00.00.00 (5)";
   WriteAll(backup + "\\" + kBackupInfoFile, "Made: 2000-01-01 00.00.00 (5)\r\n");
   ::CreateDirectoryA(taken.c_str(), nullptr);
+  // The list of backups to restore from shows the top as the name it is then kept under.
+  EXPECT_EQ(BackupRows(p, Sets())[0].made, "2000-01-01 00.00.00 (6) (newest)");
   ASSERT_EQ(Backup(), 0) << Messages();
   EXPECT_TRUE(Exists(backup + "\\Earlier Backups\\2000-01-01 00.00.00 (6)\\Main\\Inbox.dbx"));
+  EXPECT_EQ(BackupRows(p, Sets())[1].made, "2000-01-01 00.00.00 (6)");
 }
 
 // A backup folder chosen where an identity's store lives, as that identity's folder in the

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "core/texts.h"
 #include "res/resource_ids.h"
 
@@ -53,31 +55,123 @@ void SelectRow(HWND list, int row) {
 struct BackupsState {
   const std::vector<BackupRow>* rows;
   int chosen = -1;
+  SIZE smallest{};     // the dialog's size as it opened: it is never made smaller
+  int lastColumn = 0;  // what the last column's texts need
 };
+
+constexpr int kBackupColumns = 5;
+
+// The chooser's controls laid out over its client area, in dialog units as the resource
+// script places them at its own size: the list takes whatever the dialog grows by, and its
+// last column whatever room the others leave.
+void LayOutBackups(HWND dlg) {
+  RECT client;
+  ::GetClientRect(dlg, &client);
+  RECT u{7, 28, 50, 14};  // margin, list top, button width and height
+  ::MapDialogRect(dlg, &u);
+  RECT gap{4, 7, 0, 18};  // between the buttons, above them; the introduction's height
+  ::MapDialogRect(dlg, &gap);
+  const int margin = u.left, width = client.right - 2 * margin;
+  const int buttonTop = client.bottom - margin - u.bottom;
+  ::SetWindowPos(::GetDlgItem(dlg, LARK_IDC_BK_INTRO), nullptr, margin, margin, width, gap.bottom,
+                 SWP_NOZORDER);
+  HWND list = ::GetDlgItem(dlg, LARK_IDC_BK_LIST);
+  ::SetWindowPos(list, nullptr, margin, u.top, width, buttonTop - gap.top - u.top, SWP_NOZORDER);
+  ::SetWindowPos(::GetDlgItem(dlg, IDCANCEL), nullptr, client.right - margin - u.right, buttonTop,
+                 u.right, u.bottom, SWP_NOZORDER);
+  ::SetWindowPos(::GetDlgItem(dlg, IDOK), nullptr, client.right - margin - 2 * u.right - gap.left,
+                 buttonTop, u.right, u.bottom, SWP_NOZORDER);
+  RECT inside;
+  ::GetClientRect(list, &inside);
+  int others = 0;
+  for (int i = 0; i + 1 < kBackupColumns; ++i)
+    others += static_cast<int>(::SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
+  const auto* st = reinterpret_cast<BackupsState*>(::GetWindowLongPtrA(dlg, DWLP_USER));
+  const int last = st ? st->lastColumn : 0;
+  ::SendMessageA(list, LVM_SETCOLUMNWIDTH, kBackupColumns - 1,
+                 std::max(last, static_cast<int>(inside.right) - others));
+}
+
+// Each column as wide as its widest text, its title included, and the dialog as wide as the
+// columns need (within the screen's work area), so that no line is cut short; centred again.
+void FitBackupColumns(HWND dlg, HWND list, const Column* columns, BackupsState* st) {
+  const auto fitted = [list](int column) {
+    ::SendMessageA(list, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE);
+    return static_cast<int>(::SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+  };
+  // The title is measured here: the list's own fit of it leaves the header too little room
+  // for its margins under Wine, and fills the last column to the edge.
+  const auto title = [list](const char* text) {
+    return static_cast<int>(
+               ::SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text))) +
+           ::GetSystemMetrics(SM_CXEDGE) * 8;
+  };
+  int total = ::GetSystemMetrics(SM_CXVSCROLL), widest = 0;
+  int widths[kBackupColumns];
+  for (int i = 0; i < kBackupColumns; ++i) {
+    widths[i] = std::max(fitted(i), title(columns[i].title));
+    total += widths[i];
+    if (widths[i] > widths[widest]) widest = i;
+  }
+  RECT inside, outer, area;
+  ::GetClientRect(list, &inside);
+  ::GetWindowRect(dlg, &outer);
+  if (total > inside.right && ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) {
+    const int width =
+        std::min<int>(outer.right - outer.left + total - inside.right, area.right - area.left);
+    const int height = outer.bottom - outer.top;
+    ::SetWindowPos(dlg, nullptr, area.left + (area.right - area.left - width) / 2,
+                   area.top + std::max<int>(0, (area.bottom - area.top - height) / 2), width,
+                   height, SWP_NOZORDER);
+    // Wider than the screen: the widest column (many identities) gives up the rest, so that
+    // every column stays in sight.
+    RECT frame;
+    ::GetWindowRect(dlg, &frame);
+    const int excess = total - (inside.right + frame.right - frame.left - outer.right + outer.left);
+    if (excess > 0)
+      widths[widest] = std::max(title(columns[widest].title), widths[widest] - excess);
+  }
+  for (int i = 0; i < kBackupColumns; ++i) ::SendMessageA(list, LVM_SETCOLUMNWIDTH, i, widths[i]);
+  st->lastColumn = widths[kBackupColumns - 1];
+  LayOutBackups(dlg);
+}
 
 INT_PTR CALLBACK BackupsProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   HWND list = ::GetDlgItem(dlg, LARK_IDC_BK_LIST);
   switch (msg) {
     case WM_INITDIALOG: {
       ::SetWindowLongPtrA(dlg, DWLP_USER, lp);
-      const auto* st = reinterpret_cast<BackupsState*>(lp);
+      auto* st = reinterpret_cast<BackupsState*>(lp);
       ::SetWindowTextA(dlg, texts::kChooserBackupCaption);
       ::SetDlgItemTextA(dlg, LARK_IDC_BK_INTRO, texts::kChooserBackupIntro);
       ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                      LVS_EX_FULLROWSELECT);
-      const Column columns[] = {{texts::kColumnMade, 24},
-                                {texts::kColumnIdentities, 22},
-                                {texts::kColumnSize, 12},
-                                {texts::kColumnList, 24},
-                                {texts::kColumnCheck, 17}};
-      AddColumns(list, columns, 5);
+      const Column columns[kBackupColumns] = {{texts::kColumnMade, 24},
+                                              {texts::kColumnIdentities, 22},
+                                              {texts::kColumnSize, 12},
+                                              {texts::kColumnList, 24},
+                                              {texts::kColumnCheck, 17}};
+      AddColumns(list, columns, kBackupColumns);
       int i = 0;
       for (const BackupRow& r : *st->rows)
         AddRow(list, i++, {r.made, r.identities, r.size, r.list, r.check}, 0);
+      RECT outer;
+      ::GetWindowRect(dlg, &outer);
+      st->smallest = {outer.right - outer.left, outer.bottom - outer.top};
+      FitBackupColumns(dlg, list, columns, st);
       SelectRow(list, 0);
       ::SetFocus(list);
       return FALSE;
     }
+    case WM_GETMINMAXINFO: {
+      const auto* st = reinterpret_cast<BackupsState*>(::GetWindowLongPtrA(dlg, DWLP_USER));
+      if (st && st->smallest.cx > 0)
+        reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = {st->smallest.cx, st->smallest.cy};
+      return TRUE;
+    }
+    case WM_SIZE:
+      if (::GetWindowLongPtrA(dlg, DWLP_USER)) LayOutBackups(dlg);
+      return TRUE;
     case WM_NOTIFY: {
       const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
       if (hdr->idFrom == LARK_IDC_BK_LIST && hdr->code == NM_DBLCLK)
