@@ -28,6 +28,25 @@ TEST(BackupInfo, ReadsBackWhatItWroteAndSkipsLinesItCannotUse) {
   EXPECT_FALSE(ParseBackupInfo("something else\n", &back));
 }
 
+TEST(BackupInfo, RecordsWhereTheBackupWasMade) {
+  BackupInfo info;
+  info.computer = "OLDPC";
+  info.user = "ann";
+  info.windows = "XP (Microsoft Windows XP)";
+  info.identities = {{"{A}", "Main\tIdentity", "%UserProfile%\\x\\{A}", "C:\\u\\ann\\x\\{A}"},
+                     {"{B}", "", "", ""}};
+  BackupInfo back;
+  ASSERT_TRUE(ParseBackupInfo(BackupInfoText(info), &back));
+  EXPECT_EQ(back.computer, "OLDPC");
+  EXPECT_EQ(back.user, "ann");
+  EXPECT_EQ(back.windows, info.windows);
+  ASSERT_EQ(back.identities.size(), 2u);
+  EXPECT_EQ(back.identities[0].name, "Main Identity");  // a tab would split the line
+  EXPECT_EQ(back.identities[0].storeRoot, info.identities[0].storeRoot);
+  EXPECT_EQ(back.identities[0].storeFolder, info.identities[0].storeFolder);
+  EXPECT_EQ(back.identities[1].key, "{B}");
+}
+
 TEST(IsKeptBackupName, OnlyTimesAndTheirSecondsCount) {
   const std::pair<const char*, bool> cases[] = {
       {"2026-12-07 05.53.12", true},          {"2026-12-07 05.53.12 (2)", true},

@@ -1,0 +1,146 @@
+// A complete restore onto another computer or Windows user, under Wine with its real
+// registry editor and shell: the backup's identities go to the live ones of their names, the
+// new PC's own mail is kept, and the person is asked first and told what happened.
+#include "win_support.h"
+
+namespace lark::test {
+namespace {
+
+class NewPc : public WinTest {
+ protected:
+  const std::string signature = MailClientKey("{N}") + "\\Signatures\\00000000";
+
+  // The old PC: three identities, a signature, an account and an address book.
+  void OldPc(const std::string& workStore) {
+    ::SetEnvironmentVariableA("LARKSTORE", stores.c_str());
+    Identity("{A}", "Main Identity", "%LARKSTORE%\\{A}");
+    Identity("{F}", "Family Archive", "%LARKSTORE%\\{F}");
+    Identity("{W}", "Work", workStore);
+    for (const char* id : {"{A}", "{F}"}) {
+      WriteAll(Store(id) + "\\Inbox.dbx", std::string("inbox of ") + id);
+      WriteAll(Store(id) + "\\Folders.dbx", std::string("folders of ") + id);
+    }
+    WriteAll(Expand(workStore) + "\\Inbox.dbx", "inbox of work");
+    SetText(MailClientKey("{A}") + "\\Signatures\\00000000", "text", "-- Ann");
+    SetText(kAccount, "Account Name", "Home mail");
+    Settings();
+    ASSERT_EQ(Backup(), 0) << Messages();
+    // Another computer made it.
+    std::ofstream(backup + "\\Larkmoor.info", std::ios::app) << "Computer: OLDPC\r\n";
+  }
+  static std::string Expand(const std::string& s) {
+    char out[MAX_PATH] = "";
+    ::ExpandEnvironmentStringsA(s.c_str(), out, MAX_PATH);
+    return out;
+  }
+  // The new PC: the mail client ran once and made its own "Main Identity", whose Inbox
+  // already holds mail; an empty address book; none of the old PC's stores.
+  void FreshPc(const std::string& newStore) {
+    for (const char* b : {"Identities", "Software\\Microsoft\\Internet Account Manager",
+                          "Software\\Microsoft\\WAB"})
+      DeleteTree(b);
+    RemoveTree(stores);
+    Identity("{N}", "Main Identity", newStore);
+    WriteAll(Expand(newStore) + "\\Inbox.dbx", "new mail on the new PC");
+    SetText("Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "", book);
+    WriteAll(book, "empty");
+  }
+  static std::set<std::string> Names() {
+    std::set<std::string> names;
+    HKEY k;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Identities", 0, KEY_READ, &k) != ERROR_SUCCESS)
+      return names;
+    char key[256];
+    for (DWORD i = 0, n = sizeof(key); ::RegEnumKeyExA(k, i, key, &n, 0, 0, 0, 0) == 0;
+         ++i, n = sizeof(key))
+      names.insert(ReadValue(HKEY_CURRENT_USER, std::string("Identities\\") + key, "Username"));
+    ::RegCloseKey(k);
+    return names;
+  }
+  // The one "Kept by restore ..." folder in a store folder, "" when there is none.
+  static std::string Kept(const std::string& store) {
+    WIN32_FIND_DATAA d;
+    HANDLE h = ::FindFirstFileA((store + "\\Kept by restore *").c_str(), &d);
+    if (h == INVALID_HANDLE_VALUE) return "";
+    ::FindClose(h);
+    return store + "\\" + d.cFileName;
+  }
+};
+
+TEST_F(NewPc, IdentitiesGoToTheLiveOnesOfTheirNamesAndTheNewMailIsKept) {
+  const std::string gone = "C:\\users\\larkmoor-gone";
+  struct Case {
+    const char* what;
+    std::string newStore;   // the new PC's Store Root for its Main Identity
+    std::string workStore;  // Work's on the old PC
+    std::string workThere;  // where Work's stores end up
+  } cases[] = {
+      {"a fresh PC", "%LARKSTORE%\\{N}", "%LARKSTORE%\\{W}", stores + "\\{W}"},
+      {"the new store under another profile's path", stores + "\\users\\bob\\{N}",
+       "%LARKSTORE%\\{W}", stores + "\\{W}"},
+      // Formed as the live identity's is, with Work's own key.
+      {"Work's store in a profile that is not here", "%LARKSTORE%\\{N}", gone + "\\{W}",
+       stores + "\\{W}"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const char* b : kBranches) DeleteTree(b);
+    RemoveTree(backup);
+    OldPc(c.workStore);
+    RemoveTree(gone);
+    const auto saved = Files(backup);
+    FreshPc(c.newStore);
+    const std::string live = Expand(c.newStore);
+    const std::string fresh = ReadAll(live + "\\Inbox.dbx");
+    user.chosenFile = backup + "\\me.wab";
+    EXPECT_EQ(Restore(), "Restore Complete");
+    ASSERT_GE(user.messages.size(), 2u) << Messages();
+    EXPECT_TRUE(Holds(user.messages[0], "Computer: OLDPC"));
+    EXPECT_TRUE(Holds(user.messages[0], "Main Identity (backup) -> Main Identity (this PC)"));
+    EXPECT_TRUE(Holds(user.messages[0], "Work -> created"));
+
+    EXPECT_EQ(Names(), (std::set<std::string>{std::string("Main Identity") + '\0',
+                                              std::string("Work") + '\0',
+                                              std::string("Family Archive") + '\0'}));
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, "Identities", "Default User ID"),
+              std::string("{N}") + '\0');
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, MailClientKey("{N}"), "Store Root"), c.newStore + '\0');
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, signature, "text"), std::string("-- Ann") + '\0');
+    EXPECT_EQ(ReadAll(live + "\\Inbox.dbx"), ReadAll(backup + "\\Main Identity\\Inbox.dbx"));
+    EXPECT_EQ(ReadAll(live + "\\Folders.dbx"), ReadAll(backup + "\\Main Identity\\Folders.dbx"));
+    const std::string kept = Kept(live);
+    EXPECT_EQ(ReadAll(kept + "\\Inbox.dbx"), fresh);
+    EXPECT_EQ(ReadAll(c.workThere + "\\Inbox.dbx"), ReadAll(backup + "\\Work\\Inbox.dbx"));
+    EXPECT_FALSE(Exists(gone));
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kAccount, "Account Name"),
+              std::string("Home mail") + '\0');
+    // The file itself only after the shell's question, which the tests answer No.
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, "Software\\Microsoft\\WAB\\WAB4\\Wab File Name", ""),
+              book + '\0');
+
+    const std::string report = ReadAll(backup + "\\RestoreReport.txt");
+    EXPECT_TRUE(Holds(report, "  Main Identity (backup) -> Main Identity (this PC)"));
+    EXPECT_TRUE(Holds(report, texts::StoreKept(kept + "\\Inbox.dbx")));
+    EXPECT_TRUE(Holds(report, texts::AccountsRestored("Home mail")));
+    EXPECT_TRUE(Holds(report, texts::kRetypePasswords));
+    EXPECT_TRUE(Holds(report, texts::kReportAllWell));
+    EXPECT_EQ(user.messages.back().rfind(texts::kRestoreDone, 0), 0u) << Messages();
+    ::DeleteFileA((backup + "\\RestoreReport.txt").c_str());
+    EXPECT_EQ(Files(backup), saved) << "the restore changed the backup";
+  }
+}
+
+TEST_F(NewPc, CancelChangesNothing) {
+  OldPc("%LARKSTORE%\\{W}");
+  FreshPc("%LARKSTORE%\\{N}");
+  const auto registry = UserRegistry();
+  const auto storeFiles = Files(stores);
+  user.onOkCancel = [] { return false; };
+  Restore();
+  EXPECT_EQ(user.messages.size(), 1u) << Messages();
+  EXPECT_EQ(UserRegistry(), registry);
+  EXPECT_EQ(Files(stores), storeFiles);
+}
+
+}  // namespace
+}  // namespace lark::test
