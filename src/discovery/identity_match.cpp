@@ -48,16 +48,4 @@ std::vector<IdentityMatch> MatchIdentities(const std::vector<NamedIdentity>& bac
   return out;
 }
 
-bool AllSameKey(const std::vector<IdentityMatch>& matches) {
-  for (const IdentityMatch& m : matches)
-    if (m.kind != IdentityMatch::Kind::SameKey) return false;
-  return true;
-}
-
-std::string LiveKeyFor(const std::vector<IdentityMatch>& matches, const std::string& backupKey) {
-  for (const IdentityMatch& m : matches)
-    if (SameName(m.backupKey, backupKey)) return m.liveKey;
-  return std::string();
-}
-
 }  // namespace lark

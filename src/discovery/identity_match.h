@@ -31,10 +31,4 @@ struct IdentityMatch {
 std::vector<IdentityMatch> MatchIdentities(const std::vector<NamedIdentity>& backup,
                                            const std::vector<NamedIdentity>& live);
 
-// Whether every identity of the backup is live under its own key: the backup's own PC.
-bool AllSameKey(const std::vector<IdentityMatch>& matches);
-
-// The key a backup's key becomes here ("" when the backup does not hold it).
-std::string LiveKeyFor(const std::vector<IdentityMatch>& matches, const std::string& backupKey);
-
 }  // namespace lark

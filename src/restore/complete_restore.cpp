@@ -84,10 +84,19 @@ bool LiveNewer(App& app, const std::string& target, const std::string& source) {
 bool KeepAside(App& app, const std::string& file, const std::string& keepIn,
                const std::string& name) {
   if (!MakeFolder(app.p, keepIn)) return false;
-  const std::string to = keepIn + "\\" + name;
-  if (!app.p.files.MoveFileA(file, to)) return false;
-  app.state.keptStores.push_back(to);
-  return true;
+  // A store kept by an earlier restore in the same second is never replaced: "Inbox (2).dbx".
+  const std::size_t dot = name.rfind('.');
+  const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+  const std::string ext = dot == std::string::npos ? std::string() : name.substr(dot);
+  for (int n = 1; n < 100; ++n) {
+    const std::string to =
+        keepIn + "\\" + (n == 1 ? name : stem + " (" + std::to_string(n) + ")" + ext);
+    if (app.p.files.GetFileAttributesA(to) != kInvalidFileAttributes) continue;
+    if (!app.p.files.MoveFileA(file, to)) return false;
+    app.state.keptStores.push_back(to);
+    return true;
+  }
+  return false;
 }
 
 PlacedCopy PlaceCopy(App& app, const std::string& source, const std::string& target,

@@ -85,7 +85,8 @@ bool RestorePlan::Remaps() const {
   return false;
 }
 
-bool RestorePlan::Moving() const { return elsewhere || (known && !AllSameKey(matches)); }
+// An identity deleted since the backup and made again is a restore onto its own PC, as ever.
+bool RestorePlan::Moving() const { return elsewhere || Remaps(); }
 
 std::string RestorePlan::FolderFor(const std::string& liveKey, std::string* backupName) const {
   for (std::size_t j = 0; j < matches.size(); ++j)

@@ -30,7 +30,8 @@ struct RestorePlan {
 
   // Some identity of the backup goes to a live one under another key.
   bool Remaps() const;
-  // Not simply the backup's own PC: the identities are mapped and reported.
+  // Not the backup's own PC (it says so, or an identity goes to another key): the identities'
+  // mapping is reported.
   bool Moving() const;
   // The backup folder of the identity that goes to the live key; "" when none does.
   std::string FolderFor(const std::string& liveKey, std::string* backupName) const;

@@ -37,6 +37,7 @@ using hosted::SetText;
 using hosted::SetValue;
 using hosted::StoreHeader;
 using hosted::WriteAll;
+using hosted::WriteOlder;
 using hosted::WriteRaw;
 
 inline const std::string kRoot = "C:\\larkmoor-win";
