@@ -142,5 +142,36 @@ TEST_F(NewPc, CancelChangesNothing) {
   EXPECT_EQ(Files(stores), storeFiles);
 }
 
+// On its own PC too: a live store written since the backup, and one the backup has no copy of,
+// are kept aside; an older one is replaced. With the option unticked, after Windows' question
+// was answered Yes.
+TEST_F(NewPc, NewerLiveStoresAreKeptOnEveryCompleteRestore) {
+  Identity("{A}", "Main", Store("{A}"));
+  for (const char* f : {"Inbox.dbx", "Folders.dbx", "Old.dbx"})
+    WriteAll(Store("{A}") + "\\" + f, std::string("backed up ") + f);
+  for (DWORD overwrite : {1, 0}) {
+    SCOPED_TRACE(overwrite);
+    RemoveTree(backup);
+    Settings("", overwrite);
+    ASSERT_EQ(Backup(), 0) << Messages();
+    WriteAll(Store("{A}") + "\\Inbox.dbx", "arrived since");
+    WriteOlder(Store("{A}") + "\\Old.dbx", "older");
+    WriteAll(Store("{A}") + "\\New.dbx", "a folder made since");
+    shellDialogs = std::make_unique<ShellDialogAnswerer>(IDYES);
+    EXPECT_EQ(Restore(), "Restore Complete");
+    shellDialogs = std::make_unique<ShellDialogAnswerer>();
+    const std::string kept = Kept(Store("{A}"));
+    for (const char* f : {"Inbox.dbx", "Folders.dbx", "Old.dbx"})
+      EXPECT_EQ(ReadAll(Store("{A}") + "\\" + f), std::string("backed up ") + f);
+    EXPECT_EQ(Entries(kept), (std::set<std::string>{"Inbox.dbx", "New.dbx"}));
+    EXPECT_EQ(ReadAll(kept + "\\Inbox.dbx"), "arrived since");
+    EXPECT_EQ(ReadAll(kept + "\\New.dbx"), "a folder made since");
+    ASSERT_EQ(user.messages.size(), 1u) << Messages();
+    EXPECT_TRUE(Holds(user.messages[0], texts::StoreKept(kept + "\\Inbox.dbx")));
+    EXPECT_TRUE(Holds(user.messages[0], texts::KeptHowTo(kept)));
+    RemoveTree(kept);
+  }
+}
+
 }  // namespace
 }  // namespace lark::test

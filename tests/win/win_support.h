@@ -168,7 +168,10 @@ inline std::map<std::string, std::string> UserRegistry() {
 // them, from a helper thread, so that nothing can wait for a user; counts them.
 class ShellDialogAnswerer {
  public:
-  ShellDialogAnswerer() { thread_ = ::CreateThread(nullptr, 0, &Run, this, 0, nullptr); }
+  // `answer`: the button pressed where the dialog has it (IDNO, or IDYES to replace).
+  explicit ShellDialogAnswerer(int answer = IDNO) : answer_(answer) {
+    thread_ = ::CreateThread(nullptr, 0, &Run, this, 0, nullptr);
+  }
   ~ShellDialogAnswerer() {
     stop_ = true;
     ::WaitForSingleObject(thread_, 5000);
@@ -191,12 +194,13 @@ class ShellDialogAnswerer {
     if (pid != ::GetCurrentProcessId() || std::string(cls) != "#32770" ||
         !::IsWindowVisible(window) || !me->seen_.insert(window).second)
       return TRUE;
-    int id = ::GetDlgItem(window, IDNO) ? IDNO : IDCANCEL;
+    int id = ::GetDlgItem(window, me->answer_) ? me->answer_ : IDCANCEL;
     ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
     ++me->answered_;
     return TRUE;
   }
+  const int answer_;
   HANDLE thread_ = nullptr;
   std::atomic<bool> stop_{false};
   std::atomic<int> answered_{0};
