@@ -544,7 +544,8 @@ TEST_F(ProgramGui, CompleteRestoreAsksWhichKeptBackup) {
 TEST_F(ProgramGui, ABackupFromAnotherComputerIsConfirmedFirst) {
   Profile(1);
   ASSERT_EQ(Unattended("/a /h"), 0u);
-  std::ofstream(backup + "\\Larkmoor.info", std::ios::app) << "Computer: OLDPC\r\n";
+  std::ofstream(backup + "\\Larkmoor.info", std::ios::app | std::ios::binary)
+      << "Computer: OLDPC\r\n";
   WriteOlder(store + "\\Folder 0.dbx", "damaged");
   ASSERT_NO_FATAL_FAILURE(Start());
   for (bool ok : {false, true}) {

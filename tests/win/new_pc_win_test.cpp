@@ -1,6 +1,8 @@
 // A complete restore onto another computer or Windows user, under Wine with its real
 // registry editor and shell: the backup's identities go to the live ones of their names, the
 // new PC's own mail is kept, and the person is asked first and told what happened.
+#include "restore/selected_restore.h"
+#include "ui/restore_choices.h"
 #include "win_support.h"
 
 namespace lark::test {
@@ -26,7 +28,8 @@ class NewPc : public WinTest {
     Settings();
     ASSERT_EQ(Backup(), 0) << Messages();
     // Another computer made it.
-    std::ofstream(backup + "\\Larkmoor.info", std::ios::app) << "Computer: OLDPC\r\n";
+    std::ofstream(backup + "\\Larkmoor.info", std::ios::app | std::ios::binary)
+        << "Computer: OLDPC\r\n";
   }
   static std::string Expand(const std::string& s) {
     char out[MAX_PATH] = "";
@@ -140,6 +143,27 @@ TEST_F(NewPc, CancelChangesNothing) {
   EXPECT_EQ(user.messages.size(), 1u) << Messages();
   EXPECT_EQ(UserRegistry(), registry);
   EXPECT_EQ(Files(stores), storeFiles);
+}
+
+// Restore Selected matches as the complete restore does, shows it, and restores into the
+// live identity.
+TEST_F(NewPc, RestoreSelectedGoesToTheLiveIdentityOfTheName) {
+  OldPc("%LARKSTORE%\\{W}");
+  FreshPc("%LARKSTORE%\\{N}");
+  WindowedApp app(p);
+  const BackupContents c = ReadBackupContents(app, backup);
+  const std::vector<SelectionRow> rows = SelectionRows(c);
+  std::map<std::string, std::string> notes;
+  for (const SelectionRow& r : rows)
+    if (r.kind == SelectionRow::Kind::Settings) notes[c.identities[r.identity].name] = r.note;
+  EXPECT_EQ(notes["Main Identity"], texts::MapsToNote("Main Identity"));
+  EXPECT_EQ(notes["Work"], texts::kGoneIdentityNote);
+  RestoreSelected(app, c, RestoreChoice{{{"{A}", true, {"Inbox.dbx"}}}, false, false});
+  EXPECT_EQ(Names().size(), 1u);
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, signature, "text"), std::string("-- Ann") + '\0');
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, MailClientKey("{N}"), "Store Root"),
+            std::string("%LARKSTORE%\\{N}") + '\0');
+  EXPECT_EQ(ReadAll(Store("{N}") + "\\Inbox.dbx"), ReadAll(backup + "\\Main Identity\\Inbox.dbx"));
 }
 
 // On its own PC too: a live store written since the backup, and one the backup has no copy of,
