@@ -231,15 +231,18 @@ std::unique_ptr<Manifest> BackupManifest(App& app, const std::string& folder) {
 
 namespace {
 
-// Once the backup's folder list has replaced the live one, the live stores the backup has no
-// copy of are named by nothing the mail client reads: they are kept aside with the newer ones.
-void KeepUnnamedStores(App& app, const std::string& store, const std::vector<std::string>& entries,
-                       const std::vector<std::string>& put, const std::string& keepIn) {
-  if (keepIn.empty()) return;
-  bool folderList = false;
-  for (const std::string& t : put)
-    folderList = folderList || SameName(NameFromFullPath(t), "Folders.dbx");
-  if (!folderList) return;
+// Once the backup's folder list has replaced the live one (the copy keeps the time of the
+// backup's), the live stores the backup has no copy of are named by nothing the mail client
+// reads: they are kept aside with the newer ones. A list the person chose to keep still names
+// them, and they stay.
+void KeepUnnamedStores(App& app, const std::string& store, const std::string& here,
+                       const std::vector<std::string>& entries, const std::string& keepIn) {
+  constexpr const char* kFolderList = "Folders.dbx";
+  FileInfo list, copy;
+  if (keepIn.empty() || !app.p.files.GetFileInfo(store + "\\" + kFolderList, &list) ||
+      !app.p.files.GetFileInfo(here + kFolderList, &copy) || list.size != copy.size ||
+      list.lastWrite != copy.lastWrite)
+    return;
   std::vector<FindEntry> live;
   if (app.p.files.FindFiles(store + "\\*.dbx", &live) != kErrorSuccess) return;
   constexpr std::uint32_t skip =
@@ -288,7 +291,6 @@ void RestoreIdentity(App& app, const RunOptions& options, const Manifest* manife
       files.push_back({here + entry, ManifestPath(folderName, entry)});
   ChecksAhead checks(app.p.processes, app.p.streams, manifest, files);
   long restored = 0;
-  std::vector<std::string> put;  // the live files replaced
   // Copies made while their checks were still being read, settled in order as the checks
   // come in, so that the shell copies the next file meanwhile; a problem found at once waits
   // for them, so that the report names the problems in the order of the files.
@@ -300,10 +302,7 @@ void RestoreIdentity(App& app, const RunOptions& options, const Manifest* manife
   const auto settleFront = [&] {
     const Unsettled u = std::move(unsettled.front());
     unsettled.pop_front();
-    if (SettleCopy(app, u.copy, checks.Result(u.check))) {
-      ++restored;
-      put.push_back(u.copy.target);
-    }
+    if (SettleCopy(app, u.copy, checks.Result(u.check))) ++restored;
   };
   const auto settleAll = [&] {
     while (!unsettled.empty()) settleFront();
@@ -322,10 +321,7 @@ void RestoreIdentity(App& app, const RunOptions& options, const Manifest* manife
       if (checks.Ready(i)) {
         // Its check is through: a file that fails it is never copied at all.
         settleAll();
-        if (PutBack(app, checks.Result(i), here + entry, target, keepIn)) {
-          ++restored;
-          put.push_back(target);
-        }
+        if (PutBack(app, checks.Result(i), here + entry, target, keepIn)) ++restored;
       } else {
         if (unsettled.size() >= FileHashes::kMaxInFlight) settleFront();
         PlacedCopy placed = PlaceCopy(app, here + entry, target, keepIn);
@@ -339,16 +335,13 @@ void RestoreIdentity(App& app, const RunOptions& options, const Manifest* manife
     } else if (Vouched(app, checks.Result(k++), here + entry, target) &&
                AskedPutBack(app, here + entry, target, target, keepIn)) {
       ++restored;
-      put.push_back(target);
     }
     f.SetPanel(1, entry + texts::kEntryRestoreComplete);
   }
   settleAll();
-  KeepUnnamedStores(app, store, entries, put, keepIn);
+  KeepUnnamedStores(app, store, here, entries, keepIn);
   app.state.report.done.push_back(texts::IdentityRestored(identity, restored));
 }
-
-}  // namespace
 
 // "Kept by restore 2026-12-08 16.20.05": the time the restore began, as a folder name.
 std::string KeptFolderName() {
@@ -358,6 +351,8 @@ std::string KeptFolderName() {
     std::strftime(text, sizeof text, "%Y-%m-%d %H.%M.%S", local);
   return std::string(kKeptByRestore) + text;
 }
+
+}  // namespace
 
 void resComplete(App& app, const std::string& from, const RunOptions& options,
                  const RestorePlan* plan) {

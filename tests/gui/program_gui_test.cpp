@@ -553,9 +553,6 @@ TEST_F(ProgramGui, ABackupFromAnotherComputerIsConfirmedFirst) {
     std::optional<Dialog> ask = WaitForDialog(*program, kRunMs);
     ASSERT_TRUE(ask);
     EXPECT_NE(ask->text.find("Computer: OLDPC"), std::string::npos) << ask->text;
-    EXPECT_NE(ask->text.find("Main (backup) -> Main (this PC, the same identity)"),
-              std::string::npos)
-        << ask->text;
     if (!ok) {
       Screenshot("restore-from-another-computer");
       ClickOnScreen(Control(ask->hwnd, IDCANCEL));
@@ -570,7 +567,6 @@ TEST_F(ProgramGui, ABackupFromAnotherComputerIsConfirmedFirst) {
     std::optional<Dialog> done = WaitForDialog(*program, kRunMs, {ask->hwnd, open->hwnd});
     ASSERT_TRUE(done);
     EXPECT_EQ(done->text.rfind("The complete restore finished:", 0), 0u) << done->text;
-    EXPECT_NE(done->text.find("Tools > Accounts"), std::string::npos) << done->text;
     ASSERT_TRUE(Answer(*done, "OK"));
     EXPECT_TRUE(WaitForPanel(1, "Restore Complete"));
   }
