@@ -14,10 +14,6 @@ TEST(MatchIdentities, SameKeyThenTheOneLiveIdentityOfItsNameElseCreated) {
     std::vector<NamedIdentity> backup, live;
     std::vector<std::pair<K, std::string>> want;  // kind and live key, per backup identity
   } cases[] = {
-      {"the PC it came from",
-       {{"{A}", "Main"}, {"{B}", "Work"}},
-       {{"{A}", "Main"}, {"{B}", "Work"}},
-       {{K::SameKey, "{A}"}, {K::SameKey, "{B}"}}},
       {"a fresh PC",
        {{"{A}", "Main Identity"}, {"{B}", "Work"}},
        {{"{N}", "main identity"}},
