@@ -516,6 +516,8 @@ inline std::string ConfirmMove(const std::string& computer, const std::string& u
          "OK to restore, or Cancel to change nothing.";
 }
 inline constexpr const char* kRestoreDone = "The complete restore finished:";
+// The folder beside the stores that newer live stores are moved into, before its time.
+inline constexpr const char* kKeptByRestore = "Kept by restore ";
 inline constexpr const char* kMappingHeading = "Identities of the backup and where they went:";
 inline std::string MappingReportLine(const std::string& line) { return "  " + line; }
 inline std::string IdentityCreated(const std::string& name, const std::string& store) {

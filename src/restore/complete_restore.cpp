@@ -349,7 +349,7 @@ std::string KeptFolderName() {
   char text[64] = "";
   if (const std::tm* local = std::localtime(&t))
     std::strftime(text, sizeof text, "%Y-%m-%d %H.%M.%S", local);
-  return std::string(kKeptByRestore) + text;
+  return std::string(texts::kKeptByRestore) + text;
 }
 
 }  // namespace

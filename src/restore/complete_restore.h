@@ -60,7 +60,4 @@ bool AskedPutBack(App& app, const std::string& source, const std::string& dest,
 // already delivered. The mail client keeps it current; an older copy disagrees with the server.
 inline constexpr const char* kNotRestoredFile = "Pop3uidl.dbx";
 
-// The folder beside the stores that a restore moves newer live stores into, and its time.
-inline constexpr const char* kKeptByRestore = "Kept by restore ";
-
 }  // namespace lark

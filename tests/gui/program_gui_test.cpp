@@ -567,6 +567,7 @@ TEST_F(ProgramGui, ABackupFromAnotherComputerIsConfirmedFirst) {
     std::optional<Dialog> done = WaitForDialog(*program, kRunMs, {ask->hwnd, open->hwnd});
     ASSERT_TRUE(done);
     EXPECT_EQ(done->text.rfind("The complete restore finished:", 0), 0u) << done->text;
+    Screenshot("restore-from-another-computer-done");
     ASSERT_TRUE(Answer(*done, "OK"));
     EXPECT_TRUE(WaitForPanel(1, "Restore Complete"));
   }

@@ -13,6 +13,7 @@ namespace {
 class NewPc : public WinTest {
  protected:
   const std::string signature = MailClientKey("{N}") + "\\Signatures\\00000000";
+  const std::string newBook = kRoot + "\\newbook\\";
 
   // The old PC: three identities, a signature, an account and an address book.
   void OldPc(const std::string& workStore) {
@@ -39,7 +40,8 @@ class NewPc : public WinTest {
     return out;
   }
   // The new PC: the mail client ran once and made its own "Main Identity", whose Inbox
-  // already holds mail; an empty address book; none of the old PC's stores.
+  // already holds mail; an empty address book in another folder than the old PC's, which is
+  // not here; none of the old PC's stores.
   void FreshPc(const std::string& newStore) {
     for (const char* b : {"Identities", "Software\\Microsoft\\Internet Account Manager",
                           "Software\\Microsoft\\WAB"})
@@ -47,8 +49,9 @@ class NewPc : public WinTest {
     RemoveTree(stores);
     Identity("{N}", "Main Identity", newStore);
     WriteAll(Expand(newStore) + "\\Inbox.dbx", "new mail on the new PC");
-    SetText("Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "", book);
-    WriteAll(book, "empty");
+    RemoveTree(kRoot + "\\book");
+    SetText("Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "", newBook + "bob.wab");
+    WriteAll(newBook + "bob.wab", "empty");
   }
   // The identities' display names, each as often as it occurs.
   static std::multiset<std::string> Names() {
@@ -108,6 +111,9 @@ TEST_F(NewPc, IdentitiesGoToTheLiveOnesOfTheirNamesAndTheNewMailIsKept) {
     EXPECT_EQ(ReadAll(Store("{W}") + "\\Inbox.dbx"), ReadAll(backup + "\\Work\\Inbox.dbx"));
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kAccount, "Account Name"),
               std::string("Home mail") + '\0');
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, "Software\\Microsoft\\WAB\\WAB4\\Wab File Name", ""),
+              newBook + "me.wab" + '\0');
+    EXPECT_EQ(ReadAll(newBook + "me.wab"), "address book");
 
     const std::string report = ReadAll(backup + "\\RestoreReport.txt");
     EXPECT_TRUE(Holds(report, "  Main Identity (backup) -> Main Identity (this PC)"));
