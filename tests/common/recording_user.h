@@ -22,7 +22,6 @@ class RecordingUser : public IUser {
  public:
   std::vector<std::string> messages;
   std::function<bool()> onAsk = [] { return false; };  // Retry or Cancel
-  std::function<bool()> onOkCancel = [] { return true; };
   std::optional<std::string> chosenFile;
   void MessageBoxA(const std::string& text, const std::string&) override {
     messages.push_back(text);
@@ -38,7 +37,7 @@ class RecordingUser : public IUser {
   }
   bool AskOkCancel(const std::string& text, const std::string&) override {
     messages.push_back(text);
-    return onOkCancel();
+    return true;
   }
   bool WindowClassExists(const std::string& c) override {
     return ::FindWindowA(c.c_str(), nullptr);
