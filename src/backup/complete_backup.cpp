@@ -248,6 +248,23 @@ std::string KeptNames(const Platform& p, const std::string& folder) {
   return names;
 }
 
+// Where the backup was made, so that a restore elsewhere can tell and say so.
+void RecordOrigin(App& app, BackupInfo* info) {
+  info->computer = app.p.shell.ComputerName();
+  info->user = app.p.shell.UserName();
+  const std::string product =
+      RegistryGetKeyValue(app.p, kHkeyLocalMachine,
+                          "Software\\Microsoft\\Windows NT\\CurrentVersion", "ProductName")
+          .AsText();
+  info->windows = app.state.winVer + (product.empty() ? "" : " (" + product + ")");
+  const std::size_t n = UsableIdentities(app.state);
+  for (std::size_t i = 0; i < n; ++i) {
+    const StoreFolder store = ReadStoreFolder(app.p, app.state.identKey[i]);
+    info->identities.push_back(
+        InfoIdentity{app.state.identKey[i], app.state.identName[i], store.written, store.path});
+  }
+}
+
 // The end of a run: every export awaited and checked; the staged backup's checksum list,
 // info and report; the swap that makes it the newest, and the prune of the oldest.
 BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool mailClientRan,
@@ -280,6 +297,7 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
   const int code = app.state.unattended ? static_cast<int>(outcome) : kNoExitCode;
   std::string reportFolder = folderThere ? folder : std::string();
   if (staged) {
+    RecordOrigin(app, &run.info);
     // The staged backup is whole before it is swapped in: list, info and report beside it.
     ReplaceTextFile(app.p.files, run.target + "\\" + kBackupInfoFile, BackupInfoText(run.info));
     ReplaceTextFile(app.p.files, run.target + "\\" + kBackupReportFile,

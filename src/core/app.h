@@ -37,6 +37,7 @@ struct AppState {
   std::vector<std::string> runNotes;        // for the next backup's report (a "/g:" not used)
   bool restoreUnderWay = false;             // the address-book restore reports into it
   std::string restoreFrom;                  // the backup a restore under way reads from
+  std::vector<std::string> keptStores;      // live stores a restore moved aside, where to
 };
 
 class App {

@@ -30,6 +30,10 @@ class QuietUser : public IUser {
     if (sink_) sink_->push_back(text);
     return false;
   }
+  bool AskOkCancel(const std::string& text, const std::string&) override {
+    if (sink_) sink_->push_back(text);
+    return false;
+  }
   bool WindowClassExists(const std::string& className) override {
     return real_.WindowClassExists(className);
   }

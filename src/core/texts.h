@@ -572,6 +572,72 @@ inline std::string KeptHoldingOthers(const std::string& folder) {
   return "- \"" + folder + "\" kept: holds files the backup did not write";
 }
 
+// ---- moving to a new PC: a restore onto another computer or Windows user ----
+// The arrow between a backup identity and where it goes: "->", as the ANSI code pages of
+// every Windows the program runs on can show it; most have no arrow character of their own.
+inline constexpr const char* kMapArrow = " -> ";
+inline std::string MappedLine(const std::string& backupName, const std::string& liveName) {
+  return backupName + " (backup)" + kMapArrow + liveName + " (this PC)";
+}
+inline std::string SameIdentityLine(const std::string& backupName, const std::string& liveName) {
+  return backupName + " (backup)" + kMapArrow + liveName + " (this PC, the same identity)";
+}
+inline std::string CreatedLine(const std::string& backupName) {
+  return backupName + kMapArrow + "created";
+}
+inline constexpr const char* kUnknownOrigin = "unknown";
+inline std::string ConfirmMove(const std::string& computer, const std::string& user,
+                               const std::string& made, bool knownOrigin,
+                               const std::string& mapping) {
+  return std::string(knownOrigin ? "This backup was made on another computer or for another "
+                                   "Windows user."
+                                 : "This backup does not record where it was made, and its "
+                                   "identities are not the ones of this PC.") +
+         "\r\n\r\nComputer: " + computer + "\r\nWindows user: " + user +
+         "\r\nBackup made: " + made + "\r\n\r\nIts identities will be restored like this:\r\n" +
+         mapping +
+         "\r\n\r\nMail on this PC that is newer than the backup is kept, not overwritten. Press "
+         "OK to restore, or Cancel to change nothing.";
+}
+inline constexpr const char* kRestoreDone = "The complete restore finished:";
+// The folder beside the stores that newer live stores are moved into, before its time.
+inline constexpr const char* kKeptByRestore = "Kept by restore ";
+inline constexpr const char* kMappingHeading = "Identities of the backup and where they went:";
+inline std::string MappingReportLine(const std::string& line) { return "  " + line; }
+inline std::string IdentityCreated(const std::string& name, const std::string& store) {
+  return "Identity \"" + name + "\": created" +
+         (store.empty() ? std::string() : ", its messages in \"" + store + "\"");
+}
+inline std::string StoreKept(const std::string& kept) {
+  return "Kept (it held mail the backup does not have): " + kept;
+}
+inline std::string KeptHowTo(const std::string& folder) {
+  return "To get the mail of a kept store back: in Outlook Express choose File > Import > "
+         "Messages, then Outlook Express 6 (or 5), and import from the folder \"" +
+         folder + "\".";
+}
+inline std::string StoreNotKept(const std::string& target) {
+  return "- " + target +
+         " holds mail the backup does not have and could not be moved aside; it was left as it "
+         "was and the backup's copy was not put back.";
+}
+inline std::string AccountsRestored(const std::string& names) {
+  return "Mail accounts restored: " + names;
+}
+inline constexpr const char* kRetypePasswords =
+    "Saved passwords are not part of any backup (Windows keeps them in its protected storage): "
+    "type each account's password again in Outlook Express (Tools > Accounts).";
+inline constexpr const char* kMappedIdentitiesNotWritten =
+    "- AllIdentities.reg could not be rewritten for the identities of this PC (is the backup "
+    "folder writable?); it was not imported.";
+inline std::string AddressBookPlaceChanged(const std::string& file) {
+  return "Address book: the backup's place for it does not exist here; it went to \"" + file + "\"";
+}
+// Restore Selected: where a backup identity goes.
+inline std::string MapsToNote(const std::string& liveName) {
+  return "goes to this PC's identity \"" + liveName + "\"";
+}
+
 }  // namespace lark::texts
 
 #endif  // RC_INVOKED

@@ -16,6 +16,7 @@ StoreFolder ReadStoreFolder(const Platform& p, const std::string& identityKey) {
   // Discovery writes the placeholder without a terminating NUL, and it is still recognised.
   std::string text;
   if (!ReadTextValue(reg, key.get(), "Store Root", &text)) return result;
+  result.written = text;
   if (text == kEmptyIdentityMarker) {
     result.kind = StoreFolder::Kind::Empty;
     return result;

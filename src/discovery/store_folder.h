@@ -14,7 +14,8 @@ struct StoreFolder {
     None,    // no value, an empty value, one that is not text, or one that cannot be read
   };
   Kind kind = Kind::None;
-  std::string path;  // expanded, without a trailing NUL
+  std::string path;     // expanded, without a trailing NUL
+  std::string written;  // the value as the registry holds it, before expansion
 };
 
 // Reads the identity's "Store Root" and expands every %name% reference in it.

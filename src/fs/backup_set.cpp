@@ -14,6 +14,28 @@ namespace {
 constexpr const char* kMadeLine = "Made: ";
 constexpr const char* kMessagesLine = "Messages: ";
 constexpr const char* kFindingLine = "Finding: ";
+constexpr const char* kComputerLine = "Computer: ";
+constexpr const char* kUserLine = "Windows user: ";
+constexpr const char* kWindowsLine = "Windows: ";
+// Key, display name, Store Root as written and as expanded, separated by tabs; a tab inside a
+// name is written as a blank, as no name of the mail client's has one.
+constexpr const char* kIdentityLine = "Identity: ";
+
+std::string NoTabs(std::string s) {
+  for (char& c : s)
+    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+  return s;
+}
+
+std::vector<std::string> Fields(const std::string& s) {
+  std::vector<std::string> out(1);
+  for (char c : s)
+    if (c == '\t')
+      out.emplace_back();
+    else
+      out.back() += c;
+  return out;
+}
 
 bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
@@ -39,6 +61,12 @@ std::string BackupInfoText(const BackupInfo& info) {
   for (const auto& m : info.messages)
     text += kMessagesLine + std::to_string(m.second) + "  " + m.first + "\r\n";
   for (const std::string& f : info.findings) text += kFindingLine + f + "\r\n";
+  if (!info.computer.empty()) text += kComputerLine + NoTabs(info.computer) + "\r\n";
+  if (!info.user.empty()) text += kUserLine + NoTabs(info.user) + "\r\n";
+  if (!info.windows.empty()) text += kWindowsLine + NoTabs(info.windows) + "\r\n";
+  for (const InfoIdentity& i : info.identities)
+    text += kIdentityLine + NoTabs(i.key) + "\t" + NoTabs(i.name) + "\t" + NoTabs(i.storeRoot) +
+            "\t" + NoTabs(i.storeFolder) + "\r\n";
   return text;
 }
 
@@ -61,6 +89,21 @@ bool ParseBackupInfo(const std::string& text, BackupInfo* info) {
       any = true;
     } else if (StartsWith(line, kFindingLine)) {
       info->findings.push_back(line.substr(std::char_traits<char>::length(kFindingLine)));
+      any = true;
+    } else if (StartsWith(line, kComputerLine)) {
+      info->computer = line.substr(std::char_traits<char>::length(kComputerLine));
+      any = true;
+    } else if (StartsWith(line, kUserLine)) {
+      info->user = line.substr(std::char_traits<char>::length(kUserLine));
+      any = true;
+    } else if (StartsWith(line, kWindowsLine)) {
+      info->windows = line.substr(std::char_traits<char>::length(kWindowsLine));
+      any = true;
+    } else if (StartsWith(line, kIdentityLine)) {
+      const std::vector<std::string> f =
+          Fields(line.substr(std::char_traits<char>::length(kIdentityLine)));
+      if (f.size() != 4 || f[0].empty()) continue;
+      info->identities.push_back(InfoIdentity{f[0], f[1], f[2], f[3]});
       any = true;
     }
   }

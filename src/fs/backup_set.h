@@ -1,7 +1,8 @@
 // The backups a backup folder holds: the newest at its top, the earlier ones it keeps each in
 // a folder of its own under "Earlier Backups", named by the time it was made so that the
 // names sort. Beside each backup's checksum list lies a small text file, Larkmoor.info, with
-// the time it was made, each message store's message count and what the store check found.
+// the time it was made, each message store's message count, what the store check found, and
+// the computer, Windows user and identities it was made of.
 #pragma once
 
 #include <cstdint>
@@ -19,10 +20,18 @@ inline constexpr const char* kBackupInfoFile = "Larkmoor.info";
 // In Earlier Backups while a run moves a backup to the top: the top is in between then.
 inline constexpr const char* kSwapJournalFile = "Larkmoor.swap";
 
+// An identity as the backup found it, with its store folder as written and as it expanded.
+struct InfoIdentity {
+  std::string key, name, storeRoot, storeFolder;
+};
+
 struct BackupInfo {
   std::string made;                                             // "2026-12-07 05.53.12"
   std::vector<std::pair<std::string, std::uint32_t>> messages;  // list path -> message count
   std::vector<std::string> findings;                            // store-check findings, in words
+  // Where the backup was made; all empty in backups made before this was recorded.
+  std::string computer, user, windows;
+  std::vector<InfoIdentity> identities;
 };
 
 // Reads `folder`\Larkmoor.info; false when it has none or it holds nothing usable.

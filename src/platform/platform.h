@@ -261,6 +261,10 @@ class IShell {
   // Whether the program runs under Wine, whose registry editor reads its command line by
   // the C runtime's rules.
   virtual bool UnderWine() = 0;
+  // GetComputerNameA and GetUserNameA: whose computer and which Windows user this is; "" when
+  // Windows cannot say (a 98 with nobody logged on).
+  virtual std::string ComputerName() = 0;
+  virtual std::string UserName() = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -290,6 +294,8 @@ class IUser {
   virtual void SetPointer(Pointer pointer) = 0;
   // A message box with Retry and Cancel buttons and a warning icon; true for Retry.
   virtual bool AskRetryCancel(const std::string& text, const std::string& title) = 0;
+  // A message box with OK and Cancel buttons and a question icon; true for OK.
+  virtual bool AskOkCancel(const std::string& text, const std::string& title) = 0;
   // FindWindowA by class name: whether some top-level window of that class exists.
   virtual bool WindowClassExists(const std::string& className) = 0;
   // Ends the process at once; never returns.

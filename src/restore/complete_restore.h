@@ -12,9 +12,14 @@ struct RunOptions;
 class Manifest;
 enum class Vouch;
 
+struct RestorePlan;
+
 // Copies the .dbx files of each identity's folder in the backup `from` back into its
-// message store.
-void resComplete(App& app, const std::string& from, const RunOptions& options);
+// message store. With a plan that knows the backup's identities, each live identity takes the
+// folder of the backup identity that went to it. A live store written after the backup's copy
+// was made is moved into "Kept by restore <time>" beside the stores, not replaced.
+void resComplete(App& app, const std::string& from, const RunOptions& options,
+                 const RestorePlan* plan = nullptr);
 
 // The complete restore from the backup `from`: the newest one (the backup folder itself) or
 // a kept earlier one. Its report goes into the backup folder.
@@ -38,7 +43,10 @@ bool Vouched(App& app, Vouch vouch, const std::string& path, const std::string& 
 // was until then, and when the copy fails. The copy is made writable. A live file that a
 // restore of an earlier version, interrupted, left aside returns first. Problems go into the
 // report.
-bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string& target);
+// With `keepIn`, a live file written after the backup's copy is moved into that folder
+// instead of being replaced (app.state.keptStores names it).
+bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string& target,
+             const std::string& keepIn = std::string());
 
 // Replaces the live file `target` by the backup's `source` with the shell's question before
 // the replacement (`dest` is `target` or its folder): the shell copies straight over the live
@@ -46,7 +54,7 @@ bool PutBack(App& app, Vouch vouch, const std::string& source, const std::string
 // waits under its set-aside name: a copy the shell gives up part-way has it put back at once,
 // one that a kill ends, by the next restore. Problems go into the report.
 bool AskedPutBack(App& app, const std::string& source, const std::string& dest,
-                  const std::string& target);
+                  const std::string& target, const std::string& keepIn = std::string());
 
 // The one store file never put back: the record of which messages the mail server has
 // already delivered. The mail client keeps it current; an older copy disagrees with the server.

@@ -182,6 +182,29 @@ bool ValueText(const std::string& data, bool wide, std::string* out) {
   return true;
 }
 
+// `text` as the file writes it: one byte a character, or two in a wide file.
+std::string Encoded(const std::string& text, bool wide) {
+  if (!wide) return text;
+  std::string out;
+  for (char c : text) {
+    out += c;
+    out += '\0';
+  }
+  return out;
+}
+
+// Replaces every `from` in the line's bytes by `to`, letter case ignored.
+std::string ReplacedIn(const std::string& raw, const std::string& from, const std::string& to) {
+  if (from.empty()) return raw;
+  const std::string lowRaw = Lowered(raw), lowFrom = Lowered(from);
+  std::string out;
+  std::size_t at = 0;
+  for (std::size_t hit; (hit = lowRaw.find(lowFrom, at)) != std::string::npos;
+       at = hit + from.size())
+    out += raw.substr(at, hit - at) + to;
+  return out + raw.substr(at);
+}
+
 }  // namespace
 
 bool ReadRegIdentities(IFileStreams& streams, const std::string& path,
@@ -261,6 +284,87 @@ bool WriteIdentityReg(IFileStreams& streams, const std::string& from,
   }
   ok = ok && !lines.failed();
   return out->Commit() && ok && found;
+}
+
+bool WriteMappedIdentities(IFileStreams& streams, const std::string& from,
+                           const std::vector<IdentityMatch>& matches, const std::string& to,
+                           const std::string& onlyKey) {
+  LineReader lines(streams.OpenRead(from));
+  if (lines.failed()) return false;
+  std::unique_ptr<IFileWriter> out = streams.Create(to);
+  if (!out) return false;
+  std::unordered_map<std::string, const IdentityMatch*> moved;
+  for (const IdentityMatch& m : matches)
+    if (m.kind == IdentityMatch::Kind::Matched) moved.emplace(Lowered(m.backupKey), &m);
+  const std::string mailClient = "software\\microsoft\\outlook express\\5.0";
+  const std::string root = "hkey_current_user\\identities";
+  std::string raw, text, key, below;
+  const IdentityMatch* current = nullptr;
+  bool inRoot = false, ownKey = false, mailKey = false, skipping = false, found = false, ok = true;
+  bool header = true, wanted = true;
+  while (ok && lines.Next(&raw, &text)) {
+    // The lines a left-out value goes on over.
+    if (skipping) {
+      skipping = !text.empty() && text.back() == '\\';
+      continue;
+    }
+    const std::string keyPath = KeyPath(text);
+    if (keyPath.empty() && !header && !wanted) continue;
+    if (!keyPath.empty()) {
+      header = false;
+      wanted = onlyKey.empty() ||
+               (keyPath[0] != '-' && IdentityOf(keyPath, &key, &below) && SameName(key, onlyKey));
+      if (!wanted) continue;
+      std::string bare = Lowered(keyPath);
+      while (!bare.empty() && bare.back() == '\\') bare.pop_back();
+      inRoot = bare == root;
+      current = nullptr;
+      ownKey = mailKey = false;
+      if (keyPath[0] != '-' && IdentityOf(keyPath, &key, &below)) {
+        found = true;
+        auto it = moved.find(Lowered(key));
+        if (it != moved.end()) {
+          current = it->second;
+          ownKey = below.empty();
+          mailKey = Lowered(below) == mailClient;
+          raw = ReplacedIn(raw, Encoded(current->backupKey, lines.wide()),
+                           Encoded(current->liveKey, lines.wide()));
+        }
+      }
+      ok = out->Write(raw.data(), raw.size());
+      continue;
+    }
+    std::string name, data, value;
+    if (SplitValue(text, &name, &data)) {
+      const std::string lower = Lowered(name);
+      if ((ownKey && (lower == "user id" || lower == "identity ordinal")) ||
+          (mailKey && lower == "store root")) {
+        skipping = !text.empty() && text.back() == '\\';
+        continue;
+      }
+      if (inRoot && !data.empty() && data[0] == '"' && ValueText(data, lines.wide(), &value)) {
+        auto it = moved.find(Lowered(value));
+        if (it != moved.end())
+          raw = ReplacedIn(raw, Encoded(it->second->backupKey, lines.wide()),
+                           Encoded(it->second->liveKey, lines.wide()));
+      }
+    }
+    ok = out->Write(raw.data(), raw.size());
+  }
+  ok = ok && !lines.failed();
+  return out->Commit() && ok && found;
+}
+
+bool ReadAccountNames(IFileStreams& streams, const std::string& path,
+                      std::vector<std::string>* names) {
+  names->clear();
+  LineReader lines(streams.OpenRead(path));
+  std::string raw, text, name, data, value;
+  while (lines.Next(&raw, &text))
+    if (SplitValue(text, &name, &data) && Lowered(name) == "account name" &&
+        ValueText(data, lines.wide(), &value))
+      names->push_back(value);
+  return !lines.failed();
 }
 
 }  // namespace lark

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "discovery/identity_match.h"
 #include "platform/platform.h"
 
 namespace lark {
@@ -28,5 +29,19 @@ bool ReadRegIdentities(IFileStreams& streams, const std::string& path,
 // when `from` cannot be read, holds no key of the identity, or `to` cannot be written.
 bool WriteIdentityReg(IFileStreams& streams, const std::string& from,
                       const std::string& identityKey, const std::string& to);
+
+// Writes `to` as `from`, but with each identity the matches put under another live key moved
+// there, without what binds an identity to the computer it was made on: its own "User ID" and
+// "Identity Ordinal" and its mail client's "Store Root" (the live ones stay). A value of the
+// identities' own key that names such an identity ("Default User ID", "Last User ID") names
+// the live one. Everything else goes byte for byte. With `onlyKey`, the header and that
+// identity's keys alone are written, as WriteIdentityReg writes them. False as WriteIdentityReg.
+bool WriteMappedIdentities(IFileStreams& streams, const std::string& from,
+                           const std::vector<IdentityMatch>& matches, const std::string& to,
+                           const std::string& onlyKey = std::string());
+
+// The "Account Name" of every mail account an IAM.reg holds, in its order.
+bool ReadAccountNames(IFileStreams& streams, const std::string& path,
+                      std::vector<std::string>* names);
 
 }  // namespace lark

@@ -12,6 +12,7 @@
 #include "fs/reg_file_check.h"
 #include "fs/regedit_run.h"
 #include "restore/complete_restore.h"
+#include "restore/identity_reg.h"
 
 namespace lark {
 
@@ -72,7 +73,8 @@ namespace {
 enum class ClearPanel2 { First, BeforeEditor, AfterEditor };
 
 bool RunImportUnit(App& app, const std::string& from, const char* file, const char* branch,
-                   const char* doneText, ClearPanel2 clear) {
+                   const char* doneText, ClearPanel2 clear,
+                   const std::vector<IdentityMatch>* remap = nullptr) {
   IMainView& f = app.Form1();
   if (clear == ClearPanel2::First) f.SetPanel(2, "");
   const std::string folder = EnterBackupFolder(app, from);
@@ -90,10 +92,35 @@ bool RunImportUnit(App& app, const std::string& from, const char* file, const ch
     // lives on the same disk and can be rewritten with it.
     if (!MayImport(app, path, file, branch)) return false;
   }
+  // The identities moved to the live keys go to the editor from a file of their own, beside
+  // the newest backup: the kept ones stay as they were made.
+  std::string imported = file, scratch;
+  std::unique_ptr<IFileReader> heldScratch;
+  if (remap && held) {
+    const std::string top = StoredBackupFolder(app);
+    scratch = top + "\\" + kMappedIdentitiesFile;
+    if (!IsFullPath(top) || !WriteMappedIdentities(app.p.streams, path, *remap, scratch) ||
+        !(heldScratch = app.p.streams.OpenRead(scratch))) {
+      if (IsFullPath(top)) RemoveFile(app.p, scratch);
+      app.state.report.problems.push_back(texts::kMappedIdentitiesNotWritten);
+      return false;
+    }
+    if (!MayImport(app, scratch, file, branch) || EnterBackupFolder(app, top).empty()) {
+      heldScratch.reset();
+      RemoveFile(app.p, scratch);
+      return false;
+    }
+    imported = kMappedIdentitiesFile;
+  }
   if (clear == ClearPanel2::BeforeEditor) f.SetPanel(2, "");
   // The editor's exit code is 0 whatever happened, so there is nothing more to learn from it
   // than that it has ended; one still running after the wait is not reported as complete.
-  const regedit::Run run = regedit::RunAndWait(app.p, ImportCommand(app.state.winVer, file));
+  const regedit::Run run = regedit::RunAndWait(app.p, ImportCommand(app.state.winVer, imported));
+  if (!scratch.empty()) {
+    heldScratch.reset();
+    RemoveFile(app.p, scratch);
+    EnterBackupFolder(app, from);
+  }
   if (run != regedit::Run::Ended) {
     app.state.report.problems.push_back(run == regedit::Run::NotStarted
                                             ? texts::ImportNotStarted(file)
@@ -108,9 +135,9 @@ bool RunImportUnit(App& app, const std::string& from, const char* file, const ch
 
 }  // namespace
 
-bool resbkupAllIdent(App& app, const std::string& from) {
+bool resbkupAllIdent(App& app, const std::string& from, const std::vector<IdentityMatch>* remap) {
   if (!RunImportUnit(app, from, kAllIdentitiesFile, kIdentitiesBranch,
-                     texts::kAllIdentitiesImportComplete, ClearPanel2::First))
+                     texts::kAllIdentitiesImportComplete, ClearPanel2::First, remap))
     return false;
   GetInputPaths(app);
   return true;

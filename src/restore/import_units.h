@@ -2,7 +2,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "discovery/identity_match.h"
 #include "fs/folders.h"  // IsFullPath
 
 namespace lark {
@@ -21,7 +23,10 @@ std::string ImportCommand(const std::string& winVer, const std::string& file);
 // folder, or a kept earlier one) and leaves that folder current. A unit that cannot enter
 // the folder ends silently; an editor that cannot be started or awaited is named in the
 // run's report; the restore goes on. True when imported.
-bool resbkupAllIdent(App& app, const std::string& from);  // also rebuilds the identity table
+// With `remap`, the identities that go to a live identity under another key are imported
+// under that key (WriteMappedIdentities), through a scratch file beside the newest backup.
+bool resbkupAllIdent(App& app, const std::string& from,
+                     const std::vector<IdentityMatch>* remap = nullptr);  // rebuilds the table
 bool resbkupIAM(App& app, const std::string& from);
 bool resbkupAddBook(App& app, const std::string& from);
 
@@ -44,5 +49,8 @@ bool ListVouchesFor(App& app, const Manifest* list, const std::string& folder,
 // so that nobody can change it in between.
 bool MayImport(App& app, const std::string& path, const std::string& file,
                const std::string& branch);
+
+// The scratch file that carries the identities, moved to the live keys, to the editor.
+inline constexpr const char* kMappedIdentitiesFile = "Larkmoor-identities.reg";
 
 }  // namespace lark

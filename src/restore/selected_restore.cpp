@@ -11,6 +11,7 @@
 #include "core/texts.h"
 #include "discovery/edition.h"
 #include "discovery/identities.h"
+#include "discovery/identity_match.h"
 #include "discovery/mail_client.h"
 #include "discovery/store_folder.h"
 #include "fs/backup_layout.h"
@@ -130,8 +131,17 @@ void RestoreSettings(App& app, const BackupContents& c, const Manifest* list,
   // ones stay as they were made.
   const std::string top = StoredBackupFolder(app);
   const std::string scratch = top + "\\" + kIdentityScratchFile;
-  if (!WriteIdentityReg(app.p.streams, c.folder + "\\" + kAllIdentitiesFile, identity.key,
-                        scratch)) {
+  // One that goes to a live identity under another key is imported under that key.
+  IdentityMatch match;
+  match.kind = IdentityMatch::Kind::Matched;
+  match.backupKey = identity.key;
+  match.liveKey = identity.liveKey;
+  const std::string from = c.folder + "\\" + kAllIdentitiesFile;
+  const bool written =
+      identity.liveKey.empty()
+          ? WriteIdentityReg(app.p.streams, from, identity.key, scratch)
+          : WriteMappedIdentities(app.p.streams, from, {match}, scratch, identity.key);
+  if (!written) {
     RemoveFile(app.p, scratch);
     report.problems.push_back(texts::SettingsNotWritten(name));
     return;
@@ -141,7 +151,9 @@ void RestoreSettings(App& app, const BackupContents& c, const Manifest* list,
   // after a lone CR) comes along inside them. Held open until the editor has read it.
   std::unique_ptr<IFileReader> held = app.p.streams.OpenRead(scratch);
   const bool imported =
-      held && MayImport(app, scratch, kAllIdentitiesFile, kIdentitiesBranch + identity.key) &&
+      held &&
+      MayImport(app, scratch, kAllIdentitiesFile,
+                kIdentitiesBranch + (identity.liveKey.empty() ? identity.key : identity.liveKey)) &&
       EnterBackupFolder(app, top) == top &&
       regedit::RunAndWait(app.p, ImportCommand(app.state.winVer, kIdentityScratchFile)) ==
           regedit::Run::Ended;
@@ -183,7 +195,8 @@ void RestoreStores(App& app, const BackupContents& c, const Manifest* list,
   RunReport& report = app.state.report;
   // Settings restored a moment ago may have given the identity its store folder.
   std::string store = identity.storeFolder;
-  const StoreFolder live = ReadStoreFolder(app.p, identity.key);
+  const StoreFolder live =
+      ReadStoreFolder(app.p, identity.liveKey.empty() ? identity.key : identity.liveKey);
   if (live.kind == StoreFolder::Kind::Folder && IsFullPath(live.path)) store = live.path;
   const std::string folderName = IdentityFolder(app, c.folder, identity.name, ownFolderName);
   if (store.empty() || folderName.empty()) {
@@ -241,15 +254,26 @@ BackupContents ReadBackupContents(App& app, const std::string& folder, bool read
     keys.push_back(r.key);
   }
   const std::vector<std::string> folders = IdentityFolderNames(names, keys);
+  // The same matching as the complete restore's: a backup from another PC goes to this PC's
+  // identities of the same names.
+  std::vector<NamedIdentity> backupIds, liveIds;
+  for (const RegIdentity& r : recorded) backupIds.push_back(NamedIdentity{r.key, r.name});
+  for (std::size_t i = 0; i < n; ++i)
+    liveIds.push_back(NamedIdentity{app.state.identKey[i], app.state.identName[i]});
+  const std::vector<IdentityMatch> matches = MatchIdentities(backupIds, liveIds);
   for (std::size_t k = 0; k < recorded.size(); ++k) {
     const RegIdentity& r = recorded[k];
     BackupIdentity b;
     b.key = r.key;
     b.name = r.name;
     b.hasSettings = Exists(app, regFile);
-    for (std::size_t i = 0; i < n; ++i)
-      if (SameName(app.state.identKey[i], r.key)) b.live = true;
-    b.storeFolder = StoreFolderOf(app, r.key, r.storeRoot, r.hasStoreRoot);
+    b.live = matches[k].kind != IdentityMatch::Kind::Created;
+    if (matches[k].kind == IdentityMatch::Kind::Matched) {
+      b.liveKey = matches[k].liveKey;
+      b.liveName = matches[k].liveName;
+    }
+    b.storeFolder =
+        StoreFolderOf(app, b.liveKey.empty() ? r.key : b.liveKey, r.storeRoot, r.hasStoreRoot);
     const std::string sub = IdentityFolder(app, folder, r.name, folders[k]);
     if (!sub.empty()) {
       for (const FindEntry& e : StoresIn(app, folder + "\\" + sub)) {

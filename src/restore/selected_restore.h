@@ -31,9 +31,12 @@ struct BackupStore {
 };
 
 struct BackupIdentity {
-  std::string key;           // "{GUID}"
-  std::string name;          // display name
-  bool live = false;         // the identity exists in the live registry
+  std::string key;    // "{GUID}"
+  std::string name;   // display name
+  bool live = false;  // the identity exists in the live registry
+  // The live identity of its name it goes to, when its own key is not live here (a backup
+  // from another computer or Windows user); "" when it goes under its own key.
+  std::string liveKey, liveName;
   bool hasSettings = false;  // its keys are in the backup's AllIdentities.reg
   std::string storeFolder;   // where its stores go (the live one, else the one the backup
                              // recorded); "" when unknown

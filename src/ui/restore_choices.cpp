@@ -46,6 +46,7 @@ std::vector<SelectionRow> SelectionRows(const BackupContents& c) {
     s.tickable = b.hasSettings && c.settings.verifies;
     s.note = !b.hasSettings         ? std::string(texts::kNoSettingsNote)
              : !c.settings.verifies ? refusal(c.settings)
+             : !b.liveName.empty()  ? texts::MapsToNote(b.liveName)
              : !b.live              ? std::string(texts::kGoneIdentityNote)
                                     : std::string();
     rows.push_back(s);

@@ -54,6 +54,18 @@ inline void WriteRaw(const std::string& path, const std::string& bytes, DWORD at
 inline void WriteAll(const std::string& path, const std::string& bytes, DWORD attributes = 0) {
   WriteRaw(path, IsStore(path) ? StoreHeader(bytes.size()) + bytes : bytes, attributes);
 }
+// The same, dated 2001: a live file older than any backup's copy, which a restore replaces
+// instead of keeping it aside as mail that arrived since.
+inline void WriteOlder(const std::string& path, const std::string& bytes) {
+  WriteAll(path, bytes);
+  const SYSTEMTIME st{2001, 1, 1, 1, 0, 0, 0, 0};
+  FILETIME t;
+  ::SystemTimeToFileTime(&st, &t);
+  HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+  ::SetFileTime(h, nullptr, nullptr, &t);
+  ::CloseHandle(h);
+}
 
 // Exactly these bytes: a guard byte after them keeps RegSetValueExA from counting a NUL that
 // the data leaves out.

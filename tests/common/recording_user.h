@@ -35,6 +35,10 @@ class RecordingUser : public IUser {
     messages.push_back(text);
     return onAsk();
   }
+  bool AskOkCancel(const std::string& text, const std::string&) override {
+    messages.push_back(text);
+    return true;
+  }
   bool WindowClassExists(const std::string& c) override {
     return ::FindWindowA(c.c_str(), nullptr);
   }

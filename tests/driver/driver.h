@@ -91,6 +91,7 @@ void SeedSettings(const std::string& folder, DWORD overwrite);
 std::string ScratchFolder(const std::string& name);
 using hosted::ReadAll;
 using hosted::WriteAll;
+using hosted::WriteOlder;
 // Every file directly in a folder, with its bytes.
 std::map<std::string, std::string> Files(const std::string& folder);
 

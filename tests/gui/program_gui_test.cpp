@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <set>
 #include <vector>
 
@@ -249,7 +250,7 @@ TEST_F(ProgramGui, BackupDamageRestoreThroughTheWindow) {
   Profile(3);
   ASSERT_EQ(Unattended("/a /h"), 0u);
   const auto stores = Files(store);
-  for (const auto& entry : stores) WriteAll(store + "\\" + entry.first, "damaged");
+  for (const auto& entry : stores) WriteOlder(store + "\\" + entry.first, "damaged");
   ::DeleteFileA((root + "\\book\\me.wab").c_str());
   ASSERT_NO_FATAL_FAILURE(PutOnClipboard("the user's own"));
   ASSERT_NO_FATAL_FAILURE(Start());
@@ -267,7 +268,7 @@ TEST_F(ProgramGui, BackupDamageRestoreThroughTheWindow) {
   EXPECT_EQ(ReadAll(root + "\\book\\me.wab"), "address book");
   EXPECT_EQ(ClipboardText(), "the user's own");
 
-  for (const auto& entry : stores) WriteAll(store + "\\" + entry.first, "damaged");
+  for (const auto& entry : stores) WriteOlder(store + "\\" + entry.first, "damaged");
   Click(Control(main, ids::kChkOverwrite));
   Click(Control(main, ids::kCmdRestore));
   open = WaitForDialog(*program, kRunMs);
@@ -368,7 +369,7 @@ TEST_F(ProgramGui, KilledRestoreLeavesTheBackupAndTheNextRestoreCompletes) {
   ASSERT_EQ(Unattended("/a /h"), 0u);
   auto saved = Files(backup + "\\Main");
   saved.erase("me.wab");
-  for (const auto& entry : saved) WriteAll(store + "\\" + entry.first, "damaged");
+  for (const auto& entry : saved) WriteOlder(store + "\\" + entry.first, "damaged");
   for (bool kill : {true, false}) {
     ASSERT_NO_FATAL_FAILURE(Start());
     Click(Control(main, ids::kCmdRestore));
@@ -515,7 +516,7 @@ TEST_F(ProgramGui, CompleteRestoreAsksWhichKeptBackup) {
   // The second backup keeps the first in Earlier Backups.
   for (const auto& entry : first) WriteAll(store + "\\" + entry.first, "second");
   ASSERT_EQ(Unattended("/a /h"), 0u);
-  for (const auto& entry : first) WriteAll(store + "\\" + entry.first, "damaged");
+  for (const auto& entry : first) WriteOlder(store + "\\" + entry.first, "damaged");
   ASSERT_NO_FATAL_FAILURE(Start());
   for (bool ok : {false, true}) {
     ClickOnScreen(Control(main, ids::kCmdRestore));
@@ -612,6 +613,41 @@ TEST_F(ProgramGui, CheckBackupsShowsItsProgressAndCancelStopsIt) {
   EXPECT_NE(ReadAll(backup + "\\CheckReport.txt").find(texts::kCheckCancelledLine),
             std::string::npos);
   EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }, 5000));
+}
+
+// A backup made on another computer: Complete Restore first says where it came from and what
+// goes where; Cancel changes nothing, OK restores and ends with what happened.
+TEST_F(ProgramGui, ABackupFromAnotherComputerIsConfirmedFirst) {
+  Profile(1);
+  ASSERT_EQ(Unattended("/a /h"), 0u);
+  std::ofstream(backup + "\\Larkmoor.info", std::ios::app | std::ios::binary)
+      << "Computer: OLDPC\r\n";
+  WriteOlder(store + "\\Folder 0.dbx", "damaged");
+  ASSERT_NO_FATAL_FAILURE(Start());
+  for (bool ok : {false, true}) {
+    ClickOnScreen(Control(main, ids::kCmdRestore));
+    std::optional<Dialog> ask = WaitForDialog(*program, kRunMs);
+    ASSERT_TRUE(ask);
+    EXPECT_NE(ask->text.find("Computer: OLDPC"), std::string::npos) << ask->text;
+    if (!ok) {
+      Screenshot("restore-from-another-computer");
+      ClickOnScreen(Control(ask->hwnd, IDCANCEL));
+      EXPECT_TRUE(NoDialogFor(*program, 1000));
+      EXPECT_EQ(ReadAll(store + "\\Folder 0.dbx"), "damaged");
+      continue;
+    }
+    ClickOnScreen(Control(ask->hwnd, IDOK));
+    std::optional<Dialog> open = WaitForDialog(*program, kRunMs, {ask->hwnd});
+    ASSERT_TRUE(open);
+    ASSERT_TRUE(Answer(*open, "Cancel"));
+    std::optional<Dialog> done = WaitForDialog(*program, kRunMs, {ask->hwnd, open->hwnd});
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->text.rfind("The complete restore finished:", 0), 0u) << done->text;
+    Screenshot("restore-from-another-computer-done");
+    ASSERT_TRUE(Answer(*done, "OK"));
+    EXPECT_TRUE(WaitForPanel(1, "Restore Complete"));
+  }
+  EXPECT_EQ(ReadAll(store + "\\Folder 0.dbx"), "message store number 0000000000000000000");
 }
 
 }  // namespace

@@ -14,8 +14,15 @@ TEST(BackupInfo, ReadsBackWhatItWroteAndSkipsLinesItCannotUse) {
   info.made = "2026-12-07 05.53.12";
   info.messages = {{"Main Identity/Inbox.dbx", 1234}, {"Work  Two/Sent Items.dbx", 0}};
   info.findings = {"Inbox.dbx of \"Main Identity\" is cut short."};
+  info.computer = "OLDPC";
+  info.user = "ann";
+  info.identities = {{"{A}", "Main\tIdentity", "%UserProfile%\\x", "C:\\u\\ann\\x"}};
   BackupInfo back;
   ASSERT_TRUE(ParseBackupInfo(BackupInfoText(info), &back));
+  EXPECT_EQ(back.computer + back.user, "OLDPCann");
+  ASSERT_EQ(back.identities.size(), 1u);
+  EXPECT_EQ(back.identities[0].name, "Main Identity");  // a tab would split the line
+  EXPECT_EQ(back.identities[0].storeFolder, info.identities[0].storeFolder);
   EXPECT_EQ(back.made, info.made);
   EXPECT_EQ(back.messages, info.messages);
   EXPECT_EQ(back.findings, info.findings);

@@ -83,7 +83,7 @@ TEST_F(Engine, BackupThenDamageThenRestoreBringsTheStoresAndRegistryBack) {
   const auto registry = UserRegistry();
   const auto storeFiles = Files(stores);
   const auto saved = Files(backup);
-  WriteAll(Store("{A}") + "\\Inbox.dbx", "damaged");
+  WriteOlder(Store("{A}") + "\\Inbox.dbx", "damaged");
   ::DeleteFileA((Store("{A}") + "\\Folders.dbx").c_str());
   RemoveTree(Store("{B}"));
   SetText(kAccount, "Account Name", "changed");

@@ -34,7 +34,7 @@ class RestoreRobustness : public WinTest {
   void Damage() {
     for (const std::string& f :
          {storeA + "\\Inbox.dbx", storeA + "\\Sent Items.dbx", storeB + "\\Inbox.dbx"})
-      WriteAll(f, "damaged");
+      WriteOlder(f, "damaged");
     SetText(kAccount, "Account Name", "changed");
   }
 };

@@ -199,7 +199,7 @@ TEST_F(Selected, CompleteRestoreFromAnEarlierKeptBackup) {
   const auto earlier = SubFolders(w.files, backup + "\\Earlier Backups");
   ASSERT_EQ(earlier.size(), 1u);
   const std::string kept = backup + "\\Earlier Backups\\" + *earlier.begin();
-  WriteAll(Store("{A}") + "\\Inbox.dbx", "inbox after it");
+  WriteOlder(Store("{A}") + "\\Inbox.dbx", "inbox after it");
   WindowedApp app(p);
   GetInputPaths(app);
   chkbox(app);

@@ -207,9 +207,9 @@ TEST_F(Trust, RestoreChecksEachFileAgainstTheListBeforeItReplacesALiveOne) {
     if (!withList) ::DeleteFileA((kBk + "\\Larkmoor.sha256").c_str());
     WriteAll(kBk + "\\Main Identity\\Inbox.dbx", "damaged");
     ::SetFileAttributesA((kBk + "\\Work\\Inbox.dbx").c_str(), FILE_ATTRIBUTE_READONLY);
-    WriteAll(kTop + "\\storeA\\Inbox.dbx", "live and good");
-    WriteAll(kTop + "\\storeA\\Folders.dbx", "live, older");
-    WriteAll(kTop + "\\storeB\\Inbox.dbx", "live, older");
+    WriteOlder(kTop + "\\storeA\\Inbox.dbx", "live and good");
+    WriteOlder(kTop + "\\storeA\\Folders.dbx", "live, older");
+    WriteOlder(kTop + "\\storeB\\Inbox.dbx", "live, older");
     Restore();
     EXPECT_EQ(ReadAll(kTop + "\\storeA\\Inbox.dbx"), withList ? "live and good" : "damaged");
     EXPECT_EQ(ReadAll(kTop + "\\storeA\\Folders.dbx"), "folders");
@@ -261,7 +261,7 @@ TEST_F(Trust, ADamagedBackupFileNeverStaysOverTheLiveOne) {
     ::DeleteFileA(SetAsideNameFor(live).c_str());
     WriteAll(c.interrupted ? SetAsideNameFor(live) : live, "live and good");
     if (c.interrupted) WriteAll(live, "a part of a cop");
-    WriteAll(kTop + "\\storeB\\Inbox.dbx", "live, older");
+    WriteOlder(kTop + "\\storeB\\Inbox.dbx", "live, older");
     Restore(c.on);
     EXPECT_EQ(ReadAll(live), "live and good");
     EXPECT_FALSE(Exists(SetAsideNameFor(live)));

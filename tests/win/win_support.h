@@ -38,6 +38,7 @@ using hosted::SetText;
 using hosted::SetValue;
 using hosted::StoreHeader;
 using hosted::WriteAll;
+using hosted::WriteOlder;
 using hosted::WriteRaw;
 
 inline const std::string kRoot = "C:\\larkmoor-win";
@@ -168,10 +169,12 @@ inline std::map<std::string, std::string> UserRegistry() {
 // them, from a helper thread, so that nothing can wait for a user; counts them.
 class ShellDialogAnswerer {
  public:
-  explicit ShellDialogAnswerer(IProcesses& processes)
-      : thread_(processes, processes.StartThread([this] {
-          for (; !stop_; ::Sleep(50)) ::EnumWindows(&Visit, reinterpret_cast<LPARAM>(this));
-        })) {}
+  // `answer`: the button pressed where the dialog has it (IDNO, or IDYES to replace).
+  explicit ShellDialogAnswerer(IProcesses& processes, int answer = IDNO)
+      : answer_(answer), thread_(processes, processes.StartThread([this] {
+                           for (; !stop_; ::Sleep(50))
+                             ::EnumWindows(&Visit, reinterpret_cast<LPARAM>(this));
+                         })) {}
   ~ShellDialogAnswerer() { stop_ = true; }  // the owner, last member, waits for the thread
   int answered() const { return answered_; }
 
@@ -185,13 +188,18 @@ class ShellDialogAnswerer {
     if (pid != ::GetCurrentProcessId() || std::string(cls) != "#32770" ||
         !::IsWindowVisible(window) || !me->seen_.insert(window).second)
       return TRUE;
-    int id = ::GetDlgItem(window, IDNO) ? IDNO : IDCANCEL;
+    int id = ::GetDlgItem(window, me->answer_) ? me->answer_ : IDCANCEL;
     ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
     ++me->answered_;
     return TRUE;
   }
+  const int answer_;
   std::atomic<bool> stop_{false};
+  std::atomic<int> answered_{0};
+  std::set<HWND> seen_;  // touched by the helper thread only
+  ThreadOwner thread_;
+};
   std::atomic<int> answered_{0};
   std::set<HWND> seen_;  // touched by the helper thread only
   ThreadOwner thread_;

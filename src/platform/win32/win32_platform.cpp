@@ -473,6 +473,18 @@ bool Win32Shell::UnderWine() {
   return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
 }
 
+std::string Win32Shell::ComputerName() {
+  char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
+  DWORD size = sizeof(name);
+  return ::GetComputerNameA(name, &size) ? std::string(name) : std::string();
+}
+
+std::string Win32Shell::UserName() {
+  char name[257] = "";  // UNLEN + 1
+  DWORD size = sizeof(name);
+  return ::GetUserNameA(name, &size) ? std::string(name) : std::string();
+}
+
 }  // namespace lark
 
 namespace lark {

@@ -84,6 +84,8 @@ class Win32Shell : public IShell {
   std::string ExpandEnvironmentStringsA(const std::string& text) override;
   bool ProcessorFeaturePresent(std::uint32_t feature) override;
   bool UnderWine() override;
+  std::string ComputerName() override;
+  std::string UserName() override;
 };
 
 class Win32User : public IUser {
@@ -96,6 +98,7 @@ class Win32User : public IUser {
   std::optional<std::string> OpenFileDialog(const OpenFileRequest& request) override;
   void SetPointer(Pointer pointer) override;
   bool AskRetryCancel(const std::string& text, const std::string& title) override;
+  bool AskOkCancel(const std::string& text, const std::string& title) override;
   bool WindowClassExists(const std::string& className) override;
   [[noreturn]] void EndProcess(int exitCode) override;
 

@@ -103,6 +103,11 @@ bool Win32User::AskRetryCancel(const std::string& text, const std::string& title
                        MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
 }
 
+bool Win32User::AskOkCancel(const std::string& text, const std::string& title) {
+  return ::MessageBoxA(OwnerOrNull(owner_), text.c_str(), title.c_str(),
+                       MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
 bool Win32User::WindowClassExists(const std::string& className) {
   return ::FindWindowA(className.c_str(), nullptr) != nullptr;
 }
