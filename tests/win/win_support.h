@@ -172,9 +172,8 @@ class ShellDialogAnswerer {
   // `answer`: the button pressed where the dialog has it (IDNO, or IDYES to replace).
   explicit ShellDialogAnswerer(IProcesses& processes, int answer = IDNO)
       : answer_(answer), thread_(processes, processes.StartThread([this] {
-                           for (; !stop_; ::Sleep(50))
-                             ::EnumWindows(&Visit, reinterpret_cast<LPARAM>(this));
-                         })) {}
+          for (; !stop_; ::Sleep(50)) ::EnumWindows(&Visit, reinterpret_cast<LPARAM>(this));
+        })) {}
   ~ShellDialogAnswerer() { stop_ = true; }  // the owner, last member, waits for the thread
   int answered() const { return answered_; }
 
@@ -200,9 +199,9 @@ class ShellDialogAnswerer {
   std::set<HWND> seen_;  // touched by the helper thread only
   ThreadOwner thread_;
 };
-  std::atomic<int> answered_{0};
-  std::set<HWND> seen_;  // touched by the helper thread only
-  ThreadOwner thread_;
+std::atomic<int> answered_{0};
+std::set<HWND> seen_;  // touched by the helper thread only
+ThreadOwner thread_;
 };
 
 // A file held open without sharing, as a running mail client holds its stores (sharing is per
