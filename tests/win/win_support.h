@@ -199,10 +199,6 @@ class ShellDialogAnswerer {
   std::set<HWND> seen_;  // touched by the helper thread only
   ThreadOwner thread_;
 };
-std::atomic<int> answered_{0};
-std::set<HWND> seen_;  // touched by the helper thread only
-ThreadOwner thread_;
-};
 
 // A file held open without sharing, as a running mail client holds its stores (sharing is per
 // handle: a handle of this process refuses the program as another process's would).
