@@ -101,6 +101,30 @@ echo "manifest: $mp passed, $mf failed"
 total_pass=$((total_pass + mp))
 total_fail=$((total_fail + mf))
 [ "$mf" -ne 0 ] && failed_suites+=("manifest")
+# The tests' store writer read by an independent reader, Debian's undbx: each store it writes
+# must give back exactly the messages written into it, so that the writer and the program
+# cannot agree on a wrong reading of the format.
+echo "== undbx"
+UNDBX=$ROOT/build/undbx-check
+rm -rf "$UNDBX" && mkdir -p "$UNDBX/out"
+up=0 uf=0
+if build/native/tests/lark_dbx_samples "$UNDBX"; then
+  for store in One Ten Many; do
+    mkdir -p "$UNDBX/out/$store"
+    timeout 120 undbx -v 0 "$UNDBX/$store.dbx" "$UNDBX/out/$store" >/dev/null 2>&1
+    want=$(for f in "$UNDBX/$store".*.expected; do sha256sum <"$f"; done | sort)
+    got=$(find "$UNDBX/out/$store" -name '*.eml' -exec sh -c 'sha256sum <"$1"' _ {} \; | sort)
+    if [ -n "$want" ] && [ "$want" = "$got" ]; then up=$((up + 1)); else uf=$((uf + 1)); echo "undbx read $store.dbx otherwise than it was written"; fi
+  done
+else
+  uf=1
+  echo "the sample stores could not be written"
+fi
+rm -rf "$UNDBX"
+echo "undbx: $up passed, $uf failed"
+total_pass=$((total_pass + up))
+total_fail=$((total_fail + uf))
+[ "$uf" -ne 0 ] && failed_suites+=("undbx")
 LARK_EXE=$("$WINE" winepath -w "$ROOT/build/win64/larkmoor.exe" 2>/dev/null | tr -d '\r')
 export LARK_EXE
 export LARK_SHOTS="$ROOT/build/screenshots"
