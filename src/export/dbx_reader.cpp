@@ -1,6 +1,7 @@
 #include "export/dbx_reader.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <unordered_set>
 
@@ -281,26 +282,34 @@ std::vector<DbxFolderName> ReadFolderNames(StoreFile& file) {
   return names;
 }
 
-std::string FileTimeStamp(std::uint64_t fileTime) {
-  if (fileTime == 0) return std::string();
-  // Days since 1601-01-01 to a civil date (proleptic Gregorian).
+CivilTime CivilFromFileTime(std::uint64_t fileTime) {
+  CivilTime t;
   const std::uint64_t seconds = fileTime / 10000000ull;
-  const std::uint64_t minutes = seconds / 60;
-  std::int64_t days = static_cast<std::int64_t>(minutes / 1440) - 134774;  // to 1970-01-01
-  const unsigned hour = static_cast<unsigned>(minutes % 1440 / 60);
-  const unsigned minute = static_cast<unsigned>(minutes % 60);
-  days += 719468;
+  const std::uint64_t sinceDay = seconds % 86400;
+  t.hour = static_cast<unsigned>(sinceDay / 3600);
+  t.minute = static_cast<unsigned>(sinceDay % 3600 / 60);
+  t.second = static_cast<unsigned>(sinceDay % 60);
+  const std::int64_t days1601 = static_cast<std::int64_t>(seconds / 86400);
+  t.weekday = static_cast<unsigned>((days1601 + 1) % 7);  // 1601-01-01 was a Monday
+  // Days since 0000-03-01 of the proleptic Gregorian calendar, then by eras of 400 years.
+  const std::int64_t days = days1601 - 134774 + 719468;
   const std::int64_t era = days / 146097;
   const unsigned doe = static_cast<unsigned>(days - era * 146097);
   const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
   const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
   const unsigned mp = (5 * doy + 2) / 153;
-  const unsigned day = doy - (153 * mp + 2) / 5 + 1;
-  const unsigned month = mp < 10 ? mp + 3 : mp - 9;
-  const std::int64_t year = static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04lld-%02u-%02u %02u.%02u", static_cast<long long>(year),
-                month, day, hour, minute);
+  t.day = doy - (153 * mp + 2) / 5 + 1;
+  t.month = mp < 10 ? mp + 3 : mp - 9;
+  t.year = static_cast<long long>(yoe) + era * 400 + (t.month <= 2);
+  return t;
+}
+
+std::string FileTimeStamp(std::uint64_t fileTime) {
+  if (fileTime == 0) return std::string();
+  const CivilTime t = CivilFromFileTime(fileTime);
+  char text[40];
+  std::snprintf(text, sizeof text, "%04lld-%02u-%02u %02u.%02u", t.year, t.month, t.day, t.hour,
+                t.minute);
   return text;
 }
 

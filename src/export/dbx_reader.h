@@ -108,6 +108,13 @@ struct DbxFolderName {
 };
 std::vector<DbxFolderName> ReadFolderNames(StoreFile& file);
 
+// A FILETIME as a civil date and time (UTC), with its weekday (0 for Sunday).
+struct CivilTime {
+  long long year = 0;
+  unsigned month = 0, day = 0, hour = 0, minute = 0, second = 0, weekday = 0;
+};
+CivilTime CivilFromFileTime(std::uint64_t fileTime);
+
 // "YYYY-MM-DD HH.MM" of a FILETIME; empty for 0.
 std::string FileTimeStamp(std::uint64_t fileTime);
 
