@@ -13,6 +13,7 @@
 #include "platform/win32/win32_platform.h"
 #include "program/startup.h"
 #include "ui/win32/chooser_view.h"
+#include "ui/win32/export_dialog.h"
 #include "ui/win32/main_window_view.h"
 #include "ui/win32/restore_dialogs.h"
 #include "ui/windowed_app.h"
@@ -65,6 +66,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   app.askRestoreChoice = [&view](const lark::BackupContents& contents, const std::string& made,
                                  lark::StoreChecks* checks) {
     return lark::AskRestoreChoice(view.hwnd(), contents, made, checks);
+  };
+  app.askExport = [&view](const lark::BackupContents& contents, const std::string& made,
+                          const lark::ExportRunner& run) {
+    lark::AskExport(view.hwnd(), contents, made, run);
   };
 
   // Start-up is a command too: an "/a" run backs up before the user may touch the window.

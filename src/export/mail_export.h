@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,14 @@ class ExportProgress {
   virtual ~ExportProgress() = default;
   virtual bool Update(const std::string& store, std::uint64_t messages, std::uint64_t bytesDone,
                       std::uint64_t bytesTotal) = 0;
+};
+
+// What the export dialog calls: Check answers why a folder cannot take the export ("" when it
+// can); Run exports and closes the run (its report and closing box).
+struct ExportRunner {
+  std::function<std::string(const std::string& target)> check;
+  std::function<void(const ExportChoice&, const std::string& target, ExportFormat, ExportProgress*)>
+      run;
 };
 
 // The stores of a backup that hold messages: every .dbx but the folder list and the stores of

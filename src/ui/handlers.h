@@ -34,6 +34,8 @@ void mnuURL_Click(WindowedApp& app);
 // keeps one), the time it was made into *made; false when the user cancelled.
 void cmdRestoreChosen_Click(WindowedApp& app);
 void mnuResSel_Click(WindowedApp& app);
+// "Export Mail...": the chosen stores of a backup as .eml files or mbox.
+void mnuExportMail_Click(WindowedApp& app);
 // "Restore Address Book" on its own.
 void mnuResWAB_Click(WindowedApp& app);
 bool ChooseBackup(WindowedApp& app, const std::string& backupFolder, std::string* from,

@@ -23,6 +23,7 @@ constexpr int kMnuBrbkfldr = 2004;
 constexpr int kMnuResWAB = 2005;
 constexpr int kMnuExit = 2006;
 constexpr int kMnuResSel = 2007;
+constexpr int kMnuExportMail = 2008;
 constexpr int kMnuNotyet = 2101;
 constexpr int kMnuURL = 2102;
 

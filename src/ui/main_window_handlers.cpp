@@ -53,7 +53,7 @@ namespace {
 
 void RunStopped(WindowedApp& app, const char* reason) {
   // An "/a" run stopped in its start-up, before it was marked unattended, is one all the same.
-  const bool scheduled = app.state.unattended || ReadSwitches(app.state.commandLine).backup;
+  const bool scheduled = app.state.unattended || ReadSwitches(app.state.commandLine).Unattended();
   if (scheduled) app.state.unattended = true;
   try {
     app.state.report.problems.push_back(texts::RunStopped(reason));
@@ -104,6 +104,7 @@ bool DispatchMainCommand(WindowedApp& app, int id) {
     case ids::kMnuBrbkfldr: brbkfldr_Click(app); return true;
     case ids::kMnuResWAB: mnuResWAB_Click(app); return true;
     case ids::kMnuResSel: mnuResSel_Click(app); return true;
+    case ids::kMnuExportMail: mnuExportMail_Click(app); return true;
     case ids::kMnuExit: Exit_Click(app); return true;
     case ids::kMnuNotyet: Notyet_Click(app); return true;
     case ids::kMnuURL: mnuURL_Click(app); return true;

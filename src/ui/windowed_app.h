@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/app.h"
+#include "export/mail_export.h"
 #include "ui/chooser_window.h"
 #include "ui/main_window.h"
 #include "ui/restore_choices.h"
@@ -35,6 +36,10 @@ class WindowedApp : public App {
   std::function<std::optional<RestoreChoice>(const BackupContents&, const std::string& made,
                                              StoreChecks* checks)>
       askRestoreChoice;
+  // Set by the Win32 front: the dialog of "Export Mail...", which asks what to export, where
+  // and how, and runs it through `run` with its progress bar. Without it nothing is exported.
+  std::function<void(const BackupContents&, const std::string& made, const ExportRunner& run)>
+      askExport;
 
  private:
   MainWindow form1_;
