@@ -119,7 +119,7 @@ void mnuExportMail_Click(WindowedApp& app) {
   if (!app.askExport) return;
   ExportRunner runner;
   runner.check = [&](const std::string& target) {
-    return ExportTargetProblem(app, contents, target, false);
+    return ExportTargetProblem(app, contents, target, true);
   };
   runner.run = [&](const ExportChoice& choice, const std::string& target, ExportFormat format,
                    ExportProgress* progress) {
