@@ -506,6 +506,7 @@ inline constexpr const char* kExportChooseFolder = "Choose an empty folder for t
 inline constexpr const char* kExportNothingTicked = "Tick at least one message store to export.";
 inline constexpr const char* kReportOfExport = "mail export";
 inline constexpr const char* kExportDone = "The mail export finished:";
+inline constexpr const char* kExportComplete = "Export Complete";
 inline constexpr const char* kExportProblemsIntro =
     "The export finished, but some mail could not be exported:";
 inline constexpr const char* kExportCancelled =

@@ -307,6 +307,7 @@ void Exporter::ExportStore(const std::string& what, const std::string& mailFolde
     }
   }
   done_ = doneBefore + store.size;
+  if (!t.cancelled) Tick(what, t.exported);
 
   const DbxSummary& s = dbx.Summary();
   const bool indexDamaged = (s.damage & (static_cast<unsigned>(DbxDamage::Index) |
@@ -429,18 +430,45 @@ std::string DateHeaderStamp(const std::string& head) {
   }
   if (at == std::string::npos) return std::string();
   const std::string value = head.substr(at, head.find('\n', at) - at);
-  // [Day,] D Mon YYYY HH:MM[:SS] zone
-  char dayName[16] = "", month[16] = "";
+  // [Day,] D Mon YYYY HH:MM[:SS] zone, read by hand: the C library's scanning functions are
+  // not among what every supported Windows' runtime exports.
+  std::size_t k = 0;
+  auto blanks = [&] {
+    while (k < value.size() && (value[k] == ' ' || value[k] == '\t')) ++k;
+  };
+  auto number = [&](int* out) {
+    const std::size_t start = k;
+    long n = 0;
+    while (k < value.size() && std::isdigit(static_cast<unsigned char>(value[k])) && k - start < 5)
+      n = n * 10 + (value[k++] - '0');
+    *out = static_cast<int>(n);
+    return k > start;
+  };
+  auto word = [&] {
+    const std::size_t start = k;
+    while (k < value.size() && std::isalpha(static_cast<unsigned char>(value[k]))) ++k;
+    return value.substr(start, k - start);
+  };
   int day = 0, year = 0, hour = -1, minute = -1;
-  const char* text = value.c_str();
-  while (*text == ' ' || *text == '\t') ++text;
-  if (std::sscanf(text, "%15[A-Za-z], %d %15s %d %d:%d", dayName, &day, month, &year, &hour,
-                  &minute) != 6 &&
-      std::sscanf(text, "%d %15s %d %d:%d", &day, month, &year, &hour, &minute) != 5)
+  blanks();
+  const std::size_t dayNameStart = k;
+  word();
+  if (k < value.size() && value[k] == ',')
+    ++k;
+  else
+    k = dayNameStart;
+  blanks();
+  if (!number(&day)) return std::string();
+  blanks();
+  const std::string month = word();
+  blanks();
+  if (!number(&year)) return std::string();
+  blanks();
+  if (!number(&hour) || k >= value.size() || value[k++] != ':' || !number(&minute))
     return std::string();
   int mon = 0;
   for (int i = 0; i < 12; ++i)
-    if (SameName(std::string(month).substr(0, 3), kMonths[i])) mon = i + 1;
+    if (month.size() >= 3 && SameName(month.substr(0, 3), kMonths[i])) mon = i + 1;
   if (year < 50)
     year += 2000;
   else if (year < 1000)

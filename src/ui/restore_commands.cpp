@@ -124,7 +124,7 @@ void mnuExportMail_Click(WindowedApp& app) {
   runner.run = [&](const ExportChoice& choice, const std::string& target, ExportFormat format,
                    ExportProgress* progress) {
     ExportMail(app, contents, choice, target, format, progress);
-    app.Form1().SetPanel(1, texts::kExportDone);
+    app.Form1().SetPanel(1, texts::kExportComplete);
   };
   app.askExport(contents, made, runner);
 }

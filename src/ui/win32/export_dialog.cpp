@@ -97,7 +97,7 @@ class DialogProgress : public ExportProgress {
   bool Update(const std::string& store, std::uint64_t messages, std::uint64_t done,
               std::uint64_t total) override {
     const DWORD now = ::GetTickCount();
-    if (store != store_ || now - shown_ >= 100) {
+    if (store != store_ || now - shown_ >= 100 || done >= total) {
       store_ = store;
       shown_ = now;
       const int permille = total ? static_cast<int>(done * 1000 / total) : 0;
