@@ -97,6 +97,10 @@ for dir in "$KEPT" "$KEPT/Earlier Backups"/*; do
 done
 if [ "$lists" -eq 3 ]; then mp=$((mp + 1)); else mf=$((mf + 1)); echo "kept backups: $lists of 3 lists verified"; fi
 rm -rf "$KEPT"
+# The list of an export under Wine, likewise: every .eml file it names verifies.
+EXPORT_CHECK=$WINEPREFIX/drive_c/windows/temp/larkmoor-export-check
+if (cd "$EXPORT_CHECK" 2>/dev/null && sha256sum -c --quiet Larkmoor.sha256); then mp=$((mp + 1)); else mf=$((mf + 1)); echo "sha256sum -c failed on an export's list"; fi
+rm -rf "$EXPORT_CHECK"
 echo "manifest: $mp passed, $mf failed"
 total_pass=$((total_pass + mp))
 total_fail=$((total_fail + mf))
