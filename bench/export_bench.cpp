@@ -71,8 +71,7 @@ int main(int argc, char** argv) {
   if (what == "gen" && argc == 4) {
     // Messages of 2 to 66 KB, as mail mostly is, a few of them with attachments of 1 MB.
     const std::uint64_t want = std::strtoull(argv[3], nullptr, 10) << 20;
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    ::CreateDirectoryA((folder + "\\Ann").c_str(), nullptr);
+    if (!w.files.MakeSureDirectoryPathExists(folder + "\\Ann\\")) return 1;
     lark::Manifest list;
     std::size_t n = 0;
     for (int i = 0; i < kStores; ++i) {
@@ -84,9 +83,10 @@ int main(int argc, char** argv) {
         bytes += messages.back().text.size();
       }
       const std::string path = folder + "\\Ann\\" + StoreName(i);
-      w.files.WriteFile(path, DbxWriter::Messages(messages).bytes);
       std::string hex;
-      lark::Sha256File(w.streams, path, &hex);
+      if (!w.files.WriteFile(path, DbxWriter::Messages(messages).bytes) ||
+          !lark::Sha256File(w.streams, path, &hex))
+        return 1;
       list.Set("Ann/" + StoreName(i), hex);
     }
     w.files.WriteFile(folder + "\\" + lark::kManifestFile, list.Text());
@@ -101,14 +101,14 @@ int main(int argc, char** argv) {
     lark::WindowedApp app(p);
     app.state.unattended = app.state.hiddenRun = true;
     const lark::BackupContents c = Contents(folder);
-    ::CreateDirectoryA(target.c_str(), nullptr);
+    w.files.MakeSureDirectoryPathExists(target + "\\");
     const bool mbox = argc > 4 && std::string(argv[4]) == "mbox";
     const lark::ExportOutcome o =
         lark::ExportMail(app, c, lark::WholeBackup(c), target,
                          mbox ? lark::ExportFormat::Mbox : lark::ExportFormat::Eml);
     if (o != lark::ExportOutcome::Complete) return 1;
   } else if (what == "copy") {
-    ::CreateDirectoryA(target.c_str(), nullptr);
+    w.files.MakeSureDirectoryPathExists(target + "\\");
     for (int i = 0; i < kStores; ++i)
       if (!::CopyFileA((folder + "\\Ann\\" + StoreName(i)).c_str(),
                        (target + "\\" + StoreName(i)).c_str(), FALSE))
