@@ -24,7 +24,6 @@ struct DbxTestMessage {
 
 struct DbxLayout {
   std::string bytes;
-  std::vector<std::uint32_t> infos;                // each message's info object
   std::vector<std::vector<std::uint32_t>> blocks;  // each message's blocks, in order
   std::vector<std::uint32_t> nodes;                // the index's nodes, root first
 };
@@ -39,26 +38,20 @@ class DbxWriter {
                             unsigned entriesPerNode = 0x33) {
     DbxWriter w(0x6F74FDC5);
     DbxLayout layout;
-    std::vector<std::uint32_t> values;
+    std::vector<std::vector<Field>> infos;
     for (const DbxTestMessage& m : messages) {
-      std::vector<std::uint32_t> chain;
-      std::uint32_t first = m.text.empty() ? 0 : w.Blocks(m.text, &chain);
-      layout.blocks.push_back(chain);
-      std::vector<Field> fields = {{0x00, true, static_cast<std::uint32_t>(values.size() + 1), ""},
-                                   {0x01, true, m.flags & 0xFFFFFF, ""},
-                                   {0x02, false, 0, Le64(m.sent)},
-                                   {0x04, false, 0, Le32(first)},
-                                   {0x05, false, 0, m.subject + '\0'},
-                                   {0x08, false, 0, m.subject + '\0'},
-                                   {0x0E, false, 0, m.sender + '\0'},
-                                   {0x12, false, 0, Le64(m.sent)}};
-      values.push_back(w.Info(fields));
+      layout.blocks.emplace_back();
+      const std::uint32_t first = m.text.empty() ? 0 : w.Blocks(m.text, &layout.blocks.back());
+      infos.push_back({{0x00, true, static_cast<std::uint32_t>(infos.size() + 1), ""},
+                       {0x01, true, m.flags & 0xFFFFFF, ""},
+                       {0x02, false, 0, Le64(m.sent)},
+                       {0x04, false, 0, Le32(first)},
+                       {0x05, false, 0, m.subject + '\0'},
+                       {0x08, false, 0, m.subject + '\0'},
+                       {0x0E, false, 0, m.sender + '\0'},
+                       {0x12, false, 0, Le64(m.sent)}});
     }
-    layout.infos = values;
-    std::uint32_t root = 0;
-    if (!values.empty())
-      root = w.Tree(values.data(), values.size(), 0, 0, entriesPerNode, &layout.nodes).first;
-    w.Finish(static_cast<std::uint32_t>(messages.size()), root);
+    w.Index(infos, entriesPerNode, &layout.nodes);
     layout.bytes = std::move(w.out_);
     return layout;
   }
@@ -66,19 +59,14 @@ class DbxWriter {
   // Folders.dbx naming each store's folder: pairs of (name, file name).
   static std::string Folders(const std::vector<std::pair<std::string, std::string>>& folders) {
     DbxWriter w(0x6F74FDC6);
-    std::vector<std::uint32_t> values;
-    std::uint32_t id = 1;
-    for (const auto& f : folders) {
-      std::vector<Field> fields = {{0x00, true, id++, ""},
-                                   {0x01, true, 0, ""},
-                                   {0x02, false, 0, f.first + '\0'},
-                                   {0x03, false, 0, f.second + '\0'}};
-      values.push_back(w.Info(fields));
-    }
+    std::vector<std::vector<Field>> infos;
+    for (const auto& f : folders)
+      infos.push_back({{0x00, true, static_cast<std::uint32_t>(infos.size() + 1), ""},
+                       {0x01, true, 0, ""},
+                       {0x02, false, 0, f.first + '\0'},
+                       {0x03, false, 0, f.second + '\0'}});
     std::vector<std::uint32_t> nodes;
-    std::uint32_t root =
-        values.empty() ? 0 : w.Tree(values.data(), values.size(), 0, 0, 0x33, &nodes).first;
-    w.Finish(static_cast<std::uint32_t>(folders.size()), root);
+    w.Index(infos, 0x33, &nodes);
     return w.out_;
   }
 
@@ -195,9 +183,15 @@ class DbxWriter {
     return {offset, static_cast<std::uint32_t>(n)};
   }
 
-  void Finish(std::uint32_t count, std::uint32_t root) {
+  // The info objects, the tree over them and the header's count, root and used length.
+  void Index(const std::vector<std::vector<Field>>& infos, unsigned per,
+             std::vector<std::uint32_t>* nodes) {
+    std::vector<std::uint32_t> values;
+    for (const auto& fields : infos) values.push_back(Info(fields));
+    const std::uint32_t root =
+        values.empty() ? 0 : Tree(values.data(), values.size(), 0, 0, per, nodes).first;
     Put32(out_, 0x7C, Here());
-    Put32(out_, 0xC4, count);
+    Put32(out_, 0xC4, static_cast<std::uint32_t>(values.size()));
     Put32(out_, 0xE4, root);
   }
 
