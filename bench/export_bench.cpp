@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
   if (argc < 3) return 2;
   const std::string what = argv[1], folder = argv[2];
   lark::Win32Platform w;
+  lark::Sha256SettleOsSupport(w.shell);  // as the program does at its start
   lark::test::RecordingUser user;
   lark::Platform p{w.registry, w.files, w.streams, w.processes, w.shell, user};
   if (what == "gen" && argc == 4) {

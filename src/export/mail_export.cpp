@@ -44,8 +44,10 @@ class HashedFile {
     h_.Update(d, n);
     return w_->Write(d, n);
   }
-  bool Commit(std::string* hex) {
-    const bool ok = w_->Commit();
+  // Each .eml file is closed without a flush: the backup it comes from stays, so a power cut
+  // during an export loses nothing that is not there still; an mbox is flushed.
+  bool Commit(std::string* hex, bool flush = true) {
+    const bool ok = flush ? w_->Commit() : w_->Close();
     *hex = Sha256Hex(h_.Final());
     return ok;
   }
@@ -354,7 +356,7 @@ bool Exporter::WriteEml(DbxReader& dbx, const DbxMessageInfo& m, const std::stri
   std::string hex;
   const bool copied =
       dbx.CopyText(m, [&](const char* d, std::size_t n) { return file.Write(d, n); });
-  if (!file.Commit(&hex) || !copied) {
+  if (!file.Commit(&hex, false) || !copied) {
     RemoveFile(app_.p, path);
     return false;
   }
@@ -495,12 +497,16 @@ std::string MessageFileName(const std::string& stamp, const std::string& subject
 void MboxQuoter::Feed(const char* data, std::size_t n, std::string* out) {
   static const char kFrom[] = "From ";
   for (std::size_t i = 0; i < n; ++i) {
-    const char ch = data[i];
     if (!lineStart_) {
-      out->push_back(ch);
-      if (ch == '\n') lineStart_ = true;
+      // The rest of the line goes out as it is.
+      const void* end = std::memchr(data + i, '\n', n - i);
+      const std::size_t upTo = end ? static_cast<const char*>(end) - data + 1 : n;
+      out->append(data + i, upTo - i);
+      lineStart_ = end != nullptr;
+      i = upTo - 1;
       continue;
     }
+    const char ch = data[i];
     if (matched_ == 0 && ch == '>') {
       ++marks_;
       continue;
