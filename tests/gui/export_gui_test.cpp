@@ -57,6 +57,7 @@ TEST_F(ExportGui, ExportsWhatIsTickedAndCancelStopsPartWay) {
     ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3);  // Main, Inbox, Work
     for (int row = 0; row < 3; ++row) EXPECT_TRUE(RowTicked(list, row)) << row;
     ClickRowOnScreen(list, 2);
+    ASSERT_TRUE(WaitFor([&] { return SelectedRow(list) == 2; }, 5000));
     PressKey(VK_SPACE);
     EXPECT_TRUE(WaitFor([&] { return !RowTicked(list, 2); }, 5000));
     ::SendMessageA(Control(dlg, LARK_IDC_EX_FOLDER), WM_SETTEXT, 0,
