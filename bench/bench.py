@@ -50,6 +50,9 @@ FIXFILE = os.path.join(WIN, "bench", "lark_fixfile_bench.exe")
 HASHER = os.path.join(WIN, "bench", "lark_hash_bench.exe")
 LARKMOOR = os.path.join(WIN, "larkmoor.exe")
 WIN_BENCH = os.path.join(WIN, "bench", "lark_bench.exe")
+EXPORTER = os.path.join(WIN, "bench", "lark_export_bench.exe")
+# LARK_BENCH_ONLY=export measures the mail export alone.
+ONLY = os.environ.get("LARK_BENCH_ONLY", "")
 
 MIB = 1 << 20
 LIMIT = 900  # nothing here should take long; a program stopped on a dialog nobody answers is ended
@@ -585,6 +588,46 @@ def bench_restore(place):
 
 
 # ---------------------------------------------------------------------------------------
+def bench_export(place):
+    """The export of STORE_MIB of mail (eight stores of one identity, with their checksum
+    list) as .eml files and as mbox, against CopyFileA of the same stores: interleaved
+    rounds, the stores read once before every side, every side's writes synced in its time.
+    Each side is one Wine process, so each pays the same start."""
+    source, target = place.path("ExportSource"), place.path("ExportTarget")
+    rmtree(source)
+    run([WINE, EXPORTER, "gen", place.win("ExportSource"), str(STORE_MIB)], capture_output=True,
+        text=True)
+    sides = {"export as .eml": ["export", "eml"], "export as mbox": ["export", "mbox"],
+             "CopyFileA of the stores": ["copy"]}
+    times, peak = {name: [] for name in sides}, {name: 0.0 for name in sides}
+    names = list(sides)
+    for r in range(ROUNDS):
+        for name in names[r % len(names):] + names[:r % len(names)]:
+            rmtree(target)
+            os.sync()
+            warm([f for f in tree(source) if os.path.isfile(f)])
+            start = time.perf_counter()
+            out = run([WINE, EXPORTER, sides[name][0], place.win("ExportSource"), place.win("ExportTarget"),
+                       *sides[name][1:]], capture_output=True, text=True).stdout.split()
+            os.sync()
+            times[name].append(time.perf_counter() - start)
+            peak[name] = max(peak[name], float(out[1]))
+        log(f"  export round {r + 1}: " + ", ".join(f"{n} {times[n][-1]:.2f} s" for n in names))
+    size = sum(os.path.getsize(f) for f in tree(source) if os.path.isfile(f))
+    rmtree(target)
+    rmtree(source)
+    return times, peak, size
+
+
+def report_export(place, times, peak, size):
+    copy = med(times["CopyFileA of the stores"])
+    rows = [(name, t, "CopyFileA" if name != "CopyFileA of the stores" else "", med(t) / copy
+             if name != "CopyFileA of the stores" else None, None) for name, t in times.items()]
+    print_table(f"mail export on the {place.name}, {size / 1e6:.0f} MB of stores", rows)
+    for name in times:
+        print(f"  {name}: peak memory {peak[name]:.1f} MiB")
+
+
 def bench_fixfile():
     """The registry-file rewrite of a 64 MiB export (registry exports are kilobytes in
     practice: this shows its speed and that its memory does not grow with the file)."""
@@ -781,6 +824,12 @@ def main():
 def measure(places):
     run(["df", "-h", ROOT], stdout=sys.stderr)
     results = []
+    if ONLY == "export":
+        for place in places:
+            log(f"== {place.name}: mail export of {STORE_MIB} MiB, {ROUNDS} rounds")
+            report_export(place, *bench_export(place))
+        return
+    exports = []
     for place in places:
         log(f"== {place.name}: generating {STORE_MIB} MiB of stores for 3 identities")
         total, files = generate_stores(place)
@@ -789,6 +838,8 @@ def measure(places):
         log(f"== {place.name}: complete restore, {ROUNDS} rounds")
         r = bench_restore(place)
         results.append((place, total, files, b, r))
+        log(f"== {place.name}: mail export, {ROUNDS} rounds")
+        exports.append((place, *bench_export(place)))
     log(f"== registry-file rewrite, {ROUNDS} runs")
     fix = bench_fixfile()
     sha_ext, sha_portable = (float(line.split()[1]) for line in
@@ -800,6 +851,8 @@ def measure(places):
     print("Larkmoor benchmarks")
     for args in results:
         report_place(*args)
+    for args in exports:
+        report_export(*args)
     rows = []
     for f in fix:
         rows.append((f"fixfile 64 MiB {'UTF-16LE' if f['kind'] == 'utf16' else 'single-byte'}",

@@ -7,6 +7,7 @@
 #   LARK_BENCH_MIB=256 bash bench/run.sh    smaller stores (default 1024)
 #   LARK_BENCH_PLACES=disk bash bench/run.sh  only the disk (default "disk ram": the RAM disk needs root)
 #   LARK_BENCH_KEEP=1 bash bench/run.sh     keep the generated data for the next run
+#   LARK_BENCH_ONLY=export bash bench/run.sh  the mail export against a plain copy alone
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD

@@ -6,9 +6,10 @@ set -euo pipefail
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 # wine32 is Wine's 32-bit half: with it the 64-bit prefix runs the 32-bit release program too.
+# undbx is an independent reader of message stores, the check of the tests' store writer.
 for p in cmake make g++ googletest mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
          wine64 wine32:i386 xvfb xauth imagemagick x11-utils fonts-liberation python3 bc time \
-         clang-format-14; do
+         clang-format-14 undbx; do
   have_pkg "$p" || need+=("$p")
 done
 

@@ -97,10 +97,38 @@ for dir in "$KEPT" "$KEPT/Earlier Backups"/*; do
 done
 if [ "$lists" -eq 3 ]; then mp=$((mp + 1)); else mf=$((mf + 1)); echo "kept backups: $lists of 3 lists verified"; fi
 rm -rf "$KEPT"
+# The list of an export under Wine, likewise: every .eml file it names verifies.
+EXPORT_CHECK=$WINEPREFIX/drive_c/windows/temp/larkmoor-export-check
+if (cd "$EXPORT_CHECK" 2>/dev/null && sha256sum -c --quiet Larkmoor.sha256); then mp=$((mp + 1)); else mf=$((mf + 1)); echo "sha256sum -c failed on an export's list"; fi
+rm -rf "$EXPORT_CHECK"
 echo "manifest: $mp passed, $mf failed"
 total_pass=$((total_pass + mp))
 total_fail=$((total_fail + mf))
 [ "$mf" -ne 0 ] && failed_suites+=("manifest")
+# The tests' store writer read by an independent reader, Debian's undbx: each store it writes
+# must give back exactly the messages written into it, so that the writer and the program
+# cannot agree on a wrong reading of the format.
+echo "== undbx"
+UNDBX=$ROOT/build/undbx-check
+rm -rf "$UNDBX" && mkdir -p "$UNDBX/out"
+up=0 uf=0
+if build/native/tests/lark_dbx_samples "$UNDBX"; then
+  for store in One Ten Many; do
+    mkdir -p "$UNDBX/out/$store"
+    timeout 120 undbx -v 0 "$UNDBX/$store.dbx" "$UNDBX/out/$store" >/dev/null 2>&1
+    want=$(for f in "$UNDBX/$store".*.expected; do sha256sum <"$f"; done | sort)
+    got=$(find "$UNDBX/out/$store" -name '*.eml' -exec sh -c 'sha256sum <"$1"' _ {} \; | sort)
+    if [ -n "$want" ] && [ "$want" = "$got" ]; then up=$((up + 1)); else uf=$((uf + 1)); echo "undbx read $store.dbx otherwise than it was written"; fi
+  done
+else
+  uf=1
+  echo "the sample stores could not be written"
+fi
+rm -rf "$UNDBX"
+echo "undbx: $up passed, $uf failed"
+total_pass=$((total_pass + up))
+total_fail=$((total_fail + uf))
+[ "$uf" -ne 0 ] && failed_suites+=("undbx")
 LARK_EXE=$("$WINE" winepath -w "$ROOT/build/win64/larkmoor.exe" 2>/dev/null | tr -d '\r')
 export LARK_EXE
 export LARK_SHOTS="$ROOT/build/screenshots"

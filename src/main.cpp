@@ -16,6 +16,7 @@
 #include "program/startup.h"
 #include "ui/win32/check_dialog.h"
 #include "ui/win32/chooser_view.h"
+#include "ui/win32/export_dialog.h"
 #include "ui/win32/main_window_view.h"
 #include "ui/win32/restore_dialogs.h"
 #include "ui/win32/schedule_dialog.h"
@@ -69,6 +70,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   app.askRestoreChoice = [&view](const lark::BackupContents& contents, const std::string& made,
                                  lark::StoreChecks* checks) {
     return lark::AskRestoreChoice(view.hwnd(), contents, made, checks);
+  };
+  app.askExport = [&view](const lark::BackupContents& contents, const std::string& made,
+                          const lark::ExportRunner& run) {
+    lark::AskExport(view.hwnd(), contents, made, run);
   };
 
   app.makeCheckView = [&view]() -> std::unique_ptr<lark::ICheckView> {

@@ -13,8 +13,15 @@ Switches ReadSwitches(const std::string& c) {
   s.overwrite = has("/o");
   s.addressBook = has("/w");
   s.check = has("/v");
-  const std::size_t b = lower.find("/b:");
-  if (b != std::string::npos) s.folder = c.substr(b + 3);
+  // Each of the two takes the rest of the line; when both are given, the one written first
+  // ends where the other begins. No folder's path holds either: a colon follows only a drive.
+  const std::size_t b = lower.find("/b:"), x = lower.find("/x:");
+  auto upTo = [&](std::size_t from, std::size_t other) {
+    return c.substr(from + 3, other != std::string::npos && other > from ? other - from - 3
+                                                                         : std::string::npos);
+  };
+  if (b != std::string::npos) s.folder = upTo(b, x);
+  if (x != std::string::npos) s.exportFolder = upTo(x, b);
   const std::size_t g = lower.find("/g:");
   if (g != std::string::npos) {
     std::string number = c.substr(g + 3);

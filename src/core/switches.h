@@ -14,13 +14,18 @@ struct Switches {
   bool overwrite = false;    // "/o": store the overwrite option
   bool addressBook = false;  // "/w": back up the address book file
   bool check = false;        // "/v": check every backup against its checksum list, then end
-  // "/b:": the rest of the line, as written (quotes and blanks still around it).
+  // "/b:": the rest of the line, as written (quotes and blanks still around it), or up to
+  // "/x:" when that follows it.
   std::optional<std::string> folder;
+  // "/x:": an unattended export of the newest backup's mail into this folder; the rest of the
+  // line, or up to "/b:" when that follows it.
+  std::optional<std::string> exportFolder;
   // "/g:": the text up to the next blank, tab or slash, and the switch as written.
   std::optional<std::string> generations;
   std::string generationsSwitch;
 
-  bool HiddenUnattended() const { return (backup || check) && hidden; }
+  bool Unattended() const { return backup || check || exportFolder.has_value(); }
+  bool HiddenUnattended() const { return Unattended() && hidden; }
 };
 
 Switches ReadSwitches(const std::string& commandLine);

@@ -9,6 +9,7 @@
 
 #ifndef RC_INVOKED
 
+#include <cstdint>
 #include <string>
 
 #ifndef LARK_VERSION_STRING
@@ -636,6 +637,97 @@ inline std::string AddressBookPlaceChanged(const std::string& file) {
 // Restore Selected: where a backup identity goes.
 inline std::string MapsToNote(const std::string& liveName) {
   return "goes to this PC's identity \"" + liveName + "\"";
+}
+
+// ---- Export Mail ----
+inline constexpr const char* kMenuExportMail = "Export Mail...";
+inline constexpr const char* kExportCaption = "Export Mail";
+inline constexpr const char* kExportIntro =
+    "Tick the identities and message stores whose mail to export. Each store is checked against "
+    "the backup's checksum list first; the backup itself is only read.";
+inline constexpr const char* kExportFolderLabel = "Into this empty folder:";
+inline constexpr const char* kExportBrowse = "Browse...";
+inline constexpr const char* kExportFormatLabel = "Format:";
+inline constexpr const char* kExportEml = ".eml files, one per message";
+inline constexpr const char* kExportMbox = "mbox, one file per mail folder";
+inline constexpr const char* kExportButton = "Export";
+inline constexpr const char* kExportBrowseTitle = "Choose an empty folder for the exported mail:";
+inline constexpr const char* kExportChooseFolder = "Choose an empty folder for the exported mail.";
+inline constexpr const char* kExportNothingTicked = "Tick at least one message store to export.";
+inline constexpr const char* kReportOfExport = "mail export";
+inline constexpr const char* kExportDone = "The mail export finished:";
+inline constexpr const char* kExportComplete = "Export Complete";
+inline constexpr const char* kExportProblemsIntro =
+    "The export finished, but some mail could not be exported:";
+inline constexpr const char* kExportCancelled =
+    "- the export was cancelled: the files listed were written whole; the rest was not exported";
+inline constexpr const char* kNoBackupToExport =
+    "The backup folder holds no backup whose mail could be exported.";
+inline std::string Thousands(std::uint64_t n) {
+  std::string digits = std::to_string(n), out;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+inline std::string ExportedInto(const std::string& target, bool mbox) {
+  return "Exported into " + target + (mbox ? " as mbox files" : " as .eml files");
+}
+inline std::string ExportTargetNotFull(const std::string& t) {
+  return "The export needs the full path of a folder (such as D:\\Mail): \"" + t + "\"";
+}
+inline std::string ExportTargetNotEmpty(const std::string& t) {
+  return "The folder \"" + t + "\" is not empty. Choose an empty folder for the exported mail.";
+}
+inline std::string ExportTargetNotMade(const std::string& t) {
+  return "The folder \"" + t + "\" could not be made or opened.";
+}
+inline std::string ExportTargetInBackup(const std::string& t) {
+  return "The folder \"" + t +
+         "\" is inside the backup folder, which the export only reads. Choose a folder "
+         "elsewhere.";
+}
+inline std::string ExportTargetInStores(const std::string& t) {
+  return "The folder \"" + t +
+         "\" is inside a folder of Outlook Express's message stores. Choose a folder elsewhere.";
+}
+// A store's line of the report: "Inbox: 4,982 of 5,000 messages exported; 18 could not be
+// read (index damaged)".
+inline std::string StoreExported(const std::string& folder, std::uint64_t exported,
+                                 std::uint64_t counted, std::uint64_t unread) {
+  return folder + ": " + Thousands(exported) + " of " + Thousands(counted) + " messages exported" +
+         (unread ? "; " + Thousands(unread) + " unread" : "");
+}
+inline std::string NotRead(std::uint64_t n, const char* why) {
+  return "; " + Thousands(n) + " could not be read (" + why + ")";
+}
+inline constexpr const char* kIndexDamaged = "index damaged";
+inline constexpr const char* kMessageDataDamaged = "message data damaged";
+inline constexpr const char* kIndexAndDataDamaged = "index and message data damaged";
+inline std::string NotWritten(std::uint64_t n, const std::string& where) {
+  return "; " + Thousands(n) + " could not be written into " + where;
+}
+inline std::string HeaderCountDiffers(std::uint64_t reached, std::uint32_t header) {
+  return "; its index holds " + Thousands(reached) + ", its header counts " + Thousands(header);
+}
+inline constexpr const char* kStoreExportCancelled = "; cancelled here: incomplete";
+inline std::string StoreExportNotVerified(const std::string& what) {
+  return "- " + what + ": not exported: the copy does not match the backup's checksum list";
+}
+inline std::string StoreExportNotAStore(const std::string& what) {
+  return "- " + what + ": not exported: not a message folder's store";
+}
+inline std::string StoreExportUnreadable(const std::string& what) {
+  return "- " + what + ": not exported: the copy could not be read";
+}
+inline std::string StoreExportNoFolder(const std::string& what) {
+  return "- " + what + ": not exported: its folder in the export could not be made";
+}
+inline std::string ExportProgressText(const std::string& store, std::uint64_t messages,
+                                      std::uint64_t doneMb, std::uint64_t totalMb) {
+  return "Exporting " + store + ": " + Thousands(messages) + " messages, " + Thousands(doneMb) +
+         " of " + Thousands(totalMb) + " MB";
 }
 
 }  // namespace lark::texts

@@ -1,14 +1,19 @@
 // The command line: "/b:" folder, "/a" unattended backup, "/h" hidden, "/o" overwrite,
-// "/g:N" backups kept, "/w" address-book backup, "/v" check of the backups. Each switch is a
-// plain substring, case ignored.
+// "/g:N" backups kept, "/w" address-book backup, "/x:" unattended export of the newest
+// backup's mail, "/v" check of the backups. Each switch is a plain substring, case ignored.
+#include <algorithm>
+
 #include "backup/complete_backup.h"
 #include "core/registry_access.h"
 #include "core/settings.h"
 #include "core/switches.h"
 #include "core/texts.h"
+#include "export/mail_export.h"
+#include "fs/backup_set.h"
 #include "fs/folders.h"
 #include "fs/text.h"
 #include "program/startup.h"
+#include "restore/selected_restore.h"
 #include "ui/handlers.h"
 #include "ui/windowed_app.h"
 
@@ -57,6 +62,47 @@ bool ApplyFolderSwitch(App& app, const std::string& folder) {
   return ok;
 }
 
+// Shows an export's progress in the status bar of a window somebody may be watching.
+class PanelProgress : public ExportProgress {
+ public:
+  explicit PanelProgress(App& app) : app_(app) {}
+  bool Update(const std::string& store, std::uint64_t messages, std::uint64_t done,
+              std::uint64_t total) override {
+    app_.Form1().SetPanel(1, texts::ExportProgressText(store, messages, done >> 20, total >> 20));
+    return true;
+  }
+
+ private:
+  App& app_;
+};
+
+// "/x:": every mail store of the newest backup as .eml files into the folder; the exit code.
+ExportOutcome ExportNewestBackup(App& app, const std::string& target) {
+  const std::string top = StoredBackupFolder(app);
+  if (top == texts::kNoneSelected || top.empty()) {
+    app.p.user.MessageBoxA(texts::kSelectFolderReminder, texts::kAppTitle);
+    return ExportOutcome::NoBackupFolder;
+  }
+  if (!IsFullPath(top) || !DirExists(app.p, top)) {
+    app.p.user.MessageBoxA(texts::BadFolderArgument(top), texts::kAppTitle);
+    return ExportOutcome::BadFolder;
+  }
+  const std::vector<BackupSet> backups = ListBackups(app.p, top);
+  if (backups.empty()) {
+    app.p.user.MessageBoxA(texts::kNoBackupToExport, texts::kAppTitle);
+    return ExportOutcome::NoBackup;
+  }
+  // Each store is checked as it is exported, not twice.
+  const BackupContents contents = ReadBackupContents(app, backups.front().folder, false);
+  const std::string problem = ExportTargetProblem(app, contents, target, true);
+  if (!problem.empty()) {
+    app.p.user.MessageBoxA(problem, texts::kAppTitle);
+    return ExportOutcome::BadFolder;
+  }
+  PanelProgress progress(app);
+  return ExportMail(app, contents, WholeBackup(contents), target, ExportFormat::Eml, &progress);
+}
+
 }  // namespace
 
 void HandleCommandLine(WindowedApp& app) {
@@ -65,7 +111,7 @@ void HandleCommandLine(WindowedApp& app) {
   if (s.folder) {
     const std::string folder = FolderArgument(*s.folder);
     if (!ApplyFolderSwitch(app, folder)) {
-      if (s.backup || s.check) {
+      if (s.Unattended()) {
         // Nobody may be there to read a message: the exit code tells the scheduler.
         app.state.exitCode = static_cast<int>(BackupOutcome::BadFolderArgument);
         Exit_Click(app);
@@ -95,9 +141,16 @@ void HandleCommandLine(WindowedApp& app) {
     app.Form1().SetChkOverwrite(1);
   }
   if (s.addressBook) addBookFile_Click(app);
+  // After a backup of the same run, the export reads the backup just made.
+  if (s.exportFolder) {
+    app.Form1().SetVisible(!s.hidden);
+    app.state.unattended = true;
+    const int code = static_cast<int>(ExportNewestBackup(app, FolderArgument(*s.exportFolder)));
+    app.state.exitCode = std::max(app.state.exitCode, code);
+  }
   // Last, so that it checks what "/a" and "/w" just wrote; the program ends after it.
   if (s.check) {
-    if (!s.backup) app.Form1().SetVisible(!s.hidden);
+    if (!s.backup && !s.exportFolder) app.Form1().SetVisible(!s.hidden);
     app.state.unattended = true;
     mnuCheckBackups_Click(app);
   }

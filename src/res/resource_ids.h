@@ -34,3 +34,15 @@
 #define LARK_IDC_SCH_CHECK 157
 #define LARK_IDC_SCH_STATE 158
 #define LARK_IDC_SCH_PASSWORD 159
+// "Export Mail...": the stores of one backup with check boxes, the target folder, the format
+// and the progress of the export.
+#define LARK_IDD_EXPORT 140
+#define LARK_IDC_EX_INTRO 141
+#define LARK_IDC_EX_LIST 142
+#define LARK_IDC_EX_FOLDER 143
+#define LARK_IDC_EX_BROWSE 144
+#define LARK_IDC_EX_EML 145
+#define LARK_IDC_EX_MBOX 146
+#define LARK_IDC_EX_PROGRESS 147
+#define LARK_IDC_EX_STATUS 148
+#define LARK_IDC_EX_LABELS 149

@@ -37,6 +37,8 @@ void mnuResSel_Click(WindowedApp& app);
 // "Check Backups": every backup read against its checksum list, with the check's window when
 // the main window is shown. A command-line run takes its outcome as its exit code.
 void mnuCheckBackups_Click(WindowedApp& app);
+// "Export Mail...": the chosen stores of a backup as .eml files or mbox.
+void mnuExportMail_Click(WindowedApp& app);
 // "Restore Address Book" on its own.
 void mnuResWAB_Click(WindowedApp& app);
 bool ChooseBackup(WindowedApp& app, const std::string& backupFolder, std::string* from,

@@ -25,6 +25,7 @@ constexpr int kMnuExit = 2006;
 constexpr int kMnuResSel = 2007;
 constexpr int kMnuCheckBackups = 2009;
 constexpr int kMnuSchedule = 2010;
+constexpr int kMnuExportMail = 2008;
 constexpr int kMnuNotyet = 2101;
 constexpr int kMnuURL = 2102;
 

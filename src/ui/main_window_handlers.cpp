@@ -54,8 +54,7 @@ namespace {
 
 void RunStopped(WindowedApp& app, const char* reason) {
   // An "/a" run stopped in its start-up, before it was marked unattended, is one all the same.
-  const Switches switches = ReadSwitches(app.state.commandLine);
-  const bool scheduled = app.state.unattended || switches.backup || switches.check;
+  const bool scheduled = app.state.unattended || ReadSwitches(app.state.commandLine).Unattended();
   if (scheduled) app.state.unattended = true;
   try {
     app.state.report.problems.push_back(texts::RunStopped(reason));
@@ -108,6 +107,7 @@ bool DispatchMainCommand(WindowedApp& app, int id) {
     case ids::kMnuBrbkfldr: brbkfldr_Click(app); return true;
     case ids::kMnuResWAB: mnuResWAB_Click(app); return true;
     case ids::kMnuResSel: mnuResSel_Click(app); return true;
+    case ids::kMnuExportMail: mnuExportMail_Click(app); return true;
     case ids::kMnuCheckBackups: mnuCheckBackups_Click(app); return true;
     case ids::kMnuSchedule: mnuSchedule_Click(app); return true;
     case ids::kMnuExit: Exit_Click(app); return true;

@@ -97,4 +97,36 @@ void mnuResSel_Click(WindowedApp& app) {
   RestoreSelected(app, contents, *choice);
 }
 
+void mnuExportMail_Click(WindowedApp& app) {
+  app.Form1().SetPanel(2, "");
+  const std::string folder = StoredBackupFolder(app);
+  if (folder == texts::kNoneSelected || !IsFullPath(folder) || !DirExists(app.p, folder)) {
+    app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
+    return;
+  }
+  // Held as a restore holds it: a backup meanwhile would move the top being read.
+  std::optional<FolderVisit> visit;
+  if (!EnterForRestore(app, visit, folder)) return;
+  if (ListBackups(app.p, folder).empty()) {
+    app.p.user.MessageBoxA(texts::kNoBackupToExport, texts::kAppTitle);
+    return;
+  }
+  std::string from, made;
+  if (!ChooseBackup(app, folder, &from, &made)) return;
+  app.p.user.SetPointer(Pointer::Hourglass);
+  const BackupContents contents = ReadBackupContents(app, from, false);
+  app.p.user.SetPointer(Pointer::Default);
+  if (!app.askExport) return;
+  ExportRunner runner;
+  runner.check = [&](const std::string& target) {
+    return ExportTargetProblem(app, contents, target, true);
+  };
+  runner.run = [&](const ExportChoice& choice, const std::string& target, ExportFormat format,
+                   ExportProgress* progress) {
+    ExportMail(app, contents, choice, target, format, progress);
+    app.Form1().SetPanel(1, texts::kExportComplete);
+  };
+  app.askExport(contents, made, runner);
+}
+
 }  // namespace lark

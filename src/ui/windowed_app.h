@@ -11,6 +11,7 @@
 
 #include "backup/check_backups.h"
 #include "core/app.h"
+#include "export/mail_export.h"
 #include "ui/chooser_window.h"
 #include "ui/main_window.h"
 #include "ui/restore_choices.h"
@@ -44,6 +45,10 @@ class WindowedApp : public App {
   // no notice) and the dialog of "Schedule Backups..." (nullopt for Cancel).
   IScheduledTasks* scheduler = nullptr;
   std::function<std::optional<ScheduleChoice>(const ScheduleForm&)> askSchedule;
+  // Set by the Win32 front: the dialog of "Export Mail...", which asks what to export, where
+  // and how, and runs it through `run` with its progress bar. Without it nothing is exported.
+  std::function<void(const BackupContents&, const std::string& made, const ExportRunner& run)>
+      askExport;
 
  private:
   MainWindow form1_;

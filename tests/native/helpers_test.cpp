@@ -113,3 +113,25 @@ TEST(Switches, ReadAsScheduledTasksWriteThem) {
     }
   }
 }
+
+// "/x:" and "/b:" each take the rest of the line; the first written ends where the other begins.
+TEST(Switches, ExportFolderAndBackupFolderShareTheLine) {
+  const struct {
+    const char* line;
+    const char* folder;  // "-": none
+    const char* exportFolder;
+    bool hiddenRun;
+  } cases[] = {
+      {"/x:E:\\Mail Export", "-", "E:\\Mail Export", false},
+      {"/h /X:\"E:\\Mail Export\"", "-", "\"E:\\Mail Export\"", true},
+      {"/h /b:D:\\Mail Backup /x:E:\\Out", "D:\\Mail Backup ", "E:\\Out", true},
+      {"/x:E:\\Out /B:D:\\Mail Backup", "D:\\Mail Backup", "E:\\Out ", false},
+      {"/a /b:D:\\Mail Backup", "D:\\Mail Backup", "-", false},
+  };
+  for (const auto& c : cases) {
+    const lark::Switches s = lark::ReadSwitches(c.line);
+    EXPECT_EQ(s.folder.value_or("-"), c.folder) << c.line;
+    EXPECT_EQ(s.exportFolder.value_or("-"), c.exportFolder) << c.line;
+    EXPECT_EQ(s.HiddenUnattended(), c.hiddenRun) << c.line;
+  }
+}

@@ -530,6 +530,7 @@ class Win32Writer : public IFileWriter {
     HANDLE h = file_.release();
     return ::CloseHandle(h) != 0 && ok;
   }
+  bool Close() override { return ::CloseHandle(file_.release()) != 0; }
 
  private:
   FileHandle file_;

@@ -61,6 +61,7 @@ HMENU MainWindowView::BuildMenu() {
   ::AppendMenuA(file, MF_STRING, ids::kMnuBrbkfldr, texts::kMenuBrbkfldr);
   ::AppendMenuA(file, MF_STRING, ids::kMnuResWAB, texts::kMenuResWAB);
   ::AppendMenuA(file, MF_STRING, ids::kMnuResSel, texts::kMenuResSel);
+  ::AppendMenuA(file, MF_STRING, ids::kMnuExportMail, texts::kMenuExportMail);
   ::AppendMenuA(file, MF_STRING, ids::kMnuCheckBackups, texts::kMenuCheckBackups);
   ::AppendMenuA(file, MF_STRING, ids::kMnuSchedule, texts::kMenuSchedule);
   ::AppendMenuA(file, MF_STRING, ids::kMnuExit, texts::kMenuExit);
