@@ -54,7 +54,8 @@ namespace {
 
 void RunStopped(WindowedApp& app, const char* reason) {
   // An "/a" run stopped in its start-up, before it was marked unattended, is one all the same.
-  const bool scheduled = app.state.unattended || ReadSwitches(app.state.commandLine).Unattended();
+  const Switches switches = ReadSwitches(app.state.commandLine);
+  const bool scheduled = app.state.unattended || switches.Unattended();
   if (scheduled) app.state.unattended = true;
   try {
     app.state.report.problems.push_back(texts::RunStopped(reason));
@@ -67,7 +68,7 @@ void RunStopped(WindowedApp& app, const char* reason) {
     // A backup or a check runs unattended. A move of a backup to the top that is still to
     // finish takes that backup's own report there.
     const std::string folder = StoredBackupFolder(app);
-    const bool backup = switches.backup;
+    const bool backup = switches.backup || !switches.check;
     CloseRun(app, texts::kRunStoppedIntro, backup ? texts::kReportOfBackup : texts::kReportOfCheck,
              backup ? kBackupReportFile : kCheckReportFile,
              backup && SwapPending(app.p.files, folder) ? std::string() : folder,

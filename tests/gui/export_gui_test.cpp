@@ -48,7 +48,7 @@ TEST_F(ExportGui, ExportsWhatIsTickedAndCancelStopsPartWay) {
   program = Program::Start();
   HWND main = program->MainWindow();
   ASSERT_NE(main, nullptr);
-  for (const std::string target : {root + "\\out", root + "\\part"}) {
+  for (const std::string& target : {root + "\\out", root + "\\part"}) {
     const bool cancel = target == root + "\\part";
     ChooseMenu(main, ids::kMnuExportMail);
     HWND dlg = program->WaitForWindow("Export Mail", kRunMs);

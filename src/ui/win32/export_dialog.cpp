@@ -244,7 +244,7 @@ INT_PTR CALLBACK ExportProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 void AskExport(HWND owner, const BackupContents& contents, const std::string& made,
                const ExportRunner& runner) {
   (void)made;
-  ExportState st{&contents, &runner};
+  ExportState st{&contents, &runner, {}};
   ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(LARK_IDD_EXPORT), owner,
                     ExportProc, reinterpret_cast<LPARAM>(&st));
 }
