@@ -26,7 +26,13 @@ TEST(SelectionRows, AStoreLineSaysWhereItsCheckStands) {
     store.check = c.check;
     store.liveExists = true;
     BackupContents contents;
-    contents.identities.push_back({"{A}", "Main", true, true, "C:\\store", {store}});
+    BackupIdentity identity;
+    identity.key = "{A}";
+    identity.name = "Main";
+    identity.live = identity.hasSettings = true;
+    identity.storeFolder = "C:\\store";
+    identity.stores = {store};
+    contents.identities.push_back(identity);
     const std::vector<SelectionRow> rows = SelectionRows(contents);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1].note, c.note);
