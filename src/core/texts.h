@@ -724,6 +724,10 @@ inline std::string StoreExportUnreadable(const std::string& what) {
 inline std::string StoreExportNoFolder(const std::string& what) {
   return "- " + what + ": not exported: its folder in the export could not be made";
 }
+inline std::string ExportBusy(const std::string& folder) {
+  return "Another run is using the backup folder \"" + folder +
+         "\". Nothing was exported; try again when it has ended.";
+}
 inline std::string ExportProgressText(const std::string& store, std::uint64_t messages,
                                       std::uint64_t doneMb, std::uint64_t totalMb) {
   return "Exporting " + store + ": " + Thousands(messages) + " messages, " + Thousands(doneMb) +

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "backup/complete_backup.h"
+#include "backup/kept_backups.h"
 #include "core/registry_access.h"
 #include "core/settings.h"
 #include "core/switches.h"
@@ -85,6 +86,12 @@ ExportOutcome ExportNewestBackup(App& app, const std::string& target) {
   }
   if (!IsFullPath(top) || !DirExists(app.p, top)) {
     app.p.user.MessageBoxA(texts::BadFolderArgument(top), texts::kAppTitle);
+    return ExportOutcome::BadFolder;
+  }
+  // Held as a restore holds it: a scheduled backup meanwhile would move the top being read.
+  FolderVisit visit(app.p, top);
+  if (visit.Enter() == FolderHold::Result::Busy) {
+    app.p.user.MessageBoxA(texts::ExportBusy(top), texts::kAppTitle);
     return ExportOutcome::BadFolder;
   }
   const std::vector<BackupSet> backups = ListBackups(app.p, top);

@@ -18,12 +18,12 @@ namespace {
 // A restore holds the backup folder for its length, as a backup does: a backup meanwhile
 // would move the top it reads from, or copy stores half put back. False, and the person
 // told, while another run holds the folder.
-bool EnterForRestore(WindowedApp& app, std::optional<FolderVisit>& visit,
-                     const std::string& folder) {
+bool EnterForRestore(WindowedApp& app, std::optional<FolderVisit>& visit, const std::string& folder,
+                     std::string (*busy)(const std::string&) = texts::RestoreBusy) {
   if (!IsFullPath(folder) || !DirExists(app.p, folder)) return true;
   visit.emplace(app.p, folder);
   if (visit->Enter() != FolderHold::Result::Busy) return true;
-  app.p.user.MessageBoxA(texts::RestoreBusy(folder), texts::kAppTitle);
+  app.p.user.MessageBoxA(busy(folder), texts::kAppTitle);
   return false;
 }
 
@@ -106,7 +106,7 @@ void mnuExportMail_Click(WindowedApp& app) {
   }
   // Held as a restore holds it: a backup meanwhile would move the top being read.
   std::optional<FolderVisit> visit;
-  if (!EnterForRestore(app, visit, folder)) return;
+  if (!EnterForRestore(app, visit, folder, texts::ExportBusy)) return;
   if (ListBackups(app.p, folder).empty()) {
     app.p.user.MessageBoxA(texts::kNoBackupToExport, texts::kAppTitle);
     return;
