@@ -36,8 +36,8 @@ class DbxWriter {
     for (const DbxTestMessage& m : messages) {
       w.layout_.blocks.emplace_back();
       const std::string sent = Le32(m.sent) + Le32(m.sent >> 32);
-      infos.push_back(Info({{0x80, infos.size() + 1},
-                            {0x81, m.flags & 0xFFFFFF},
+      infos.push_back(Info({{0x80, Le32(infos.size() + 1)},
+                            {0x81, Le32(m.flags)},
                             {0x02, sent},
                             {0x04, Le32(m.text.empty() ? 0 : w.Blocks(m.text))},
                             {0x05, m.subject + '\0'},
@@ -54,8 +54,10 @@ class DbxWriter {
     DbxWriter w(0x6F74FDC6);
     std::vector<std::string> infos;
     for (const auto& f : folders)
-      infos.push_back(Info(
-          {{0x80, infos.size() + 1}, {0x81, 0}, {0x02, f.first + '\0'}, {0x03, f.second + '\0'}}));
+      infos.push_back(Info({{0x80, Le32(infos.size() + 1)},
+                            {0x81, Le32(0)},
+                            {0x02, f.first + '\0'},
+                            {0x03, f.second + '\0'}}));
     w.Index(infos, 0x33);
     return std::move(w.layout_.bytes);
   }
@@ -66,12 +68,7 @@ class DbxWriter {
 
  private:
   // A field of a message-info object: ids with 0x80 hold their value in the table itself.
-  struct Field {
-    unsigned id;
-    std::string data;
-    Field(unsigned i, std::string d) : id(i), data(std::move(d)) {}
-    Field(unsigned i, std::uint64_t v) : id(i), data(Le32(v)) {}
-  };
+  using Field = std::pair<unsigned, std::string>;
 
   explicit DbxWriter(std::uint32_t kind) : out_(layout_.bytes) {
     out_.assign(0x24BC + 0x618, '\0');
@@ -107,9 +104,9 @@ class DbxWriter {
   static std::string Info(const std::vector<Field>& fields) {
     std::string table, data;
     for (const Field& f : fields) {
-      const bool direct = f.id & 0x80;
-      table += static_cast<char>(f.id) + (direct ? f.data : Le32(data.size())).substr(0, 3);
-      if (!direct) data += f.data;
+      table +=
+          static_cast<char>(f.first) + (f.first & 0x80 ? f.second : Le32(data.size())).substr(0, 3);
+      if (!(f.first & 0x80)) data += f.second;
     }
     std::string body = table + data;
     body.append((4 - body.size() % 4) % 4, '\0');
