@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/dbx_writer.h"
 #include "common/recording_user.h"
-#include "common/sample_mail.h"
 #include "export/mail_export.h"
 #include "fs/manifest.h"
 #include "fs/sha256.h"

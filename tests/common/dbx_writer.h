@@ -1,8 +1,8 @@
 // Writes small Outlook Express stores from the published description of the format, for the
-// tests and the bench: a header, the message index as a chain of nodes, one message-info
-// object per message and each message's text in a chain of 0x200-byte blocks. Debian's undbx
-// reads what this writes (scripts/test.sh checks it), so that the writer and the program
-// cannot share a wrong reading of the format.
+// tests and the bench, and sample messages to fill them: a header, the message index as a chain of
+// nodes, one message-info object per message and each message's text in a chain of 0x200-byte
+// blocks. Debian's undbx reads what this writes (scripts/test.sh checks it), so that the writer and
+// the program cannot share a wrong reading of the format.
 #pragma once
 
 #include <algorithm>
@@ -40,9 +40,7 @@ class DbxWriter {
                             {0x81, Le32(m.flags)},
                             {0x02, sent},
                             {0x04, Le32(m.text.empty() ? 0 : w.Blocks(m.text))},
-                            {0x05, m.subject + '\0'},
                             {0x08, m.subject + '\0'},
-                            {0x0E, "someone@example.org" + std::string(1, '\0')},
                             {0x12, sent}}));
     }
     w.Index(infos, entriesPerNode);
@@ -54,17 +52,13 @@ class DbxWriter {
     DbxWriter w(0x6F74FDC6);
     std::vector<std::string> infos;
     for (const auto& f : folders)
-      infos.push_back(Info({{0x80, Le32(infos.size() + 1)},
-                            {0x81, Le32(0)},
-                            {0x02, f.first + '\0'},
-                            {0x03, f.second + '\0'}}));
+      infos.push_back(
+          Info({{0x80, Le32(infos.size() + 1)}, {0x02, f.first + '\0'}, {0x03, f.second + '\0'}}));
     w.Index(infos, 0x33);
     return std::move(w.layout_.bytes);
   }
 
-  static void Put32(std::string& s, std::size_t at, std::uint64_t v) {
-    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
-  }
+  static void Put32(std::string& s, std::size_t at, std::uint64_t v) { s.replace(at, 4, Le32(v)); }
 
  private:
   // A field of a message-info object: ids with 0x80 hold their value in the table itself.
@@ -72,18 +66,14 @@ class DbxWriter {
 
   explicit DbxWriter(std::uint32_t kind) : out_(layout_.bytes) {
     out_.assign(0x24BC + 0x618, '\0');
-    Put32(out_, 0, 0xFE12ADCF);
-    Put32(out_, 4, kind);
+    out_.replace(0, 8, Le32(0xFE12ADCF) + Le32(kind));
     out_.replace(8, 18, "\x66\xE3\xD1\x11\x9A\x4E\x00\xC0\x4F\xA3\x09\xD4\x05\x00\x00\x00\x05", 18);
-    Put32(out_, 0x1C, 0x618);  // the file info's length
-    Put32(out_, 0x24BC, 1);
-    out_[0x24BC + 4] = 3;  // a local folder
+    Put32(out_, 0x1C, 0x618);                  // the file info's length
+    out_.replace(0x24BC, 5, "\1\0\0\0\3", 5);  // the file info: a local folder
   }
 
   static std::string Le32(std::uint64_t v) {
-    std::string s(4, '\0');
-    Put32(s, 0, v);
-    return s;
+    return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
   }
 
   std::uint32_t Here() const { return static_cast<std::uint32_t>(out_.size()); }
@@ -149,5 +139,26 @@ class DbxWriter {
   DbxLayout layout_;
   std::string& out_;
 };
+
+// Plain RFC 822 text with CRLF lines and body lines that an mbox must quote; with large,
+// every 50th over 64 KB and the eighth over 1 MB.
+inline std::vector<DbxTestMessage> SampleMessages(std::size_t n, bool large = false) {
+  std::vector<DbxTestMessage> out(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    DbxTestMessage& m = out[i];
+    const std::string minute = std::to_string(100 + i % 60).substr(1);
+    m.subject = "Message " + std::to_string(i + 1);
+    m.text = "From: Ann <ann@example.org>\r\nTo: bob@example.org\r\nSubject: " + m.subject +
+             "\r\nDate: Tue, " + std::to_string(1 + i % 28) + " Jun 2004 09:" + minute +
+             ":00 +0200\r\nMessage-ID: <" + std::to_string(i) +
+             "@example.org>\r\n\r\nHello,\r\nFrom the start of a line.\r\n>From quoted once.\r\n";
+    std::size_t size = large && i == 7 ? (1 << 20) + 4321 : 600 + (i * 37) % 3000;
+    if (large && i % 50 == 49) size = 70000 + i;
+    while (m.text.size() < size) m.text += "line " + std::to_string(i) + " of the body.\r\n";
+    m.flags = i % 3 == 0 ? 0x01 : 0x81;  // every third unread
+    m.sent = 0x01C44F0000000000ull + i * 600000000ull;
+  }
+  return out;
+}
 
 }  // namespace lark::testing

@@ -122,11 +122,9 @@ TEST(Switches, ExportFolderAndBackupFolderShareTheLine) {
     const char* exportFolder;
     bool hiddenRun;
   } cases[] = {
-      {"/x:E:\\Mail Export", "-", "E:\\Mail Export", false},
       {"/h /X:\"E:\\Mail Export\"", "-", "\"E:\\Mail Export\"", true},
       {"/h /b:D:\\Mail Backup /x:E:\\Out", "D:\\Mail Backup ", "E:\\Out", true},
       {"/x:E:\\Out /B:D:\\Mail Backup", "D:\\Mail Backup", "E:\\Out ", false},
-      {"/a /b:D:\\Mail Backup", "D:\\Mail Backup", "-", false},
   };
   for (const auto& c : cases) {
     const lark::Switches s = lark::ReadSwitches(c.line);

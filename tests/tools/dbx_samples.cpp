@@ -3,7 +3,7 @@
 #include <fstream>
 #include <string>
 
-#include "common/sample_mail.h"
+#include "common/dbx_writer.h"
 
 int main(int argc, char** argv) {
   using namespace lark::testing;
