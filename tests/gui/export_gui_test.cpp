@@ -44,7 +44,7 @@ TEST_F(ExportGui, ExportsWhatIsTickedAndCancelStopsPartWay) {
   SeedSettings(root + "\\bk", 1);
   DWORD code = 99;
   auto backup = Program::Start("/a /h");
-  ASSERT_TRUE(backup && backup->WaitForExit(kRunMs, &code) && code == 0);
+  ASSERT_TRUE(backup && backup->WaitForExit(kRunMs, &code) && code == 0) << code;
   program = Program::Start();
   HWND main = program->MainWindow();
   ASSERT_NE(main, nullptr);
