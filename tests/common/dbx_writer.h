@@ -112,8 +112,7 @@ class DbxWriter {
     const std::size_t own = std::min<std::size_t>(n, per), rest = n - own;
     out_.append(0x27C, '\0');
     layout_.nodes.push_back(at);
-    Put32(out_, at, at);
-    Put32(out_, at + 12, parent);
+    out_.replace(at, 16, Le32(at) + Le32(0) + Le32(0) + Le32(parent));
     out_[at + 0x11] = static_cast<char>(own);
     for (std::size_t c = 0, next = 0; c <= own; ++c) {
       const std::size_t take = rest / (own + 1) + (c < rest % (own + 1) ? 1 : 0);

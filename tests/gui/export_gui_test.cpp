@@ -20,18 +20,14 @@ constexpr DWORD kRunMs = 120000;
 const char* const kUserData[] = {"Identities", "Software\\Microsoft\\Internet Account Manager",
                                  "Software\\Microsoft\\WAB", "Software\\TarnKeep"};
 
-class ExportGui : public ::testing::Test {
- protected:
-  std::unique_ptr<Program> program;
-  void TearDown() override {
-    program.reset();
-    for (const char* b : kUserData) DeleteTree(b);
-  }
-};
-
 // Enough mail in the Inbox for the export to take a few seconds under Wine; Work unticked.
-TEST_F(ExportGui, ExportsWhatIsTickedAndCancelStopsPartWay) {
+TEST(ExportGui, ExportsWhatIsTickedAndCancelStopsPartWay) {
   for (const char* b : kUserData) DeleteTree(b);
+  struct Cleanup {  // after the program below has closed
+    ~Cleanup() {
+      for (const char* b : kUserData) DeleteTree(b);
+    }
+  } cleanup;
   const std::string root = ScratchFolder("ExportGui"), store = root + "\\store";
   hosted::WriteRaw(store + "\\Inbox.dbx", DbxWriter::Messages(SampleMessages(1500)).bytes);
   hosted::WriteRaw(store + "\\Work.dbx", DbxWriter::Messages(SampleMessages(3)).bytes);
@@ -45,7 +41,7 @@ TEST_F(ExportGui, ExportsWhatIsTickedAndCancelStopsPartWay) {
   DWORD code = 99;
   auto backup = Program::Start("/a /h");
   ASSERT_TRUE(backup && backup->WaitForExit(kRunMs, &code) && code == 0) << code;
-  program = Program::Start();
+  auto program = Program::Start();
   HWND main = program->MainWindow();
   ASSERT_NE(main, nullptr);
   const std::string target = root + "\\out";

@@ -10,8 +10,6 @@
 namespace lark {
 namespace {
 
-using testing::DbxWriter;
-
 struct MemoryReader : IFileReader {
   explicit MemoryReader(const std::string& b) : bytes_(b) {}
   bool Read(char* buffer, std::size_t capacity, std::size_t* got) override {
@@ -49,7 +47,7 @@ TEST(DbxReader, ReadsEveryMessageOfWholeStoresInOrder) {
   for (const auto& [count, perNode] : {std::pair{0, 0x33}, {1, 0x33}, {10, 3}, {500, 0x33}}) {
     const auto messages = testing::SampleMessages(count, true);
     DbxSummary s;
-    const auto texts = ReadAll(DbxWriter::Messages(messages, perNode).bytes, &s);
+    const auto texts = ReadAll(testing::DbxWriter::Messages(messages, perNode).bytes, &s);
     EXPECT_EQ(s.damage, 0u);
     EXPECT_EQ(s.headerCount, count);
     EXPECT_EQ(s.reached, count);
@@ -60,32 +58,29 @@ TEST(DbxReader, ReadsEveryMessageOfWholeStoresInOrder) {
 }
 
 TEST(DbxReader, DamageEndsOnlyWhatItReachesAndIsNamed) {
-  const testing::DbxLayout base = DbxWriter::Messages(testing::SampleMessages(10), 3);
+  const testing::DbxLayout base = testing::DbxWriter::Messages(testing::SampleMessages(10), 3);
   const std::uint32_t size = static_cast<std::uint32_t>(base.bytes.size());
   const std::uint32_t next3 = base.blocks[3].back() + 12, leaf = base.nodes.back();
-  const DbxDamage text = DbxDamage::Text, index = DbxDamage::Index;
   const struct {
-    const char* what;
-    std::size_t at, value;  // the dword written; at 0: the store cut to value bytes
-    std::size_t whole;      // messages read whole
+    std::size_t at, value, whole;  // the dword written (at 0: the store cut short), read whole
     DbxDamage damage;
   } cases[] = {
-      {"a chain that loops to its start", next3, base.blocks[3][0], 9, text},
-      {"a block past the end", next3, size + 64, 9, text},
-      {"an info object past the end", leaf + 0x18, 0xFFFFFFF0u, 9, DbxDamage::MessageInfo},
-      {"an index node that loops to the root", leaf + 0x1C, base.nodes[0], 10, index},
-      {"a root past the end", 0xE4, size, 0, index},
-      {"a header count that disagrees", 0xC4, 12, 10, DbxDamage{}},
-      {"a store cut short in its last index node", 0, size - 8, 9, index},
-      {"a store cut inside its header", 0, 0x100, 0, DbxDamage::NotAStore},
+      {next3, base.blocks[3][0], 9, DbxDamage::Text},         // a chain that loops to its start
+      {next3, size + 64, 9, DbxDamage::Text},                 // a block past the end
+      {leaf + 0x18, 0xFFFFFFF0u, 9, DbxDamage::MessageInfo},  // an info object past the end
+      {leaf + 0x1C, base.nodes[0], 10, DbxDamage::Index},  // an index node that loops to the root
+      {0xE4, size, 0, DbxDamage::Index},                   // a root past the end
+      {0xC4, 12, 10, DbxDamage{}},                         // a header count that disagrees
+      {0, size - 8, 9, DbxDamage::Index},                  // cut short in its last index node
+      {0, 0x100, 0, DbxDamage::NotAStore},                 // cut inside its header
   };
   for (const auto& c : cases) {
     std::string bytes = base.bytes;
-    c.at ? DbxWriter::Put32(bytes, c.at, c.value) : bytes.resize(c.value);
+    c.at ? testing::DbxWriter::Put32(bytes, c.at, c.value) : bytes.resize(c.value);
     DbxSummary s;
     const auto texts = ReadAll(bytes, &s);
-    EXPECT_EQ(texts.size(), c.whole) << c.what;
-    EXPECT_EQ(s.damage, static_cast<unsigned>(c.damage)) << c.what;
+    EXPECT_EQ(texts.size(), c.whole) << &c - cases;
+    EXPECT_EQ(s.damage, static_cast<unsigned>(c.damage)) << &c - cases;
     for (const std::string& t : texts) EXPECT_NE(t.find("|From: Ann"), std::string::npos);
   }
 }

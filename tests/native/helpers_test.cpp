@@ -117,9 +117,7 @@ TEST(Switches, ReadAsScheduledTasksWriteThem) {
 // "/x:" and "/b:" each take the rest of the line; the first written ends where the other begins.
 TEST(Switches, ExportFolderAndBackupFolderShareTheLine) {
   const struct {
-    const char* line;
-    const char* folder;  // "-": none
-    const char* exportFolder;
+    const char *line, *folder, *exportFolder;  // "-": none
     bool hiddenRun;
   } cases[] = {
       {"/h /X:\"E:\\Mail Export\"", "-", "\"E:\\Mail Export\"", true},

@@ -16,8 +16,7 @@ TEST(MessageFileName, EverySubjectGivesOnePlainNameInsideTheFolder) {
       {"ends in dots...", "ends in dots___"},
   };
   for (const auto& c : cases) EXPECT_EQ(MessageFileName("", c.first, 120), c.second);
-  const std::string longName = MessageFileName("2004-06-01 09.05", std::string(300, 'x'), 120);
-  EXPECT_EQ(longName.size(), 120u);
+  EXPECT_EQ(MessageFileName("2004-06-01 09.05", std::string(300, 'x'), 120).size(), 120u);
 }
 
 TEST(DateHeaderStamp, ReadsTheSendersClockOrNothing) {
@@ -25,7 +24,6 @@ TEST(DateHeaderStamp, ReadsTheSendersClockOrNothing) {
       {"From: a\r\nDate: Tue, 1 Jun 2004 09:05:00 +0200\r\n\r\nbody", "2004-06-01 09.05"},
       {"date:   3 Feb 99 23:59 GMT\r\n\r\n", "1999-02-03 23.59"},
       {"Subject: x\r\n\r\nDate: Tue, 1 Jun 2004 09:05:00 +0200\r\n", ""},  // in the body
-      {"Date: yesterday\r\n", ""},
       {"Date: Tue, 41 Jun 2004 09:05:00\r\n", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(DateHeaderStamp(c.first), c.second) << c.first;

@@ -10,12 +10,11 @@ namespace lark::test {
 namespace {
 
 using testing::DbxWriter;
-using testing::SampleMessages;
 
 class Export : public WinTest {
  protected:
-  const std::string out = kRoot + "\\out";
-  std::vector<testing::DbxTestMessage> inbox = SampleMessages(10, true);
+  const std::string out = kRoot + "\\out", ann = Store("{A}") + "\\";
+  std::vector<testing::DbxTestMessage> inbox = testing::SampleMessages(10, true);
 
   // Some subjects that must not lead a file out of its folder or onto another's name.
   void SetUp() override {
@@ -27,14 +26,11 @@ class Export : public WinTest {
     inbox[4].subject = inbox[5].subject = "same";
     inbox[5].text = inbox[4].text;
     Identity("{A}", "Ann", Store("{A}"));
-    WriteStore("Inbox.dbx", DbxWriter::Messages(inbox, 3).bytes);
-    WriteStore("Work.dbx", DbxWriter::Messages(SampleMessages(1)).bytes);
-    WriteStore("Folders.dbx",
-               DbxWriter::Folders({{"Posteingang", "Inbox.dbx"}, {"Work: 2004", "Work.dbx"}}));
+    WriteRaw(ann + "Inbox.dbx", DbxWriter::Messages(inbox, 3).bytes);
+    WriteRaw(ann + "Work.dbx", DbxWriter::Messages(testing::SampleMessages(1)).bytes);
+    WriteRaw(ann + "Folders.dbx",
+             DbxWriter::Folders({{"Posteingang", "Inbox.dbx"}, {"Work: 2004", "Work.dbx"}}));
     Settings();
-  }
-  void WriteStore(const std::string& name, const std::string& bytes) {
-    WriteRaw(Store("{A}") + "\\" + name, bytes);
   }
   // The whole newest backup exported as the dialog does it, into a target it accepts.
   ExportOutcome Run(ExportFormat format, const std::string& target) {
@@ -48,8 +44,6 @@ class Export : public WinTest {
 TEST_F(Export, EmlFilesAndMboxHoldEveryMessageInsideTheTargetAndTheListsVerify) {
   ASSERT_EQ(Backup(), 0) << Messages();
   const auto before = Files(backup);
-  auto rootAfter = Entries(kRoot);
-  rootAfter.insert({"out", "mbox"});
   ASSERT_EQ(Run(ExportFormat::Eml, out), ExportOutcome::Complete) << Messages();
   std::multiset<std::string> want, got;
   for (const auto& m : inbox) want.insert(m.text);
@@ -72,7 +66,7 @@ TEST_F(Export, EmlFilesAndMboxHoldEveryMessageInsideTheTargetAndTheListsVerify) 
   EXPECT_TRUE(Holds(mbox, "\r\n>From the start of a line.\r\n>>From quoted once.\r\n"));
   EXPECT_EQ(ExpectListsTrue(kRoot + "\\mbox"), 2u + 1);
   EXPECT_EQ(Files(backup), before) << "the export wrote into the backup";
-  EXPECT_EQ(Entries(kRoot), rootAfter);
+  EXPECT_EQ(Entries(kRoot), (std::set<std::string>{"bk", "book", "cwd", "mbox", "out", "stores"}));
   // Left for scripts/test.sh, where the host's own sha256sum checks the export's list.
   const std::string check = "C:\\windows\\temp\\larkmoor-export-check";
   RemoveTree(check);
@@ -85,10 +79,10 @@ TEST_F(Export, DamagedStoresGiveWhatTheyCanAndTheReportNamesTheRest) {
   // Message 4's chain loops back to its start; the header counts two more than it holds.
   DbxWriter::Put32(bytes, damaged.blocks[3].back() + 12, damaged.blocks[3].front());
   DbxWriter::Put32(bytes, 0xC4, 12);
-  WriteStore("Inbox.dbx", bytes);
+  WriteRaw(ann + "Inbox.dbx", bytes);
   ASSERT_EQ(Backup(), 0) << Messages();
   // A copy changed since the backup made it is not read at all.
-  WriteRaw(backup + "\\Ann\\Work.dbx", DbxWriter::Messages(SampleMessages(2)).bytes);
+  WriteRaw(backup + "\\Ann\\Work.dbx", DbxWriter::Messages(testing::SampleMessages(2)).bytes);
   EXPECT_EQ(Run(ExportFormat::Eml, out), ExportOutcome::SomeNotExported);
   EXPECT_EQ(Files(out + "\\Ann\\Posteingang").size(), 9u);
   const std::string report = ReadAll(out + "\\ExportReport.txt");
@@ -114,8 +108,7 @@ TEST_F(Export, UnattendedExportEndsWithItsCodeAndRefusesATargetInTheBackupOrStor
   for (const auto& c : cases) {
     WindowedApp app(p);
     GetInputPaths(app);
-    app.state.commandLine = c.first;
-    app.state.hiddenRun = true;
+    app.state.commandLine = c.first, app.state.hiddenRun = true;
     int code = -1;
     try {
       HandleCommandLine(app);
