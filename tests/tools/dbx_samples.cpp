@@ -1,29 +1,21 @@
-// Writes the test writer's stores into a folder, each beside a folder of the messages it
-// holds, so that an independent reader's extraction can be compared with them.
-#include <cstdio>
+// Writes the test writer's stores into a folder, each beside a file per message it holds, so
+// that an independent reader's extraction can be compared with them.
 #include <fstream>
 #include <string>
 
-#include "common/sample_mail.h"
+#include "common/dbx_writer.h"
 
 int main(int argc, char** argv) {
   using namespace lark::testing;
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: lark_dbx_samples FOLDER\n");
-    return 2;
-  }
-  const std::string folder = argv[1];
-  struct Store {
-    const char* name;
-    std::size_t count;
-    unsigned perNode;
-  } stores[] = {{"One", 1, 0x33}, {"Ten", 10, 3}, {"Many", 500, 0x33}};
-  for (const Store& s : stores) {
-    const auto messages = SampleMessages(s.count, true);
-    std::ofstream(folder + "/" + s.name + ".dbx", std::ios::binary)
-        << DbxWriter::Messages(messages, s.perNode).bytes;
+  if (argc != 2) return 2;
+  const std::pair<const char*, std::size_t> stores[] = {{"One", 1}, {"Ten", 10}, {"Many", 500}};
+  for (const auto& s : stores) {
+    const std::string base = std::string(argv[1]) + "/" + s.first;
+    const auto messages = SampleMessages(s.second, true);
+    std::ofstream(base + ".dbx", std::ios::binary)
+        << DbxWriter::Messages(messages, s.second == 10 ? 3 : 0x33).bytes;
     for (std::size_t i = 0; i < messages.size(); ++i)
-      std::ofstream(folder + "/" + s.name + "." + std::to_string(i) + ".expected", std::ios::binary)
+      std::ofstream(base + "." + std::to_string(i) + ".expected", std::ios::binary)
           << messages[i].text;
   }
   return 0;
