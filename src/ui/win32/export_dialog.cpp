@@ -8,6 +8,7 @@
 #include "core/texts.h"
 #include "res/resource_ids.h"
 #include "ui/restore_choices.h"
+#include "ui/win32/window_support.h"
 
 namespace lark {
 
@@ -27,19 +28,6 @@ struct ExportState {
   bool running = false;
   bool cancel = false;
 };
-
-bool Ticked(HWND list, int row) {
-  const UINT state =
-      static_cast<UINT>(::SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
-  return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
-}
-
-void Tick(HWND list, int row, bool on) {
-  LVITEMA item{};
-  item.stateMask = LVIS_STATEIMAGEMASK;
-  item.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
-  ::SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-}
 
 void AddRow(HWND list, int row, const std::string& item, const std::string& size, int indent) {
   LVITEMA it{};

@@ -6,6 +6,7 @@
 
 #include "core/texts.h"
 #include "res/resource_ids.h"
+#include "ui/win32/window_support.h"
 
 namespace lark {
 
@@ -207,12 +208,6 @@ struct SelectedState {
   bool filled = false;
   std::optional<RestoreChoice> choice;
 };
-
-bool Ticked(HWND list, int row) {
-  const UINT state =
-      static_cast<UINT>(::SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
-  return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
-}
 
 INT_PTR CALLBACK SelectedProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   HWND list = ::GetDlgItem(dlg, LARK_IDC_SEL_LIST);

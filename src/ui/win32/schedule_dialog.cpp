@@ -6,6 +6,7 @@
 
 #include "core/texts.h"
 #include "res/resource_ids.h"
+#include "ui/win32/window_support.h"
 
 namespace lark {
 
@@ -18,19 +19,6 @@ struct ScheduleState {
 
 // The list's rows run Monday to Sunday; the scheduler's bits run Sunday to Saturday.
 unsigned DayBit(int row) { return row == 6 ? kTaskSunday : kTaskMonday << row; }
-
-bool Ticked(HWND list, int row) {
-  const UINT state =
-      static_cast<UINT>(::SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
-  return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
-}
-
-void Tick(HWND list, int row, bool ticked) {
-  LVITEMA state{};
-  state.stateMask = LVIS_STATEIMAGEMASK;
-  state.state = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
-  ::SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-}
 
 ScheduleChoice::Kind KindShown(HWND dlg) {
   if (::IsDlgButtonChecked(dlg, LARK_IDC_SCH_DAILY) == BST_CHECKED)

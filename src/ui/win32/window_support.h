@@ -47,6 +47,19 @@ inline void AddTool(HWND tooltip, HWND owner, HWND control, const char* text) {
   ::SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
+// A row's check box in a list view with check boxes (state image 2 is ticked, 1 clear).
+inline bool Ticked(HWND list, int row) {
+  const UINT state =
+      static_cast<UINT>(::SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+  return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+inline void Tick(HWND list, int row, bool ticked) {
+  LVITEMA item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
+  ::SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
 // The class's window procedure: the view passed as the creation parameter receives every
 // message through its OnMessage, and learns its window handle before anything else.
 template <class View>
