@@ -27,6 +27,19 @@ bool EnterForRestore(WindowedApp& app, std::optional<FolderVisit>& visit, const 
   return false;
 }
 
+// The set backup folder of a command that reads its backups, entered as above; false, the
+// person told, when none is set or it cannot be opened.
+bool EnterSetFolder(WindowedApp& app, std::optional<FolderVisit>& visit, std::string* folder,
+                    std::string (*busy)(const std::string&)) {
+  app.Form1().SetPanel(2, "");
+  *folder = StoredBackupFolder(app);
+  if (*folder == texts::kNoneSelected || !IsFullPath(*folder) || !DirExists(app.p, *folder)) {
+    app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
+    return false;
+  }
+  return EnterForRestore(app, visit, *folder, busy);
+}
+
 }  // namespace
 
 void cmdRestore_Click(WindowedApp& app) {
@@ -75,14 +88,9 @@ void cmdRestoreChosen_Click(WindowedApp& app) {
 }
 
 void mnuResSel_Click(WindowedApp& app) {
-  app.Form1().SetPanel(2, "");
-  const std::string folder = StoredBackupFolder(app);
-  if (folder == texts::kNoneSelected || !IsFullPath(folder) || !DirExists(app.p, folder)) {
-    app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
-    return;
-  }
+  std::string folder;
   std::optional<FolderVisit> visit;
-  if (!EnterForRestore(app, visit, folder)) return;
+  if (!EnterSetFolder(app, visit, &folder, texts::RestoreBusy)) return;
   std::string from, made;
   if (!ChooseBackup(app, folder, &from, &made)) return;
   // The stores are checked against the list while the dialog is shown: a store of gigabytes
@@ -98,15 +106,10 @@ void mnuResSel_Click(WindowedApp& app) {
 }
 
 void mnuExportMail_Click(WindowedApp& app) {
-  app.Form1().SetPanel(2, "");
-  const std::string folder = StoredBackupFolder(app);
-  if (folder == texts::kNoneSelected || !IsFullPath(folder) || !DirExists(app.p, folder)) {
-    app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
-    return;
-  }
   // Held as a restore holds it: a backup meanwhile would move the top being read.
+  std::string folder;
   std::optional<FolderVisit> visit;
-  if (!EnterForRestore(app, visit, folder, texts::ExportBusy)) return;
+  if (!EnterSetFolder(app, visit, &folder, texts::ExportBusy)) return;
   if (ListBackups(app.p, folder).empty()) {
     app.p.user.MessageBoxA(texts::kNoBackupToExport, texts::kAppTitle);
     return;
