@@ -1,6 +1,6 @@
 // The program as one object: the platform it runs on, the state shared by every
-// procedure, and what the procedures use of its two windows. Every procedure takes the App
-// it works for; the windows (WindowedApp) complete it.
+// procedure, and what the procedures use of its main window. Every procedure takes the App
+// it works for; the windows (WindowedApp, with the folder chooser) complete it.
 #pragma once
 
 #include <string>
@@ -51,8 +51,6 @@ class App {
   AppState state;
 
   IMainView& Form1() { return form1_; }
-  // Referring to the chooser loads it (its load procedure runs) without showing it.
-  virtual IChooserPath& Form3() = 0;
 
  private:
   IMainView& form1_;

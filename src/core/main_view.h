@@ -1,5 +1,5 @@
-// What the procedures below the windows use of them: the main window's labels, check box,
-// status panels and visibility, and the chooser's path box. The windows implement these.
+// What the procedures below the windows use of the main window: its labels, check box,
+// status panels and visibility. The window implements these.
 #pragma once
 
 #include <cstdint>
@@ -44,14 +44,6 @@ class IMainView {
 
   virtual bool Visible() const = 0;
   virtual void SetVisible(bool visible) = 0;
-};
-
-// The folder chooser's path box, which the settings fill with the stored folder.
-class IChooserPath {
- public:
-  virtual ~IChooserPath() = default;
-  virtual const std::string& txtbkPth() const = 0;
-  virtual void SetTxtbkPth(const std::string& text) = 0;
 };
 
 }  // namespace lark

@@ -45,11 +45,11 @@ void FileHashes::StartThreads() {
   const std::size_t count = sideBySide_ ? 1 : kMaxInFlight;
   threads_.reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
-    ProcessId id = 0;
+    ThreadId id;
     try {
       id = processes_.StartThread([this] { Work(); });
     } catch (...) {
-      id = 0;  // out of memory for the thread's work
+      id = ThreadId();  // out of memory for the thread's work
     }
     if (id) threads_.emplace_back(processes_, id);
   }

@@ -74,8 +74,8 @@ class FileHashes {
   std::atomic<bool> stop_{false};
   std::atomic<std::uint64_t>* counted_ = nullptr;  // set before the threads start
   bool threadsTried_ = false;
-  ProcessOwner work_;      // set when a file is published: idle threads wake
-  ProcessOwner done_;      // set when a file is done: a waiting caller wakes
+  SignalOwner work_;       // set when a file is published: idle threads wake
+  SignalOwner done_;       // set when a file is done: a waiting caller wakes
   const bool sideBySide_;  // one thread, two files at a time; otherwise a thread for each
   std::deque<std::unique_ptr<Item>> items_;
   std::vector<ThreadOwner> threads_;  // last member: joined before the rest goes

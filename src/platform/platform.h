@@ -207,7 +207,21 @@ class IFileStreams {
 // ---------------------------------------------------------------------------
 // Child processes and threads (CreateProcessA, CreateThread / WaitForSingleObject).
 // ---------------------------------------------------------------------------
-using ProcessId = std::uint64_t;  // an opaque owner of a process or thread handle; 0 = none
+// Opaque owners of a kernel handle; 0 = none. A process, a thread and an event are types of
+// their own, so that one is never waited on, signalled or released as another.
+template <class Kind>
+struct KernelId {
+  std::uint64_t value = 0;
+  KernelId() = default;
+  explicit KernelId(std::uint64_t v) : value(v) {}
+  explicit operator bool() const { return value != 0; }
+  friend bool operator==(KernelId a, KernelId b) { return a.value == b.value; }
+  friend bool operator!=(KernelId a, KernelId b) { return a.value != b.value; }
+  friend bool operator<(KernelId a, KernelId b) { return a.value < b.value; }
+};
+using ProcessId = KernelId<struct ProcessKind>;
+using ThreadId = KernelId<struct ThreadKind>;
+using SignalId = KernelId<struct SignalKind>;
 
 // How a wait for a process or thread came out.
 enum class WaitOutcome {
@@ -219,28 +233,40 @@ enum class WaitOutcome {
 class IProcesses {
  public:
   virtual ~IProcesses() = default;
-  // Starts commandLine with the given show style in the current directory. 0 on failure.
+  // Starts commandLine with the given show style in the current directory; none on failure.
   virtual ProcessId Start(const std::string& commandLine, int showStyle) = 0;
+  // Runs work on a thread of its own; none when no thread could be started. The work must
+  // not throw.
+  virtual ThreadId StartThread(std::function<void()> work) = 0;
   // Waits up to timeoutMs (0 polls) for the process or thread to end.
-  virtual WaitOutcome Await(ProcessId process, std::uint32_t timeoutMs) = 0;
+  WaitOutcome Await(ProcessId process, std::uint32_t timeoutMs) {
+    return AwaitHandle(process.value, timeoutMs);
+  }
+  WaitOutcome Await(ThreadId thread, std::uint32_t timeoutMs) {
+    return AwaitHandle(thread.value, timeoutMs);
+  }
   // True once the process has ended (waiting up to timeoutMs; 0 polls).
   bool Wait(ProcessId process, std::uint32_t timeoutMs) {
     return Await(process, timeoutMs) == WaitOutcome::Ended;
   }
   // Lets the calling thread sleep, as before another try of something that failed.
   virtual void Pause(std::uint32_t ms) = 0;
-  // Releases the handle; the process itself runs on.
-  virtual void Release(ProcessId process) = 0;
-  // Runs work on a thread of its own, awaited and released as a process is; 0 when no thread
-  // could be started. The work must not throw.
-  virtual ProcessId StartThread(std::function<void()> work) = 0;
+  // Releases the handle; a process itself runs on.
+  void Release(ProcessId process) { ReleaseHandle(process.value); }
+  void Release(ThreadId thread) { ReleaseHandle(thread.value); }
+  void Release(SignalId signal) { ReleaseHandle(signal.value); }
   // An event the threads of this program set for each other (CreateEventA, reset by the wait
-  // it ends), released as a process is; 0 when none could be made.
-  virtual ProcessId CreateSignal() = 0;
-  virtual void Signal(ProcessId signal) = 0;  // SetEvent; nothing for 0
+  // it ends); none when none could be made.
+  virtual SignalId CreateSignal() = 0;
+  virtual void Signal(SignalId signal) = 0;  // SetEvent; nothing for none
   // Waits until the signal has been set since the last wait it ended; false when it cannot
   // be waited on.
-  virtual bool AwaitSignal(ProcessId signal) = 0;
+  virtual bool AwaitSignal(SignalId signal) = 0;
+
+  // What the typed calls above come down to: one wait and one close for every kind (0: an
+  // immediate Ended, and nothing to close).
+  virtual WaitOutcome AwaitHandle(std::uint64_t handle, std::uint32_t timeoutMs) = 0;
+  virtual void ReleaseHandle(std::uint64_t handle) = 0;
 };
 
 // ---------------------------------------------------------------------------

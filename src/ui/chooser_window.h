@@ -33,7 +33,7 @@ struct FolderItem {
   bool open = false;
 };
 
-class ChooserWindow : public IChooserPath {
+class ChooserWindow {
  public:
   explicit ChooserWindow(IFileSystem& files);
 
@@ -49,8 +49,8 @@ class ChooserWindow : public IChooserPath {
   }
 
   // The path box, shared state between the chooser and the main window's commands.
-  const std::string& txtbkPth() const override { return txtbkPth_; }
-  void SetTxtbkPth(const std::string& text) override {
+  const std::string& txtbkPth() const { return txtbkPth_; }
+  void SetTxtbkPth(const std::string& text) {
     txtbkPth_ = text;
     Changed(ChooserPart::TxtbkPth);
   }

@@ -25,7 +25,8 @@ class WindowedApp : public App {
   ~WindowedApp() override;
 
   MainWindow& Form1() { return form1_; }
-  ChooserWindow& Form3() override;
+  // Referring to the chooser loads it (its load procedure runs) without showing it.
+  ChooserWindow& Form3();
   bool Form3Loaded() const { return form3_ != nullptr; }
   void UnloadForm3();
 

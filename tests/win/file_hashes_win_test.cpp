@@ -27,29 +27,29 @@ struct CountingThreads : Win32Processes {
   int started = 0;
   int released = 0;
   int releasedUnjoined = 0;  // let go before a wait saw the thread end
-  std::set<ProcessId> live, joined, signals;
+  std::set<std::uint64_t> live, joined, signals;
 
-  WaitOutcome Await(ProcessId id, std::uint32_t ms) override {
-    WaitOutcome outcome = Win32Processes::Await(id, ms);
+  WaitOutcome AwaitHandle(std::uint64_t id, std::uint32_t ms) override {
+    WaitOutcome outcome = Win32Processes::AwaitHandle(id, ms);
     if (outcome == WaitOutcome::Ended) joined.insert(id);
     return outcome;
   }
-  ProcessId CreateSignal() override {
-    ProcessId id = Win32Processes::CreateSignal();
-    signals.insert(id);
+  SignalId CreateSignal() override {
+    SignalId id = Win32Processes::CreateSignal();
+    signals.insert(id.value);
     return id;
   }
-  void Release(ProcessId id) override {
-    if (signals.erase(id)) return Win32Processes::Release(id);
+  void ReleaseHandle(std::uint64_t id) override {
+    if (signals.erase(id)) return Win32Processes::ReleaseHandle(id);
     // Windows gives a closed handle's value to the next thread: a second release of one shows
     // as a release of an id that is not live.
     released += live.erase(id) ? 1 : 100;
     releasedUnjoined += joined.erase(id) ? 0 : 1;
-    Win32Processes::Release(id);
+    Win32Processes::ReleaseHandle(id);
   }
-  ProcessId StartThread(std::function<void()> work) override {
-    if (refuse) return 0;
-    ProcessId id = Win32Processes::StartThread([this, work = std::move(work)] {
+  ThreadId StartThread(std::function<void()> work) override {
+    if (refuse) return ThreadId();
+    ThreadId id = Win32Processes::StartThread([this, work = std::move(work)] {
       int now = ++running;
       for (int seen = most.load(); now > seen && !most.compare_exchange_weak(seen, now);) {
       }
@@ -59,7 +59,7 @@ struct CountingThreads : Win32Processes {
     });
     if (id) {
       ++started;
-      live.insert(id);
+      live.insert(id.value);
     }
     return id;
   }

@@ -443,8 +443,8 @@ TEST_F(BackupRobustness, SettingsOfTheWrongType) {
 // the end of an export and its rewrite.
 struct WatchedProcesses : Win32Processes {
   std::function<void()> onEnded;
-  WaitOutcome Await(ProcessId process, std::uint32_t timeoutMs) override {
-    WaitOutcome outcome = Win32Processes::Await(process, timeoutMs);
+  WaitOutcome AwaitHandle(std::uint64_t process, std::uint32_t timeoutMs) override {
+    WaitOutcome outcome = Win32Processes::AwaitHandle(process, timeoutMs);
     if (outcome == WaitOutcome::Ended && onEnded) onEnded();
     return outcome;
   }
@@ -503,22 +503,22 @@ struct FlakyProcesses : Win32Processes {
   std::function<bool(const std::string&)> refuseStart = [](const std::string&) { return false; };
   std::function<bool(const std::string&)> failWait = [](const std::string&) { return false; };
   ProcessId Start(const std::string& commandLine, int showStyle) override {
-    if (refuseStart(commandLine)) return 0;
+    if (refuseStart(commandLine)) return ProcessId();
     ProcessId id = Win32Processes::Start(commandLine, showStyle);
-    if (id && failWait(commandLine)) unwaitable.insert(id);
+    if (id && failWait(commandLine)) unwaitable.insert(id.value);
     return id;
   }
-  WaitOutcome Await(ProcessId process, std::uint32_t timeoutMs) override {
-    WaitOutcome outcome = Win32Processes::Await(process, timeoutMs);
+  WaitOutcome AwaitHandle(std::uint64_t process, std::uint32_t timeoutMs) override {
+    WaitOutcome outcome = Win32Processes::AwaitHandle(process, timeoutMs);
     return unwaitable.count(process) ? WaitOutcome::Failed : outcome;
   }
   void Pause(std::uint32_t) override { ++pauses; }
-  void Release(ProcessId process) override {
+  void ReleaseHandle(std::uint64_t process) override {
     unwaitable.erase(process);
-    Win32Processes::Release(process);
+    Win32Processes::ReleaseHandle(process);
   }
   int pauses = 0;
-  std::set<ProcessId> unwaitable;
+  std::set<std::uint64_t> unwaitable;
 };
 
 // The identities export's second try (the form Wine's editor reads, second where the program

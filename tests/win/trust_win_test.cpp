@@ -230,7 +230,7 @@ TEST_F(Trust, RestoreChecksEachFileAgainstTheListBeforeItReplacesALiveOne) {
 // list's answer for them is still being worked out.
 struct SlowThreads : Win32Processes {
   std::atomic<int> started{0};
-  ProcessId StartThread(std::function<void()> work) override {
+  ThreadId StartThread(std::function<void()> work) override {
     const DWORD ms = 400 * ++started;
     return Win32Processes::StartThread([ms, work = std::move(work)] {
       ::Sleep(ms);

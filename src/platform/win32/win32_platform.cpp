@@ -342,7 +342,7 @@ ProcessId Win32Processes::Start(const std::string& commandLine, int showStyle) {
   const std::optional<std::string> program = SystemProgram(commandLine);
   if (program && program->empty()) {
     ::SetLastError(ERROR_FILE_NOT_FOUND);
-    return 0;
+    return ProcessId();
   }
   STARTUPINFOA si{};
   si.cb = sizeof(si);
@@ -353,14 +353,14 @@ ProcessId Win32Processes::Start(const std::string& commandLine, int showStyle) {
   line.push_back('\0');
   if (!::CreateProcessA(program ? program->c_str() : nullptr, line.data(), nullptr, nullptr, FALSE,
                         0, nullptr, nullptr, &si, &pi))
-    return 0;
+    return ProcessId();
   ::CloseHandle(pi.hThread);
-  return reinterpret_cast<ProcessId>(pi.hProcess);
+  return ProcessId(reinterpret_cast<std::uint64_t>(pi.hProcess));
 }
 
-WaitOutcome Win32Processes::Await(ProcessId process, std::uint32_t timeoutMs) {
-  if (process == 0) return WaitOutcome::Ended;
-  switch (::WaitForSingleObject(reinterpret_cast<HANDLE>(process), timeoutMs)) {
+WaitOutcome Win32Processes::AwaitHandle(std::uint64_t handle, std::uint32_t timeoutMs) {
+  if (handle == 0) return WaitOutcome::Ended;
+  switch (::WaitForSingleObject(reinterpret_cast<HANDLE>(handle), timeoutMs)) {
     case WAIT_OBJECT_0: return WaitOutcome::Ended;
     case WAIT_TIMEOUT: return WaitOutcome::Running;
     default: return WaitOutcome::Failed;
@@ -369,21 +369,21 @@ WaitOutcome Win32Processes::Await(ProcessId process, std::uint32_t timeoutMs) {
 
 void Win32Processes::Pause(std::uint32_t ms) { ::Sleep(ms); }
 
-ProcessId Win32Processes::CreateSignal() {
-  return reinterpret_cast<ProcessId>(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+SignalId Win32Processes::CreateSignal() {
+  return SignalId(reinterpret_cast<std::uint64_t>(::CreateEventA(nullptr, FALSE, FALSE, nullptr)));
 }
 
-void Win32Processes::Signal(ProcessId signal) {
-  if (signal != 0) ::SetEvent(reinterpret_cast<HANDLE>(signal));
+void Win32Processes::Signal(SignalId signal) {
+  if (signal) ::SetEvent(reinterpret_cast<HANDLE>(signal.value));
 }
 
-bool Win32Processes::AwaitSignal(ProcessId signal) {
-  return signal != 0 &&
-         ::WaitForSingleObject(reinterpret_cast<HANDLE>(signal), INFINITE) == WAIT_OBJECT_0;
+bool Win32Processes::AwaitSignal(SignalId signal) {
+  return signal &&
+         ::WaitForSingleObject(reinterpret_cast<HANDLE>(signal.value), INFINITE) == WAIT_OBJECT_0;
 }
 
-void Win32Processes::Release(ProcessId process) {
-  if (process != 0) ::CloseHandle(reinterpret_cast<HANDLE>(process));
+void Win32Processes::ReleaseHandle(std::uint64_t handle) {
+  if (handle != 0) ::CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
 
 namespace {
@@ -398,15 +398,15 @@ DWORD WINAPI RunWork(LPVOID parameter) {
 
 // CreateThread rather than the C runtime's _beginthreadex: the runtime is msvcrt.dll, which
 // sets up and frees its per-thread data itself for threads started either way.
-ProcessId Win32Processes::StartThread(std::function<void()> work) {
+ThreadId Win32Processes::StartThread(std::function<void()> work) {
   auto* owned = new std::function<void()>(std::move(work));
   DWORD id = 0;
   HANDLE thread = ::CreateThread(nullptr, 0, RunWork, owned, 0, &id);
   if (!thread) {
     delete owned;
-    return 0;
+    return ThreadId();
   }
-  return reinterpret_cast<ProcessId>(thread);
+  return ThreadId(reinterpret_cast<std::uint64_t>(thread));
 }
 
 // ---------------------------------------------------------------------------

@@ -64,13 +64,13 @@ class Win32Processes : public IProcesses {
  public:
   ~Win32Processes() override;
   ProcessId Start(const std::string& commandLine, int showStyle) override;
-  WaitOutcome Await(ProcessId process, std::uint32_t timeoutMs) override;
+  ThreadId StartThread(std::function<void()> work) override;
   void Pause(std::uint32_t ms) override;
-  void Release(ProcessId process) override;
-  ProcessId StartThread(std::function<void()> work) override;
-  ProcessId CreateSignal() override;
-  void Signal(ProcessId signal) override;
-  bool AwaitSignal(ProcessId signal) override;
+  SignalId CreateSignal() override;
+  void Signal(SignalId signal) override;
+  bool AwaitSignal(SignalId signal) override;
+  WaitOutcome AwaitHandle(std::uint64_t handle, std::uint32_t timeoutMs) override;
+  void ReleaseHandle(std::uint64_t handle) override;
 };
 
 class Win32Shell : public IShell {
