@@ -364,9 +364,10 @@ class WinTest : public ::testing::Test {
     GetInputPaths(app);
     chkbox(app);
     app.Form1().SetVisible(true);
-    app.state.unattended = true;
     RunOptions options;
+    options.unattended = true;
     options.overwrite = StoredOverwrite(app);
+    options.folder = StoredBackupFolder(app);
     CompleteBackup(app, options);
     return app.state.exitCode;
   }
