@@ -418,7 +418,7 @@ void RestoreFrom(App& app, const std::string& from, const RunOptions& options) {
   app.state.keptStores.clear();
   const std::string& folder = options.folder;
   if (from != folder) app.state.report.done.push_back(texts::RestoredFromKept(from));
-  resbkupAllIdent(app, from, plan.Remaps() ? &plan.matches : nullptr);
+  resbkupAllIdent(app, from, folder, plan.Remaps() ? &plan.matches : nullptr);
   SettleCreatedIdentities(app, plan);
   const bool accounts = resbkupIAM(app, from);
   if (resbkupAddBook(app, from)) SettleAddressBookPlace(app, plan);
