@@ -248,9 +248,7 @@ TEST_F(Kept, TheAddressBookOnItsOwnWaitsForARunThatHoldsTheFolder) {
     user.messages.clear();
     WindowedApp app(p);
     GetInputPaths(app);
-    RunOptions options = WindowRunOptions(app);
-    options.unattended = unattended;
-    addBookFile_Click(app, options);
+    addBookFile_Click(app, {false, unattended, false, backup});  // as "/a /w" or the window
     EXPECT_EQ(user.messages, unattended ? std::vector<std::string>{}
                                         : std::vector<std::string>{texts::BackupBusy(backup)});
     EXPECT_EQ(app.state.exitCode, unattended ? 2 : 0);

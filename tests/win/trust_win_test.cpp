@@ -145,23 +145,16 @@ TEST_F(Trust, AStoreWrittenToWhileCopiedIsReportedAndTheEarlierCopyKept) {
 TEST_F(Trust, AHiddenRunCopiesWithoutAnyDialogOfTheShell) {
   WindowedApp app(p);
   GetInputPaths(app);
-  RunOptions hidden = WindowRunOptions(app);
-  hidden.unattended = hidden.hidden = true;
-  CompleteBackup(app, hidden);
+  CompleteBackup(app, {true, true, true, kBk});  // overwrite, unattended, hidden, folder
   ASSERT_FALSE(shell.flags.empty());
   for (unsigned f : shell.flags)
     EXPECT_EQ(f & (FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_NOCONFIRMMKDIR | FOF_SILENT),
               unsigned(FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_NOCONFIRMMKDIR | FOF_SILENT));
-  // A window's backup with the box ticked leaves nothing behind: "Backup Address Book" with the
-  // box cleared since lets the shell ask (the top's copy is gone, so the test waits on none).
-  app.Form1().SetChkOverwrite(1);
-  cmdComplete_Click(app);
-  app.Form1().SetChkOverwrite(0);
+  // Its options end with it: "Backup Address Book" from the window, the box clear, lets the
+  // shell ask (the top's copy is gone, so that no question waits for an answer here).
   ::DeleteFileA((kBk + "\\Ann.wab").c_str());
-  shell.flags.clear();
   addBookFile_Click(app, WindowRunOptions(app));
-  ASSERT_EQ(shell.flags.size(), 1u);
-  EXPECT_FALSE(shell.flags[0] & FOF_NOCONFIRMATION);
+  EXPECT_FALSE(shell.flags.back() & FOF_NOCONFIRMATION);
 }
 
 TEST_F(Trust, NothingBackedUpIsNotSuccess) {

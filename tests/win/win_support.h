@@ -364,11 +364,7 @@ class WinTest : public ::testing::Test {
     GetInputPaths(app);
     chkbox(app);
     app.Form1().SetVisible(true);
-    RunOptions options;
-    options.unattended = true;
-    options.overwrite = StoredOverwrite(app);
-    options.folder = StoredBackupFolder(app);
-    CompleteBackup(app, options);
+    CompleteBackup(app, {StoredOverwrite(app), true, false, StoredBackupFolder(app)});
     return app.state.exitCode;
   }
   int Backup(const Platform& on) {
