@@ -138,14 +138,14 @@ void HandleCommandLine(WindowedApp& app) {
   // Every run of the line works on the folder as "/b:" left it. "/a", "/x:" and "/v" are
   // unattended: nobody is waited for, their outcome is the exit code, and with "/h" nobody is
   // there at all.
-  RunOptions unattended;
-  unattended.unattended = true;
-  unattended.hidden = s.HiddenUnattended();
-  unattended.folder = StoredBackupFolder(app);
+  RunOptions scheduled;
+  scheduled.unattended = true;
+  scheduled.hidden = s.HiddenUnattended();
+  scheduled.folder = StoredBackupFolder(app);
   if (s.backup) {
     app.Form1().SetVisible(!s.hidden);
     // The check box shows the stored option since start-up; "/o" below is stored after.
-    RunOptions backup = unattended;
+    RunOptions backup = scheduled;
     backup.overwrite = StoredOverwrite(app);
     CompleteBackup(app, backup);
   }
@@ -156,7 +156,7 @@ void HandleCommandLine(WindowedApp& app) {
   // After "/a" it belongs to that unattended run and replaces the top's copy without asking;
   // on its own a person is there, and the shell asks before it replaces a copy.
   if (s.addressBook) {
-    RunOptions book = unattended;
+    RunOptions book = scheduled;
     book.unattended = s.backup;
     addBookFile_Click(app, book);
   }
@@ -164,13 +164,13 @@ void HandleCommandLine(WindowedApp& app) {
   if (s.exportFolder) {
     app.Form1().SetVisible(!s.hidden);
     const ExportOutcome outcome =
-        ExportNewestBackup(app, unattended, FolderArgument(*s.exportFolder));
+        ExportNewestBackup(app, scheduled, FolderArgument(*s.exportFolder));
     app.state.exitCode = std::max(app.state.exitCode, static_cast<int>(outcome));
   }
   // Last, so that it checks what "/a" and "/w" just wrote; the program ends after it.
   if (s.check) {
     if (!s.backup && !s.exportFolder) app.Form1().SetVisible(!s.hidden);
-    mnuCheckBackups_Click(app, unattended);
+    mnuCheckBackups_Click(app, scheduled);
   }
   if (s.Unattended()) Exit_Click(app);
 }

@@ -31,7 +31,7 @@ void Form_QueryUnload(WindowedApp& app, short& /*cancel*/, short unloadMode) {
 
 // Somebody is at the window. The check box decides for every command of it that may replace
 // a file, "Backup Address Book" and "Restore Address Book" too: ticked, files are replaced
-// without asking. (These two once followed whatever the last complete run had left behind.)
+// without asking. What an earlier run was asked carries over to none of them.
 RunOptions WindowRunOptions(WindowedApp& app) {
   RunOptions options;
   options.overwrite = app.Form1().chkOverwrite() == 1;
