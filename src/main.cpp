@@ -48,7 +48,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   lark::WindowedApp app(platform);
   quiet.SetSink(&app.state.unseenMessages);
   app.state.commandLine = arguments;
-  app.state.hiddenRun = hidden;
 
   lark::MainWindowView view(app);
   if (!view.Create(instance)) return 1;

@@ -8,7 +8,6 @@
 #include "backup/kept_backups.h"
 #include "core/app.h"
 #include "core/run_report.h"
-#include "core/settings.h"
 #include "core/texts.h"
 #include "fs/backup_set.h"
 #include "fs/file_hashes.h"
@@ -208,9 +207,9 @@ std::string BoxText(const RunReport& r, bool cancelled, const std::string& notWr
 
 }  // namespace
 
-CheckOutcome CheckBackups(App& app, ICheckView* view) {
+CheckOutcome CheckBackups(App& app, const RunOptions& options, ICheckView* view) {
   IFileSystem& fs = app.p.files;
-  const std::string folder = StoredBackupFolder(app);
+  const std::string& folder = options.folder;
   if (folder == texts::kNoneSelected) {
     app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
     return CheckOutcome::NoBackupFolder;
@@ -252,11 +251,11 @@ CheckOutcome CheckBackups(App& app, ICheckView* view) {
   if (sets.empty()) report.problems.push_back(texts::kCheckNoBackup);
 
   const CheckOutcome outcome = faulty ? CheckOutcome::MissingOrDamaged : CheckOutcome::AllMatch;
-  const int code = app.state.unattended ? static_cast<int>(outcome) : kNoExitCode;
+  const int code = options.unattended ? static_cast<int>(outcome) : kNoExitCode;
   const bool written = ReplaceTextFile(
       fs, folder + "\\" + kCheckReportFile,
       ReportText(report, texts::kCheckFaultsIntro, texts::kReportOfCheck, folder, code));
-  if (app.state.PersonThere())
+  if (options.PersonThere())
     app.p.user.MessageBoxA(
         BoxText(report, cancelled, written ? std::string() : texts::CheckReportNotWritten(folder)),
         texts::kAppTitle);

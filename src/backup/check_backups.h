@@ -9,6 +9,7 @@
 namespace lark {
 
 class App;
+struct RunOptions;
 
 // How a check ended; also the exit code of a "/v" run.
 enum class CheckOutcome {
@@ -38,10 +39,10 @@ class ICheckView {
   virtual void Close() = 0;
 };
 
-// Checks the stored backup folder's backups, the newest and each one in Earlier Backups, while
+// Checks the backups of options.folder, the newest and each one in Earlier Backups, while
 // holding the folder as a restore does (a backup cannot swap them meanwhile); the result goes
 // into CheckReport.txt at the top of the folder, and into a box when somebody is there.
 // `view` may be null (nobody watches).
-CheckOutcome CheckBackups(App& app, ICheckView* view);
+CheckOutcome CheckBackups(App& app, const RunOptions& options, ICheckView* view);
 
 }  // namespace lark

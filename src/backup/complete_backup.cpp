@@ -142,8 +142,9 @@ bool IdentitiesReadable(App& app) {
 }
 
 // One identity's stores, address book and signatures into its folder (the current directory).
-void BackupIdentity(App& app, BackupRun& run, std::size_t i, const std::string& store,
-                    bool storeFound, const std::string& sub, const std::string& identityFolder) {
+void BackupIdentity(App& app, BackupRun& run, const RunOptions& options, std::size_t i,
+                    const std::string& store, bool storeFound, const std::string& sub,
+                    const std::string& identityFolder) {
   IMainView& f = app.Form1();
   run.identities.push_back({app.state.identName[i], sub, CopyTally()});
   CopyTally* tally = &run.identities.back().tally;
@@ -152,8 +153,8 @@ void BackupIdentity(App& app, BackupRun& run, std::size_t i, const std::string& 
   for (const std::string& dbx : storeFound ? DbxFilesOf(app, store) : std::vector<std::string>()) {
     CheckBeforeCopy(app, run, store + "\\" + dbx, dbx, app.state.identName[i],
                     ManifestPath(sub, dbx));
-    run.copies.Copy(store + "\\" + dbx, identityFolder + "\\" + dbx, app.state.silentCopy,
-                    app.state.hiddenRun, ManifestPath(sub, dbx), tally);
+    run.copies.Copy(store + "\\" + dbx, identityFolder + "\\" + dbx, options.overwrite,
+                    options.hidden, ManifestPath(sub, dbx), tally);
     f.SetPanel(1, dbx + " Backup Complete");
     BackupStep("copying");
   }
@@ -163,9 +164,8 @@ void BackupIdentity(App& app, BackupRun& run, std::size_t i, const std::string& 
     if (wabName.empty())
       run.problems.push_back(texts::FileNotCopiedInto(wab, sub));
     else
-      run.copies.Copy(wab, identityFolder + "\\" + wabName, app.state.silentCopy,
-                      app.state.hiddenRun, ManifestPath(sub, wabName), tally,
-                      texts::FileNotCopiedInto(wab, sub));
+      run.copies.Copy(wab, identityFolder + "\\" + wabName, options.overwrite, options.hidden,
+                      ManifestPath(sub, wabName), tally, texts::FileNotCopiedInto(wab, sub));
   }
   f.SetPanel(1, texts::kAdressBookBackupComplete);
   SaveSignatures(app, run, app.state.identKey[i], identityFolder, sub);
@@ -175,12 +175,11 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run, const RunOptions& option
   IMainView& f = app.Form1();
   std::vector<std::string>& problems = run.problems;
   f.SetPanel(2, "");
-  const std::string folder = StoredBackupFolder(app);
+  const std::string& folder = options.folder;
   if (folder == texts::kNoneSelected) {
     app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
     return BackupOutcome::NoBackupFolder;
   }
-  app.state.silentCopy = options.overwrite;
 
   HourglassPointer pointer(app.p.user);
   f.SetPanel(1, "");
@@ -229,7 +228,7 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run, const RunOptions& option
     }
     ++count;
     if (!IdentitiesReadable(app)) return BackupOutcome::IdentitiesUnreadable;
-    BackupIdentity(app, run, i, store.path, storeFound, name, identityFolder);
+    BackupIdentity(app, run, options, i, store.path, storeFound, name, identityFolder);
   }
   pointer.Restore();
   const std::string unavailable = texts::BackupFolderUnavailable(folder);
@@ -267,8 +266,8 @@ void RecordOrigin(App& app, BackupInfo* info) {
 
 // The end of a run: every export awaited and checked; the staged backup's checksum list,
 // info and report; the swap that makes it the newest, and the prune of the oldest.
-BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool mailClientRan,
-                        KeptBackups& kept) {
+BackupOutcome FinishRun(App& app, BackupRun& run, const RunOptions& options, BackupOutcome outcome,
+                        bool mailClientRan, KeptBackups& kept) {
   run.copies.Finish();
   for (const BackupRun::Identity& i : run.identities)
     app.state.report.done.push_back(
@@ -276,7 +275,7 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
   for (StartedExport& e : run.exports) FinishExport(app, e, run.manifest, run.problems);
   for (StartedExport& e : run.signatureExports) FinishExport(app, e, run.manifest, run.problems);
   run.exports.clear();
-  const std::string folder = StoredBackupFolder(app);
+  const std::string& folder = options.folder;
   const bool folderThere = IsFullPath(folder) && DirExists(app.p, folder);
   const bool staged = !run.target.empty() && DirExists(app.p, run.target);
   if (staged && !run.manifest.Empty() &&
@@ -294,7 +293,7 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
     outcome = BackupOutcome::StoreLooksDamaged;
   const char* intro =
       findings && run.problems.empty() ? texts::kStoreFindingsIntro : texts::kBackupProblemsIntro;
-  const int code = app.state.unattended ? static_cast<int>(outcome) : kNoExitCode;
+  const int code = options.unattended ? static_cast<int>(outcome) : kNoExitCode;
   std::string reportFolder = folderThere ? folder : std::string();
   if (staged) {
     RecordOrigin(app, &run.info);
@@ -333,8 +332,8 @@ BackupOutcome FinishRun(App& app, BackupRun& run, BackupOutcome outcome, bool ma
       app.state.report.done.push_back(texts::kNothingLetGo);
     }
   }
-  CloseRun(app, intro, texts::kReportOfBackup, kBackupReportFile, reportFolder,
-           app.state.unattended ? static_cast<int>(outcome) : kNoExitCode);
+  CloseRun(app, options, intro, texts::kReportOfBackup, kBackupReportFile, reportFolder,
+           options.unattended ? static_cast<int>(outcome) : kNoExitCode);
   return outcome;
 }
 
@@ -347,15 +346,15 @@ void CompleteBackup(App& app, const RunOptions& options) {
   // A store that the mail client writes to while it is copied gives an unusable copy: a
   // person is asked to close it; a scheduled run goes on and its copy check names the stores.
   const bool mailClientRan = OutlookExpressRunning(app);
-  if (mailClientRan && !app.state.unattended && !WaitForMailClientClosed(app)) return;
+  if (mailClientRan && !options.unattended && !WaitForMailClientClosed(app)) return;
   // A backup folder that is set but cannot be entered (deleted since start-up, on a drive
   // or server that has gone) stops the backup before anything is written: the shell's copy
   // of the address book would make the folder anew, and the backup would go on into it
   // without its registry exports.
-  const std::string folder = StoredBackupFolder(app);
+  const std::string& folder = options.folder;
   if (folder != texts::kNoneSelected &&
       (!IsFullPath(folder) || !EnterFolder(app.p.files, folder))) {
-    if (app.state.unattended)
+    if (options.unattended)
       app.state.exitCode = static_cast<int>(BackupOutcome::BadFolderArgument);
     else
       app.p.user.MessageBoxA(texts::BackupFolderNotOpened(folder), texts::kAppTitle);
@@ -371,7 +370,7 @@ void CompleteBackup(App& app, const RunOptions& options) {
     switch (kept.Begin(run.info.made, &problems)) {
       case KeptBackups::Start::Ready: break;
       case KeptBackups::Start::Busy:
-        if (app.state.unattended)
+        if (options.unattended)
           app.state.exitCode = static_cast<int>(BackupOutcome::BadFolderArgument);
         else
           app.p.user.MessageBoxA(texts::BackupBusy(folder), texts::kAppTitle);
@@ -379,11 +378,11 @@ void CompleteBackup(App& app, const RunOptions& options) {
       case KeptBackups::Start::Failed: {
         for (const std::string& p : problems) app.state.report.problems.push_back(p);
         // A swap still to finish has the new backup's report on its way to the top.
-        CloseRun(app, texts::kBackupProblemsIntro, texts::kReportOfBackup, kBackupReportFile,
-                 SwapPending(app.p.files, folder) ? std::string() : folder,
-                 app.state.unattended ? static_cast<int>(BackupOutcome::BadFolderArgument)
-                                      : kNoExitCode);
-        if (app.state.unattended)
+        CloseRun(
+            app, options, texts::kBackupProblemsIntro, texts::kReportOfBackup, kBackupReportFile,
+            SwapPending(app.p.files, folder) ? std::string() : folder,
+            options.unattended ? static_cast<int>(BackupOutcome::BadFolderArgument) : kNoExitCode);
+        if (options.unattended)
           app.state.exitCode = static_cast<int>(BackupOutcome::BadFolderArgument);
         return;
       }
@@ -392,14 +391,15 @@ void CompleteBackup(App& app, const RunOptions& options) {
     for (const auto& m : kept.previous().messages) run.previousCounts.emplace(m.first, m.second);
   }
   // The registry editors run while the files are copied; each is awaited before its rewrite.
+  // Without a backup folder set there is no staged backup, and each reminds the user.
   bkupallIdentities(app, run.exports, run.target);
   bkupIAM(app, run.exports, run.target);
   bkupAddBook(app, run.exports, run.target);
   if (!run.target.empty() || folder == texts::kNoneSelected)
-    BackupAddressBookFile(app, &run.manifest, &problems, run.target);
-  BackupOutcome outcome = FinishRun(app, run, RunBkupcomplete(app, run, options),
-                                    mailClientRan && app.state.unattended, kept);
-  if (app.state.unattended) app.state.exitCode = static_cast<int>(outcome);
+    BackupAddressBookFile(app, options, &run.manifest, &problems, run.target);
+  BackupOutcome outcome = FinishRun(app, run, options, RunBkupcomplete(app, run, options),
+                                    mailClientRan && options.unattended, kept);
+  if (options.unattended) app.state.exitCode = static_cast<int>(outcome);
 }
 
 }  // namespace lark

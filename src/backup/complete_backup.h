@@ -22,16 +22,18 @@ enum class BackupOutcome {
   Stopped = 6,  // stopped before its end (memory ran out); earlier backups as they were
 };
 
-// The complete backup, as the main window's button and the command line's "/a" ask for it.
+// The complete backup, as the main window's button and the command line's "/a" ask for it,
+// into options.folder.
 void CompleteBackup(App& app, const RunOptions& options);
-// The File menu's address-book backup.
-void addBookFile_Click(App& app);
+// The File menu's address-book backup and the command line's "/w".
+void addBookFile_Click(App& app, const RunOptions& options);
 
 // "Backup Address Book" (addBookFile_Click); false when the file could not be copied. Within
 // a complete backup it goes into the run's staged backup (`target`), its checksum into the
 // run's list and its problems into the run's; on its own it goes to the top of the backup
-// folder and updates the address book's line of the folder's list.
-bool BackupAddressBookFile(App& app, Manifest* runManifest = nullptr,
+// folder and updates the address book's line of the folder's list. A file already there is
+// replaced without asking when the run overwrites or is unattended.
+bool BackupAddressBookFile(App& app, const RunOptions& options, Manifest* runManifest = nullptr,
                            std::vector<std::string>* runProblems = nullptr,
                            const std::string& target = "");
 

@@ -2,7 +2,6 @@
 
 #include "backup/fixfile.h"
 #include "core/app.h"
-#include "core/settings.h"
 #include "core/texts.h"
 #include "fs/folders.h"
 #include "fs/manifest.h"
@@ -79,11 +78,11 @@ void PutBack(App& app, StartedExport& e) { PutBackAside(app.p, e.aside, e.path);
 
 void RunExportUnit(App& app, std::vector<StartedExport>& exports, const std::string& target,
                    const char* file, const char* branch, const char* reminder) {
-  if (StoredBackupFolder(app) == texts::kNoneSelected) {
+  if (target.empty()) {
     app.p.user.MessageBoxA(reminder, texts::kAppTitle);
     return;
   }
-  if (target.empty() || !EnterFolder(app.p.files, target)) return;
+  if (!EnterFolder(app.p.files, target)) return;
   if (ExportCommand(app.state.winVer, file, branch).empty()) return;
   exports.push_back(StartExport(app, app.p.files.GetCurrentDirectoryA(), file, branch, file));
 }

@@ -49,7 +49,8 @@ std::string ExportCommand(const std::string& winVer, const std::string& file,
                           const std::string& branch);
 
 // Each starts its export into the folder `target` (the run's staged backup) and into
-// `exports`, where the run awaits it; without a backup folder set, each reminds the user.
+// `exports`, where the run awaits it; with no target (no backup folder set), each reminds the
+// user.
 void bkupallIdentities(App& app, std::vector<StartedExport>& exports, const std::string& target);
 void bkupIAM(App& app, std::vector<StartedExport>& exports, const std::string& target);
 void bkupAddBook(App& app, std::vector<StartedExport>& exports, const std::string& target);

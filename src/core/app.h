@@ -12,10 +12,16 @@
 
 namespace lark {
 
-// What a front asks of one complete backup or restore. The window fills it from its check
-// box, the command line from the stored setting; the engine reads no control.
+// What a front asks of one run (a backup, a restore, a check, an export), built by the front
+// when the run starts and handed to every step that needs it; nothing of it outlives the run.
+// The window fills it from its check box, the command line from its switches and the stored
+// setting; the engine reads no control.
 struct RunOptions {
-  bool overwrite = false;  // files already at the target are replaced without asking
+  bool overwrite = false;   // files already at the target are replaced without asking
+  bool unattended = false;  // a command-line run: its outcome is the exit code, no wait on a person
+  bool hidden = false;      // "/h" with it: no window, nobody to answer anything
+  std::string folder;       // the backup folder as the setting held it when the run began
+  bool PersonThere() const { return !(unattended && hidden); }
 };
 
 struct AppState {
@@ -24,19 +30,14 @@ struct AppState {
   std::vector<std::string> identName;
   std::string winVer;  // "SE", "NT", "2K", "XP" or empty
   std::string wabFile;
-  bool unattended = false;
-  bool hiddenRun = false;  // "/a" with "/h": nobody is there to answer anything
-  bool PersonThere() const { return !(unattended && hiddenRun); }
-  bool silentCopy = false;
   std::string browseResult;
   std::string fixedDriveRoot;
-  std::string commandLine;  // the program's arguments, as Windows passed them
+  std::string commandLine;  // the program's arguments, as Windows passed them; a hidden
+                            // run's (ReadSwitches(...).HiddenUnattended()) shows no window
   int exitCode = 0;         // what the process ends with when it leaves through Exit
   std::vector<std::string> unseenMessages;  // message boxes a hidden run did not show
   RunReport report;                         // of the complete backup or restore under way
   std::vector<std::string> runNotes;        // for the next backup's report (a "/g:" not used)
-  bool restoreUnderWay = false;             // the address-book restore reports into it
-  std::string restoreFrom;                  // the backup a restore under way reads from
   std::vector<std::string> keptStores;      // live stores a restore moved aside, where to
 };
 

@@ -32,14 +32,15 @@ std::string ReportText(const RunReport& r, const char* intro, const char* title,
   return text;
 }
 
-void CloseRun(App& app, const char* intro, const char* title, const char* reportFile,
-              const std::string& folder, int exitCode, const char* doneIntro) {
+void CloseRun(App& app, const RunOptions& run, const char* intro, const char* title,
+              const char* reportFile, const std::string& folder, int exitCode,
+              const char* doneIntro) {
   RunReport& r = app.state.report;
   // Boxes a hidden run could not show belong to its report: they are what went wrong.
   for (const std::string& m : app.state.unseenMessages)
     if (!IsFolderReminder(m)) r.problems.push_back("- " + m);
   app.state.unseenMessages.clear();
-  const bool somebodyThere = app.state.PersonThere();
+  const bool somebodyThere = run.PersonThere();
   if (doneIntro && somebodyThere) {
     std::string text = doneIntro;
     for (const std::string& d : r.done) text += "\r\n" + d;

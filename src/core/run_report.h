@@ -9,6 +9,7 @@
 namespace lark {
 
 class App;
+struct RunOptions;
 
 struct RunReport {
   std::vector<std::string> done;      // one line per identity, export or file put back
@@ -21,12 +22,13 @@ inline constexpr const char* kRestoreReportFile = "RestoreReport.txt";
 // For CloseRun and ReportText: interactive commands have no exit code to report.
 inline constexpr int kNoExitCode = -1;
 
-// Shows the problems under `intro` in one message box (not when a hidden run has nobody to
-// press OK) and writes the report file into `folder` when it is a full path. exitCode < 0
-// (kNoExitCode) leaves the exit code out. With doneIntro, the box is shown
+// Shows the problems under `intro` in one message box (not when `run` is hidden and nobody is
+// there to press OK) and writes the report file into `folder` when it is a full path.
+// exitCode < 0 (kNoExitCode) leaves the exit code out. With doneIntro, the box is shown
 // even when all went well, and lists under it what was done before the problems.
-void CloseRun(App& app, const char* intro, const char* title, const char* reportFile,
-              const std::string& folder, int exitCode, const char* doneIntro = nullptr);
+void CloseRun(App& app, const RunOptions& run, const char* intro, const char* title,
+              const char* reportFile, const std::string& folder, int exitCode,
+              const char* doneIntro = nullptr);
 
 // The report file's text as CloseRun writes it, for a run that is not over yet.
 std::string ReportText(const RunReport& r, const char* intro, const char* title,

@@ -8,7 +8,6 @@
 
 #include "core/app.h"
 #include "core/run_report.h"
-#include "core/settings.h"
 #include "core/texts.h"
 #include "export/dbx_reader.h"
 #include "fs/folders.h"
@@ -82,9 +81,14 @@ struct StoreTally {
 
 class Exporter {
  public:
-  Exporter(App& app, const BackupContents& c, const std::string& target, ExportFormat format,
-           ExportProgress* progress)
-      : app_(app), c_(c), target_(target), format_(format), progress_(progress) {}
+  Exporter(App& app, const RunOptions& options, const BackupContents& c, const std::string& target,
+           ExportFormat format, ExportProgress* progress)
+      : app_(app),
+        personThere_(options.PersonThere()),
+        c_(c),
+        target_(target),
+        format_(format),
+        progress_(progress) {}
 
   ExportOutcome Run(const ExportChoice& choice, bool* cancelled);
 
@@ -119,6 +123,7 @@ class Exporter {
   }
 
   App& app_;
+  const bool personThere_;
   const BackupContents& c_;
   const std::string target_;
   const ExportFormat format_;
@@ -158,7 +163,7 @@ ExportOutcome Exporter::Run(const ExportChoice& choice, bool* cancelled) {
   ExportOutcome outcome =
       someNotExported_ || cancelled_ ? ExportOutcome::SomeNotExported : ExportOutcome::Complete;
   // The report, then the list naming it: both tell whoever looks later what this run wrote.
-  const int code = app_.state.PersonThere() ? kNoExitCode : static_cast<int>(outcome);
+  const int code = personThere_ ? kNoExitCode : static_cast<int>(outcome);
   const std::string text =
       ReportText(report_, texts::kExportProblemsIntro, texts::kReportOfExport, c_.folder, code);
   if (ReplaceTextFile(app_.p.files, target_ + "\\" + kExportReportFile, text)) {
@@ -170,7 +175,7 @@ ExportOutcome Exporter::Run(const ExportChoice& choice, bool* cancelled) {
     list_.reset();
     RemoveFile(app_.p, target_ + "\\" + kManifestFile);
   }
-  if (app_.state.PersonThere()) {
+  if (personThere_) {
     std::string box = texts::kExportDone;
     for (const std::string& d : report_.done) box += "\r\n" + d;
     if (!report_.problems.empty()) box += std::string("\r\n\r\n") + texts::kExportProblemsIntro;
@@ -392,10 +397,10 @@ ExportChoice WholeBackup(const BackupContents& c) {
   return choice;
 }
 
-std::string ExportTargetProblem(App& app, const BackupContents& c, const std::string& target,
-                                bool makeMissing) {
+std::string ExportTargetProblem(App& app, const RunOptions& options, const BackupContents& c,
+                                const std::string& target, bool makeMissing) {
   if (!IsFullPath(target) || target.size() > 200) return texts::ExportTargetNotFull(target);
-  const std::string top = StoredBackupFolder(app);
+  const std::string& top = options.folder;
   if (Inside(target, c.folder) || (IsFullPath(top) && Inside(target, top)))
     return texts::ExportTargetInBackup(target);
   for (const BackupIdentity& b : c.identities)
@@ -409,10 +414,10 @@ std::string ExportTargetProblem(App& app, const BackupContents& c, const std::st
   return std::string();
 }
 
-ExportOutcome ExportMail(App& app, const BackupContents& c, const ExportChoice& choice,
-                         const std::string& target, ExportFormat format, ExportProgress* progress,
-                         bool* cancelled) {
-  Exporter exporter(app, c, target, format, progress);
+ExportOutcome ExportMail(App& app, const RunOptions& options, const BackupContents& c,
+                         const ExportChoice& choice, const std::string& target, ExportFormat format,
+                         ExportProgress* progress, bool* cancelled) {
+  Exporter exporter(app, options, c, target, format, progress);
   return exporter.Run(choice, cancelled);
 }
 

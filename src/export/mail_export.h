@@ -13,6 +13,7 @@ namespace lark {
 
 class App;
 struct BackupContents;
+struct RunOptions;
 
 enum class ExportFormat { Eml, Mbox };
 
@@ -62,16 +63,16 @@ ExportChoice WholeBackup(const BackupContents& c);
 inline constexpr const char* kExportReportFile = "ExportReport.txt";
 
 // Why the export may not go into `target` (a message in words), or "" when it may: a full
-// path, an empty folder (made when missing, with makeMissing), outside the backup folder and
-// every store folder of the backup's identities.
-std::string ExportTargetProblem(App& app, const BackupContents& c, const std::string& target,
-                                bool makeMissing);
+// path, an empty folder (made when missing, with makeMissing), outside the backup folder
+// (options.folder), the backup itself and every store folder of the backup's identities.
+std::string ExportTargetProblem(App& app, const RunOptions& options, const BackupContents& c,
+                                const std::string& target, bool makeMissing);
 
 // Exports the chosen stores into `target` (checked with ExportTargetProblem first) and closes
 // the run: the report in the target and, when somebody is there, in a closing box. Answers
 // the run's exit code; *cancelled tells whether the progress was cancelled.
-ExportOutcome ExportMail(App& app, const BackupContents& c, const ExportChoice& choice,
-                         const std::string& target, ExportFormat format,
+ExportOutcome ExportMail(App& app, const RunOptions& options, const BackupContents& c,
+                         const ExportChoice& choice, const std::string& target, ExportFormat format,
                          ExportProgress* progress = nullptr, bool* cancelled = nullptr);
 
 // For the names of .eml files: "YYYY-MM-DD HH.MM" of an RFC 822 Date header's text as the

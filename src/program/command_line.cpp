@@ -78,8 +78,8 @@ class PanelProgress : public ExportProgress {
 };
 
 // "/x:": every mail store of the newest backup as .eml files into the folder; the exit code.
-ExportOutcome ExportNewestBackup(App& app, const std::string& target) {
-  const std::string top = StoredBackupFolder(app);
+ExportOutcome ExportNewestBackup(App& app, const RunOptions& options, const std::string& target) {
+  const std::string& top = options.folder;
   if (top == texts::kNoneSelected || top.empty()) {
     app.p.user.MessageBoxA(texts::kSelectFolderReminder, texts::kAppTitle);
     return ExportOutcome::NoBackupFolder;
@@ -101,20 +101,20 @@ ExportOutcome ExportNewestBackup(App& app, const std::string& target) {
   }
   // Each store is checked as it is exported, not twice.
   const BackupContents contents = ReadBackupContents(app, backups.front().folder, false);
-  const std::string problem = ExportTargetProblem(app, contents, target, true);
+  const std::string problem = ExportTargetProblem(app, options, contents, target, true);
   if (!problem.empty()) {
     app.p.user.MessageBoxA(problem, texts::kAppTitle);
     return ExportOutcome::BadFolder;
   }
   PanelProgress progress(app);
-  return ExportMail(app, contents, WholeBackup(contents), target, ExportFormat::Eml, &progress);
+  return ExportMail(app, options, contents, WholeBackup(contents), target, ExportFormat::Eml,
+                    &progress);
 }
 
 }  // namespace
 
 void HandleCommandLine(WindowedApp& app) {
   const Switches s = ReadSwitches(app.state.commandLine);
-  app.state.unattended = false;
   if (s.folder) {
     const std::string folder = FolderArgument(*s.folder);
     if (!ApplyFolderSwitch(app, folder)) {
@@ -135,33 +135,44 @@ void HandleCommandLine(WindowedApp& app) {
     else
       app.p.user.MessageBoxA(note, texts::kAppTitle);
   }
+  // Every run of the line works on the folder as "/b:" left it. "/a", "/x:" and "/v" are
+  // unattended: nobody is waited for, their outcome is the exit code, and with "/h" nobody is
+  // there at all.
+  RunOptions scheduled;
+  scheduled.unattended = true;
+  scheduled.hidden = s.HiddenUnattended();
+  scheduled.folder = StoredBackupFolder(app);
   if (s.backup) {
     app.Form1().SetVisible(!s.hidden);
-    app.state.unattended = true;
     // The check box shows the stored option since start-up; "/o" below is stored after.
-    RunOptions options;
-    options.overwrite = StoredOverwrite(app);
-    CompleteBackup(app, options);
+    RunOptions backup = scheduled;
+    backup.overwrite = StoredOverwrite(app);
+    CompleteBackup(app, backup);
   }
   if (s.overwrite) {
     StoreOverwrite(app, true);
     app.Form1().SetChkOverwrite(1);
   }
-  if (s.addressBook) addBookFile_Click(app);
+  // After "/a" it belongs to that unattended run and replaces the top's copy without asking;
+  // on its own a person is there, and the shell asks before it replaces a copy.
+  if (s.addressBook) {
+    RunOptions book = scheduled;
+    book.unattended = s.backup;
+    addBookFile_Click(app, book);
+  }
   // After a backup of the same run, the export reads the backup just made.
   if (s.exportFolder) {
     app.Form1().SetVisible(!s.hidden);
-    app.state.unattended = true;
-    const int code = static_cast<int>(ExportNewestBackup(app, FolderArgument(*s.exportFolder)));
-    app.state.exitCode = std::max(app.state.exitCode, code);
+    const ExportOutcome outcome =
+        ExportNewestBackup(app, scheduled, FolderArgument(*s.exportFolder));
+    app.state.exitCode = std::max(app.state.exitCode, static_cast<int>(outcome));
   }
   // Last, so that it checks what "/a" and "/w" just wrote; the program ends after it.
   if (s.check) {
     if (!s.backup && !s.exportFolder) app.Form1().SetVisible(!s.hidden);
-    app.state.unattended = true;
-    mnuCheckBackups_Click(app);
+    mnuCheckBackups_Click(app, scheduled);
   }
-  if (app.state.unattended) Exit_Click(app);
+  if (s.Unattended()) Exit_Click(app);
 }
 
 }  // namespace lark

@@ -1,6 +1,7 @@
 // Start-up: the main window's load procedure, run once before any command can be chosen.
 #include "program/startup.h"
 
+#include "core/quiet_user.h"
 #include "core/settings.h"
 #include "discovery/edition.h"
 #include "discovery/identities.h"
@@ -16,7 +17,7 @@ void Form_Load(WindowedApp& app) {
   app.Form1().SetPanel(1, "");
   GetInputPaths(app);
   // A scheduled run with "/h" never shows the window, not even for a moment.
-  app.Form1().SetVisible(!app.state.hiddenRun);
+  app.Form1().SetVisible(!IsHiddenUnattendedRun(app.state.commandLine));
   loadup(app);
   chkbox(app);
   HandleCommandLine(app);

@@ -8,7 +8,6 @@
 #include "core/app.h"
 #include "core/registry_access.h"
 #include "core/run_report.h"
-#include "core/settings.h"
 #include "core/texts.h"
 #include "discovery/edition.h"
 #include "discovery/mail_client.h"
@@ -26,9 +25,9 @@ constexpr unsigned kOfnOverwritePrompt = 0x2;
 
 }  // namespace
 
-void resWAB_Click(App& app) {
+void resWAB_Click(App& app, const RunOptions& options, const std::string* restoring) {
   IMainView& f = app.Form1();
-  if (!app.state.restoreUnderWay) {
+  if (!restoring) {
     app.state.report = RunReport();
     if (!WaitForMailClientClosed(app)) return;
   }
@@ -41,9 +40,9 @@ void resWAB_Click(App& app) {
   if (!IsFullPath(target)) return;
 
   // Within a restore, the backup it reads from (a kept one, perhaps) holds the address book.
-  const bool fromBackup = app.state.restoreUnderWay && !app.state.restoreFrom.empty();
+  const std::string& folder = restoring && !restoring->empty() ? *restoring : options.folder;
   OpenFileRequest request;
-  request.initialDir = fromBackup ? app.state.restoreFrom : StoredBackupFolder(app);
+  request.initialDir = folder;
   request.fileName = texts::kAddressBookOffered;
   request.filter = texts::kAddressBookFilter;
   request.flags = kOfnOverwritePrompt;
@@ -52,7 +51,6 @@ void resWAB_Click(App& app) {
 
   // A file chosen inside the backup folder is checked against the backup's list like the
   // stores; one from elsewhere is the user's own choice and is copied as it is.
-  const std::string folder = fromBackup ? app.state.restoreFrom : StoredBackupFolder(app);
   const std::string prefix = folder + "\\";
   const std::string destination = target + NameFromFullPath(*chosen);
   bool mayCopy = true;
@@ -61,16 +59,15 @@ void resWAB_Click(App& app) {
     mayCopy = MayPutBack(app, manifest.get(), *chosen, chosen->substr(prefix.size()), destination);
   }
   if (mayCopy) {
-    if (app.state.unattended) app.state.silentCopy = true;
     // Nobody asked: the address book in use stays until the copy is whole.
-    const bool copied = app.state.silentCopy ? PutBack(app, Vouch::Good, *chosen, destination)
-                                             : AskedPutBack(app, *chosen, target, destination);
+    const bool copied = options.overwrite ? PutBack(app, Vouch::Good, *chosen, destination)
+                                          : AskedPutBack(app, *chosen, target, destination);
     if (copied) app.state.report.done.push_back(texts::AddressBookRestored(destination));
   }
   f.SetPanel(1, texts::kAddressBookCopyComplete);
   // On its own, the command reports at once; within a complete restore, at its end.
-  if (!app.state.restoreUnderWay)
-    CloseRun(app, texts::kRestoreProblemsIntro, texts::kReportOfAddressBookRestore,
+  if (!restoring)
+    CloseRun(app, options, texts::kRestoreProblemsIntro, texts::kReportOfAddressBookRestore,
              kRestoreReportFile, std::string(), kNoExitCode);
 }
 

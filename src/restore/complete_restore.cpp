@@ -47,6 +47,9 @@ bool Vouched(App& app, Vouch vouch, const std::string& path, const std::string& 
 
 namespace {
 
+// A restore is asked for in the window only: somebody is there to answer the shell.
+constexpr bool kRestoreHidden = false;
+
 bool FileExists(App& app, const std::string& path) {
   return app.p.files.GetFileAttributesA(path) != kInvalidFileAttributes;
 }
@@ -115,7 +118,7 @@ PlacedCopy PlaceCopy(App& app, const std::string& source, const std::string& tar
     c.problem = texts::RestoreFileNotCopied(target);
     return c;
   }
-  const bool copied = ShellFileCopy(app.p, source, c.incoming, true, app.state.hiddenRun);
+  const bool copied = ShellFileCopy(app.p, source, c.incoming, true, kRestoreHidden);
   FileInfo put;
   if (copied && fs.GetFileInfo(c.incoming, &put) && put.size == copyInfo.size) return c;
   RemoveFile(app.p, c.incoming);
@@ -181,7 +184,7 @@ bool AskedPutBack(App& app, const std::string& source, const std::string& dest,
     app.state.report.problems.push_back(texts::StoreNotKept(target));
     return false;
   }
-  if (ShellFileCopy(app.p, source, dest, false, app.state.hiddenRun)) {
+  if (ShellFileCopy(app.p, source, dest, false, kRestoreHidden)) {
     // Copied, or the person kept the live file: either way it is what they chose, and on the
     // disk before the only other copy of the live file goes.
     ClearReadOnly(app.p, target);
@@ -266,7 +269,6 @@ void RestoreIdentity(App& app, const RunOptions& options, const Manifest* manife
     problems.push_back(texts::RestoreIdentityFolderUnreadable(folderName));
     return;
   }
-  app.state.silentCopy = options.overwrite;
   // Named by its full path: some shells resolve a bare name wrongly in a folder whose name
   // starts with "..", as a mended display name such as "..\x" gives.
   std::string here = app.p.files.GetCurrentDirectoryA();
@@ -306,7 +308,7 @@ void RestoreIdentity(App& app, const RunOptions& options, const Manifest* manife
     // at the end.
     const std::string target = store + "\\" + entry;
     if (entry.empty()) {
-    } else if (app.state.silentCopy) {
+    } else if (options.overwrite) {
       // Nobody is asked before each file: the live one stays until its copy passed.
       const std::size_t i = k++;
       while (!unsettled.empty() && checks.Ready(unsettled.front().check)) settleFront();
@@ -414,20 +416,16 @@ void RestoreFrom(App& app, const std::string& from, const RunOptions& options) {
   if (!ConfirmRestore(app, plan)) return;
   app.state.report = RunReport();
   app.state.keptStores.clear();
-  app.state.restoreUnderWay = true;
-  app.state.restoreFrom = from;
-  const std::string folder = StoredBackupFolder(app);
+  const std::string& folder = options.folder;
   if (from != folder) app.state.report.done.push_back(texts::RestoredFromKept(from));
-  resbkupAllIdent(app, from, plan.Remaps() ? &plan.matches : nullptr);
+  resbkupAllIdent(app, from, folder, plan.Remaps() ? &plan.matches : nullptr);
   SettleCreatedIdentities(app, plan);
   const bool accounts = resbkupIAM(app, from);
   if (resbkupAddBook(app, from)) SettleAddressBookPlace(app, plan);
-  resWAB_Click(app);
+  resWAB_Click(app, options, &from);
   // The imports may have changed the identities since the first one rebuilt the table.
   GetInputPaths(app);
   resComplete(app, from, options, &plan);
-  app.state.restoreUnderWay = false;
-  app.state.restoreFrom.clear();
   ReportMove(app, plan, from, accounts);
   std::vector<std::string> keptFolders;
   for (const std::string& k : app.state.keptStores) {
@@ -444,7 +442,7 @@ void RestoreFrom(App& app, const std::string& from, const RunOptions& options) {
   // went well.
   const bool tell = plan.Moving() || !app.state.keptStores.empty();
   // A kept backup stays as it was made: the report goes beside the newest one.
-  CloseRun(app, texts::kRestoreProblemsIntro, texts::kReportOfRestore, kRestoreReportFile,
+  CloseRun(app, options, texts::kRestoreProblemsIntro, texts::kReportOfRestore, kRestoreReportFile,
            IsFullPath(folder) && DirExists(app.p, folder) ? folder : std::string(), kNoExitCode,
            tell ? texts::kRestoreDone : nullptr);
 }

@@ -21,11 +21,14 @@ struct RestorePlan;
 void resComplete(App& app, const std::string& from, const RunOptions& options,
                  const RestorePlan* plan = nullptr);
 
-// The complete restore from the backup `from`: the newest one (the backup folder itself) or
-// a kept earlier one. Its report goes into the backup folder.
+// The complete restore from the backup `from`: the newest one (the backup folder
+// options.folder itself) or a kept earlier one. Its report goes into the backup folder.
 void RestoreFrom(App& app, const std::string& from, const RunOptions& options);
-// The File menu's address-book restore.
-void resWAB_Click(App& app);
+// The address-book restore: a file the person chooses, offered from the backup folder, put in
+// place of the address book in use, with the shell's question first unless options.overwrite.
+// On its own (the File menu) it waits for the mail client to close and reports at once; within
+// a complete restore (`restoring`: the backup that restore reads from), into its report.
+void resWAB_Click(App& app, const RunOptions& options, const std::string* restoring = nullptr);
 
 // The backup folder's checksum list, or nullptr for a backup made before there was one.
 std::unique_ptr<Manifest> BackupManifest(App& app, const std::string& folder);

@@ -74,7 +74,8 @@ enum class ClearPanel2 { First, BeforeEditor, AfterEditor };
 
 bool RunImportUnit(App& app, const std::string& from, const char* file, const char* branch,
                    const char* doneText, ClearPanel2 clear,
-                   const std::vector<IdentityMatch>* remap = nullptr) {
+                   const std::vector<IdentityMatch>* remap = nullptr,
+                   const std::string& top = std::string()) {
   IMainView& f = app.Form1();
   if (clear == ClearPanel2::First) f.SetPanel(2, "");
   const std::string folder = EnterBackupFolder(app, from);
@@ -97,7 +98,6 @@ bool RunImportUnit(App& app, const std::string& from, const char* file, const ch
   std::string imported = file, scratch;
   std::unique_ptr<IFileReader> heldScratch;
   if (remap && held) {
-    const std::string top = StoredBackupFolder(app);
     scratch = top + "\\" + kMappedIdentitiesFile;
     if (!IsFullPath(top) || !WriteMappedIdentities(app.p.streams, path, *remap, scratch) ||
         !(heldScratch = app.p.streams.OpenRead(scratch))) {
@@ -135,9 +135,10 @@ bool RunImportUnit(App& app, const std::string& from, const char* file, const ch
 
 }  // namespace
 
-bool resbkupAllIdent(App& app, const std::string& from, const std::vector<IdentityMatch>* remap) {
+bool resbkupAllIdent(App& app, const std::string& from, const std::string& top,
+                     const std::vector<IdentityMatch>* remap) {
   if (!RunImportUnit(app, from, kAllIdentitiesFile, kIdentitiesBranch,
-                     texts::kAllIdentitiesImportComplete, ClearPanel2::First, remap))
+                     texts::kAllIdentitiesImportComplete, ClearPanel2::First, remap, top))
     return false;
   GetInputPaths(app);
   return true;

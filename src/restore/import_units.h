@@ -24,8 +24,9 @@ std::string ImportCommand(const std::string& winVer, const std::string& file);
 // the folder ends silently; an editor that cannot be started or awaited is named in the
 // run's report; the restore goes on. True when imported.
 // With `remap`, the identities that go to a live identity under another key are imported
-// under that key (WriteMappedIdentities), through a scratch file beside the newest backup.
-bool resbkupAllIdent(App& app, const std::string& from,
+// under that key (WriteMappedIdentities), through a scratch file beside the newest backup, at
+// the top of the backup folder `top`.
+bool resbkupAllIdent(App& app, const std::string& from, const std::string& top,
                      const std::vector<IdentityMatch>* remap = nullptr);  // rebuilds the table
 bool resbkupIAM(App& app, const std::string& from);
 bool resbkupAddBook(App& app, const std::string& from);

@@ -350,8 +350,9 @@ void RestoreSelected(App& app, const BackupContents& c, const RestoreChoice& cho
       RestoreStores(app, c, list.get(), c.identities[i], index.FolderName(i), ci.stores);
   }
   app.Form1().SetPanel(1, texts::kRestoreComplete);
-  CloseRun(app, texts::kRestoreProblemsIntro, texts::kReportOfSelectedRestore, kRestoreReportFile,
-           IsFullPath(top) && DirExists(app.p, top) ? top : std::string(), -1,
+  // Asked for in the window only: somebody is there to read its box.
+  CloseRun(app, RunOptions(), texts::kRestoreProblemsIntro, texts::kReportOfSelectedRestore,
+           kRestoreReportFile, IsFullPath(top) && DirExists(app.p, top) ? top : std::string(), -1,
            texts::kSelectedRestoreDone);
 }
 

@@ -13,7 +13,8 @@ namespace lark {
 
 class WindowedApp;
 
-// Main window. Its complete backup and restore take the overwrite option from its check box.
+// Main window. What each of its runs is asked: the overwrite option from its check box, the
+// backup folder as it is set now.
 RunOptions WindowRunOptions(WindowedApp& app);
 void cmdComplete_Click(WindowedApp& app);
 // Complete Restore from the backup folder itself, without asking which backup.
@@ -35,8 +36,8 @@ void mnuURL_Click(WindowedApp& app);
 void cmdRestoreChosen_Click(WindowedApp& app);
 void mnuResSel_Click(WindowedApp& app);
 // "Check Backups": every backup read against its checksum list, with the check's window when
-// the main window is shown. A command-line run takes its outcome as its exit code.
-void mnuCheckBackups_Click(WindowedApp& app);
+// somebody is there. An unattended run takes its outcome as its exit code.
+void mnuCheckBackups_Click(WindowedApp& app, const RunOptions& options);
 // "Export Mail...": the chosen stores of a backup as .eml files or mbox.
 void mnuExportMail_Click(WindowedApp& app);
 // "Restore Address Book" on its own.

@@ -29,9 +29,13 @@ void Form_QueryUnload(WindowedApp& app, short& /*cancel*/, short unloadMode) {
   app.p.user.EndProcess(app.state.exitCode);
 }
 
+// Somebody is at the window. The check box decides for every command of it that may replace
+// a file, "Backup Address Book" and "Restore Address Book" too: ticked, files are replaced
+// without asking. What an earlier run was asked carries over to none of them.
 RunOptions WindowRunOptions(WindowedApp& app) {
   RunOptions options;
   options.overwrite = app.Form1().chkOverwrite() == 1;
+  options.folder = StoredBackupFolder(app);
   return options;
 }
 
@@ -53,10 +57,10 @@ void mnuURL_Click(WindowedApp& app) {
 namespace {
 
 void RunStopped(WindowedApp& app, const char* reason) {
-  // An "/a" run stopped in its start-up, before it was marked unattended, is one all the same.
+  // Only a command-line run is unattended; it is one all the same when it stopped in its
+  // start-up, before its own run began.
   const Switches switches = ReadSwitches(app.state.commandLine);
-  const bool scheduled = app.state.unattended || switches.Unattended();
-  if (scheduled) app.state.unattended = true;
+  const bool scheduled = switches.Unattended();
   try {
     app.state.report.problems.push_back(texts::RunStopped(reason));
     if (!scheduled) {
@@ -67,9 +71,13 @@ void RunStopped(WindowedApp& app, const char* reason) {
     }
     // A backup or a check runs unattended. A move of a backup to the top that is still to
     // finish takes that backup's own report there.
+    RunOptions run;
+    run.unattended = true;
+    run.hidden = switches.hidden;
     const std::string folder = StoredBackupFolder(app);
     const bool backup = switches.backup || !switches.check;
-    CloseRun(app, texts::kRunStoppedIntro, backup ? texts::kReportOfBackup : texts::kReportOfCheck,
+    CloseRun(app, run, texts::kRunStoppedIntro,
+             backup ? texts::kReportOfBackup : texts::kReportOfCheck,
              backup ? kBackupReportFile : kCheckReportFile,
              backup && SwapPending(app.p.files, folder) ? std::string() : folder,
              static_cast<int>(BackupOutcome::Stopped));
@@ -102,14 +110,14 @@ bool DispatchMainCommand(WindowedApp& app, int id) {
     case ids::kCmdRestore: cmdRestoreChosen_Click(app); return true;
     case ids::kChkOverwrite: chkOverwrite_Click(app); return true;
     case ids::kCmdExit: cmdExit_Click(app); return true;
-    case ids::kMnuAddBookFile: addBookFile_Click(app); return true;
+    case ids::kMnuAddBookFile: addBookFile_Click(app, WindowRunOptions(app)); return true;
     case ids::kMnuCrtbkfldr2: crtbkfldr2_Click(app); return true;
     case ids::kMnuOpnbkfldr: opnbkfldr_Click(app); return true;
     case ids::kMnuBrbkfldr: brbkfldr_Click(app); return true;
     case ids::kMnuResWAB: mnuResWAB_Click(app); return true;
     case ids::kMnuResSel: mnuResSel_Click(app); return true;
     case ids::kMnuExportMail: mnuExportMail_Click(app); return true;
-    case ids::kMnuCheckBackups: mnuCheckBackups_Click(app); return true;
+    case ids::kMnuCheckBackups: mnuCheckBackups_Click(app, WindowRunOptions(app)); return true;
     case ids::kMnuSchedule: mnuSchedule_Click(app); return true;
     case ids::kMnuExit: Exit_Click(app); return true;
     case ids::kMnuNotyet: Notyet_Click(app); return true;

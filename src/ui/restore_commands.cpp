@@ -29,31 +29,30 @@ bool EnterForRestore(WindowedApp& app, std::optional<FolderVisit>& visit, const 
 
 // The set backup folder of a command that reads its backups, entered as above; false, the
 // person told, when none is set or it cannot be opened.
-bool EnterSetFolder(WindowedApp& app, std::optional<FolderVisit>& visit, std::string* folder,
+bool EnterSetFolder(WindowedApp& app, std::optional<FolderVisit>& visit, const std::string& folder,
                     std::string (*busy)(const std::string&)) {
   app.Form1().SetPanel(2, "");
-  *folder = StoredBackupFolder(app);
-  if (*folder == texts::kNoneSelected || !IsFullPath(*folder) || !DirExists(app.p, *folder)) {
+  if (folder == texts::kNoneSelected || !IsFullPath(folder) || !DirExists(app.p, folder)) {
     app.p.user.MessageBoxA(texts::kFirstRunReminder, texts::kAppTitle);
     return false;
   }
-  return EnterForRestore(app, visit, *folder, busy);
+  return EnterForRestore(app, visit, folder, busy);
 }
 
 }  // namespace
 
 void cmdRestore_Click(WindowedApp& app) {
-  const std::string folder = StoredBackupFolder(app);
+  const RunOptions options = WindowRunOptions(app);
   std::optional<FolderVisit> visit;
-  if (!EnterForRestore(app, visit, folder)) return;
-  RestoreFrom(app, folder, WindowRunOptions(app));
+  if (!EnterForRestore(app, visit, options.folder)) return;
+  RestoreFrom(app, options.folder, options);
 }
 
 void mnuResWAB_Click(WindowedApp& app) {
-  const std::string folder = StoredBackupFolder(app);
+  const RunOptions options = WindowRunOptions(app);
   std::optional<FolderVisit> visit;
-  if (!EnterForRestore(app, visit, folder)) return;
-  resWAB_Click(app);
+  if (!EnterForRestore(app, visit, options.folder)) return;
+  resWAB_Click(app, options);
 }
 
 bool ChooseBackup(WindowedApp& app, const std::string& backupFolder, std::string* from,
@@ -79,18 +78,18 @@ bool ChooseBackup(WindowedApp& app, const std::string& backupFolder, std::string
 }
 
 void cmdRestoreChosen_Click(WindowedApp& app) {
-  const std::string folder = StoredBackupFolder(app);
+  const RunOptions options = WindowRunOptions(app);
   std::optional<FolderVisit> visit;
-  if (!EnterForRestore(app, visit, folder)) return;
+  if (!EnterForRestore(app, visit, options.folder)) return;
   std::string from, made;
-  if (!ChooseBackup(app, folder, &from, &made)) return;  // Cancel
-  RestoreFrom(app, from, WindowRunOptions(app));
+  if (!ChooseBackup(app, options.folder, &from, &made)) return;  // Cancel
+  RestoreFrom(app, from, options);
 }
 
 void mnuResSel_Click(WindowedApp& app) {
-  std::string folder;
+  const std::string folder = StoredBackupFolder(app);
   std::optional<FolderVisit> visit;
-  if (!EnterSetFolder(app, visit, &folder, texts::RestoreBusy)) return;
+  if (!EnterSetFolder(app, visit, folder, texts::RestoreBusy)) return;
   std::string from, made;
   if (!ChooseBackup(app, folder, &from, &made)) return;
   // The stores are checked against the list while the dialog is shown: a store of gigabytes
@@ -107,9 +106,10 @@ void mnuResSel_Click(WindowedApp& app) {
 
 void mnuExportMail_Click(WindowedApp& app) {
   // Held as a restore holds it: a backup meanwhile would move the top being read.
-  std::string folder;
+  const RunOptions options = WindowRunOptions(app);
+  const std::string& folder = options.folder;
   std::optional<FolderVisit> visit;
-  if (!EnterSetFolder(app, visit, &folder, texts::ExportBusy)) return;
+  if (!EnterSetFolder(app, visit, folder, texts::ExportBusy)) return;
   if (ListBackups(app.p, folder).empty()) {
     app.p.user.MessageBoxA(texts::kNoBackupToExport, texts::kAppTitle);
     return;
@@ -122,11 +122,11 @@ void mnuExportMail_Click(WindowedApp& app) {
   if (!app.askExport) return;
   ExportRunner runner;
   runner.check = [&](const std::string& target) {
-    return ExportTargetProblem(app, contents, target, true);
+    return ExportTargetProblem(app, options, contents, target, true);
   };
   runner.run = [&](const ExportChoice& choice, const std::string& target, ExportFormat format,
                    ExportProgress* progress) {
-    ExportMail(app, contents, choice, target, format, progress);
+    ExportMail(app, options, contents, choice, target, format, progress);
     app.Form1().SetPanel(1, texts::kExportComplete);
   };
   app.askExport(contents, made, runner);

@@ -338,7 +338,8 @@ void mnuSchedule_Click(WindowedApp& app) {
 }
 
 void NoticeMissedRuns(WindowedApp& app) {
-  if (!app.scheduler || app.state.hiddenRun || ReadSwitches(app.state.commandLine).backup) return;
+  const Switches switches = ReadSwitches(app.state.commandLine);
+  if (!app.scheduler || switches.HiddenUnattended() || switches.backup) return;
   IScheduledTasks& s = *app.scheduler;
   ScheduledTask task;
   if (s.Open() != kSOk || s.Read(kBackupTaskName, &task) != kSOk || task.triggers.empty() ||

@@ -1,5 +1,6 @@
 #include "ui/windowed_app.h"
 
+#include "core/quiet_user.h"
 #include "core/settings.h"
 #include "ui/handlers.h"
 
@@ -21,7 +22,7 @@ ChooserWindow& WindowedApp::Form3() {
                               this);
     // A hidden run never shows the chooser, and making its window would cost a hidden
     // backup of a small profile a third of its time.
-    if (makeChooserView && !state.hiddenRun) {
+    if (makeChooserView && !IsHiddenUnattendedRun(state.commandLine)) {
       form3View_ = makeChooserView(*this, *form3_);
       form3_->SetView(form3View_.get());
     }

@@ -70,7 +70,7 @@ TEST_F(Check, NamesWhatIsMissingNotesWhatIsUnlistedAndChangesNothing) {
     auto before = Files(backup);
     before.erase("CheckReport.txt");
     WindowedApp app(p);
-    EXPECT_EQ(CheckBackups(app, nullptr), c.outcome);
+    EXPECT_EQ(CheckBackups(app, WindowRunOptions(app), nullptr), c.outcome);
     std::vector<std::string> faults;
     for (const std::string& line : TextLines(Report()))
       if (line.rfind("- ", 0) == 0) faults.push_back(line);
@@ -88,7 +88,7 @@ TEST_F(Check, NamesWhatIsMissingNotesWhatIsUnlistedAndChangesNothing) {
   ASSERT_EQ(hold.Take(&problems), FolderHold::Result::Held);
   user.messages.clear();
   WindowedApp app(p);
-  EXPECT_EQ(CheckBackups(app, nullptr), CheckOutcome::FolderUnavailable);
+  EXPECT_EQ(CheckBackups(app, WindowRunOptions(app), nullptr), CheckOutcome::FolderUnavailable);
   EXPECT_EQ(user.messages, std::vector<std::string>{texts::CheckBusy(backup)});
   EXPECT_FALSE(Exists(backup + "\\CheckReport.txt"));
 }

@@ -37,9 +37,10 @@ class Export : public WinTest {
   ExportOutcome Run(ExportFormat format, const std::string& target, const char* only = nullptr) {
     WindowedApp app(p);
     const BackupContents c = ReadBackupContents(app, backup, false);
-    if (!ExportTargetProblem(app, c, target, true).empty()) return ExportOutcome::BadFolder;
+    const RunOptions window = WindowRunOptions(app);
+    if (!ExportTargetProblem(app, window, c, target, true).empty()) return ExportOutcome::BadFolder;
     const ExportChoice choice = only ? ExportChoice{{{"{A}", {only}}}} : WholeBackup(c);
-    return ExportMail(app, c, choice, target, format);
+    return ExportMail(app, window, c, choice, target, format);
   }
 };
 
@@ -111,7 +112,7 @@ TEST_F(Export, UnattendedExportEndsWithItsCodeAndRefusesATargetInTheBackupOrStor
   for (const auto& c : cases) {
     WindowedApp app(p);
     GetInputPaths(app);
-    app.state.commandLine = c.first, app.state.hiddenRun = true;
+    app.state.commandLine = c.first;
     int code = -1;
     try {
       HandleCommandLine(app);

@@ -181,8 +181,8 @@ TEST_F(Kept, EveryFileIsWrittenOutBeforeItsRename) {
   WriteAll(book, "new book");
   WindowedApp app(on);
   GetInputPaths(app);
-  app.state.silentCopy = true;  // the copy goes beside the earlier one, then takes its place
-  addBookFile_Click(app);
+  app.Form1().SetChkOverwrite(1);  // the copy goes beside the earlier one, then takes its place
+  addBookFile_Click(app, WindowRunOptions(app));
   EXPECT_EQ(watched.early, std::vector<std::string>{});
   EXPECT_EQ(ReadAll(backup + "\\me.wab"), "new book");
   for (const char* name :
@@ -204,7 +204,6 @@ TEST_F(Kept, ARunOutOfMemoryEndsInOrder) {
     WindowedApp app(p);
     GetInputPaths(app);
     app.state.commandLine = scheduled ? "/a /h" : "";
-    app.state.hiddenRun = scheduled;
     g_backupStepHook = [](const std::string& s) {
       if (s == "copying") throw std::bad_alloc();
     };
@@ -249,8 +248,7 @@ TEST_F(Kept, TheAddressBookOnItsOwnWaitsForARunThatHoldsTheFolder) {
     user.messages.clear();
     WindowedApp app(p);
     GetInputPaths(app);
-    app.state.unattended = unattended;
-    addBookFile_Click(app);
+    addBookFile_Click(app, {false, unattended, false, backup});  // as "/a /w" or the window
     EXPECT_EQ(user.messages, unattended ? std::vector<std::string>{}
                                         : std::vector<std::string>{texts::BackupBusy(backup)});
     EXPECT_EQ(app.state.exitCode, unattended ? 2 : 0);
@@ -267,8 +265,8 @@ TEST_F(Kept, TheAddressBookOnItsOwnWaitsForARunThatHoldsTheFolder) {
     user.messages.clear();
     WindowedApp app(p);
     GetInputPaths(app);
-    app.state.silentCopy = true;  // as a backup with the box ticked leaves it: no question
-    addBookFile_Click(app);
+    app.Form1().SetChkOverwrite(1);  // ticked: no question
+    addBookFile_Click(app, WindowRunOptions(app));
     EXPECT_EQ(Messages(), "");
     EXPECT_EQ(ReadAll(folder + "\\me.wab"), "new book");
     ExpectListsTrue(folder);
@@ -329,8 +327,8 @@ TEST_F(Kept, TheAddressBookOnItsOwnEndedDuringItsCopyKeepsTheEarlierCopy) {
   const auto copy = [&](const Platform& on) {
     WindowedApp app(on);
     GetInputPaths(app);
-    app.state.silentCopy = true;  // as a backup with the box ticked leaves it: no question
-    addBookFile_Click(app);
+    app.Form1().SetChkOverwrite(1);  // ticked: no question
+    addBookFile_Click(app, WindowRunOptions(app));
   };
   EXPECT_THROW(copy(endingCopies), CopyEndingShell::Ended);
   ::SetCurrentDirectoryA(cwd.c_str());

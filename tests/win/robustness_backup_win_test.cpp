@@ -73,7 +73,6 @@ TEST_F(BackupRobustness, HostileDisplayNamesEachGetTheirOwnFolderAndComeBack) {
   // Damage every store, then restore: each identity gets its own files back.
   for (const Case& c : cases) WriteOlder(Store(c.id) + "\\Inbox.dbx", "damaged");
   user.messages.clear();
-  app.state.unattended = false;
   cmdRestore_Click(app);
   EXPECT_EQ(app.Form1().Panel(1), "Restore Complete");
   EXPECT_TRUE(user.messages.empty()) << Messages();

@@ -145,12 +145,16 @@ TEST_F(Trust, AStoreWrittenToWhileCopiedIsReportedAndTheEarlierCopyKept) {
 TEST_F(Trust, AHiddenRunCopiesWithoutAnyDialogOfTheShell) {
   WindowedApp app(p);
   GetInputPaths(app);
-  app.state.unattended = app.state.hiddenRun = true;
-  cmdComplete_Click(app);
+  CompleteBackup(app, {true, true, true, kBk});  // overwrite, unattended, hidden, folder
   ASSERT_FALSE(shell.flags.empty());
   for (unsigned f : shell.flags)
     EXPECT_EQ(f & (FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_NOCONFIRMMKDIR | FOF_SILENT),
               unsigned(FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_NOCONFIRMMKDIR | FOF_SILENT));
+  // Its options end with it: "Backup Address Book" from the window, the box clear, lets the
+  // shell ask (the top's copy is gone, so that no question waits for an answer here).
+  ::DeleteFileA((kBk + "\\Ann.wab").c_str());
+  addBookFile_Click(app, WindowRunOptions(app));
+  EXPECT_FALSE(shell.flags.back() & FOF_NOCONFIRMATION);
 }
 
 TEST_F(Trust, NothingBackedUpIsNotSuccess) {

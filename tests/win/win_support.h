@@ -364,10 +364,7 @@ class WinTest : public ::testing::Test {
     GetInputPaths(app);
     chkbox(app);
     app.Form1().SetVisible(true);
-    app.state.unattended = true;
-    RunOptions options;
-    options.overwrite = StoredOverwrite(app);
-    CompleteBackup(app, options);
+    CompleteBackup(app, {StoredOverwrite(app), true, false, StoredBackupFolder(app)});
     return app.state.exitCode;
   }
   int Backup(const Platform& on) {
