@@ -94,10 +94,10 @@ void CheckBeforeCopy(App& app, BackupRun& run, const std::string& path, const st
     run.info.findings.push_back(FindingText(f, texts::StoreOf(file, identity), *v, before));
 }
 
-std::vector<std::string> DbxFilesOf(App& app, const std::string& store) {
+std::vector<std::string> DbxFilesOf(const Platform& p, const std::string& store) {
   std::vector<std::string> names;
   try {
-    for (const std::string& name : FileList(app.p, store + "\\*.dbx"))
+    for (const std::string& name : FileList(p, store + "\\*.dbx"))
       if (!name.empty()) names.push_back(name);
   } catch (const std::exception&) {
     // A store on a drive that is not ready has nothing to copy.
@@ -131,13 +131,13 @@ void SaveSignatures(App& app, BackupRun& run, const std::string& identityKey,
                                                ManifestPath(sub, kSignaturesExport)));
 }
 
-bool IdentitiesReadable(App& app) {
-  RegKeyOwner identities(app.p.registry);
-  long rc = app.p.registry.RegOpenKeyExA(kHkeyCurrentUser, "Identities", kKeyAllAccess,
-                                         identities.Receive());
+bool IdentitiesReadable(const Platform& p) {
+  RegKeyOwner identities(p.registry);
+  long rc =
+      p.registry.RegOpenKeyExA(kHkeyCurrentUser, "Identities", kKeyAllAccess, identities.Receive());
   if (rc == kErrorSuccess) return true;
-  app.p.user.MessageBoxA(texts::RegistryReadError(rc, "Identities"), texts::kAppTitle);
-  app.p.user.MessageBoxA(texts::kRunOutlookExpressOnce, texts::kAppTitle);
+  p.user.MessageBoxA(texts::RegistryReadError(rc, "Identities"), texts::kAppTitle);
+  p.user.MessageBoxA(texts::kRunOutlookExpressOnce, texts::kAppTitle);
   return false;
 }
 
@@ -150,7 +150,8 @@ void BackupIdentity(App& app, BackupRun& run, const RunOptions& options, std::si
   CopyTally* tally = &run.identities.back().tally;
   // A copy that fails its check (a store held open or written to by the mail client, a
   // full disk) is named in the report at the end; the other files and identities go on.
-  for (const std::string& dbx : storeFound ? DbxFilesOf(app, store) : std::vector<std::string>()) {
+  for (const std::string& dbx :
+       storeFound ? DbxFilesOf(app.p, store) : std::vector<std::string>()) {
     CheckBeforeCopy(app, run, store + "\\" + dbx, dbx, app.state.identName[i],
                     ManifestPath(sub, dbx));
     run.copies.Copy(store + "\\" + dbx, identityFolder + "\\" + dbx, options.overwrite,
@@ -184,7 +185,7 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run, const RunOptions& option
   HourglassPointer pointer(app.p.user);
   f.SetPanel(1, "");
   // Nothing to back up without the identities: that is not a complete backup.
-  if (!IdentitiesReadable(app)) return BackupOutcome::IdentitiesUnreadable;
+  if (!IdentitiesReadable(app.p)) return BackupOutcome::IdentitiesUnreadable;
   long count = 0;
   const std::size_t n = UsableIdentities(app.state);
   const std::vector<std::string> folders =
@@ -227,7 +228,7 @@ BackupOutcome RunBkupcomplete(App& app, BackupRun& run, const RunOptions& option
       continue;
     }
     ++count;
-    if (!IdentitiesReadable(app)) return BackupOutcome::IdentitiesUnreadable;
+    if (!IdentitiesReadable(app.p)) return BackupOutcome::IdentitiesUnreadable;
     BackupIdentity(app, run, options, i, store.path, storeFound, name, identityFolder);
   }
   pointer.Restore();
@@ -314,7 +315,7 @@ BackupOutcome FinishRun(App& app, BackupRun& run, const RunOptions& options, Bac
       else if (DirExists(app.p, run.target))
         reportFolder = run.target;  // a swap the next run finishes takes the report with it
     } else if (outcome == BackupOutcome::Complete) {
-      std::vector<std::string> letGo = kept.Beyond(StoredGenerations(app));
+      std::vector<std::string> letGo = kept.Beyond(StoredGenerations(app.p));
       std::vector<std::string> heldOthers;
       const std::vector<std::string> left = kept.Prune(letGo, &heldOthers);
       std::string names;
@@ -345,8 +346,8 @@ void CompleteBackup(App& app, const RunOptions& options) {
   app.state.runNotes.clear();
   // A store that the mail client writes to while it is copied gives an unusable copy: a
   // person is asked to close it; a scheduled run goes on and its copy check names the stores.
-  const bool mailClientRan = OutlookExpressRunning(app);
-  if (mailClientRan && !options.unattended && !WaitForMailClientClosed(app)) return;
+  const bool mailClientRan = OutlookExpressRunning(app.p.user);
+  if (mailClientRan && !options.unattended && !WaitForMailClientClosed(app.p.user)) return;
   // A backup folder that is set but cannot be entered (deleted since start-up, on a drive
   // or server that has gone) stops the backup before anything is written: the shell's copy
   // of the address book would make the folder anew, and the backup would go on into it

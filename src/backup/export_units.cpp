@@ -57,19 +57,18 @@ StartedExport StartExport(App& app, const std::string& folder, const std::string
 namespace {
 
 // The branch of an export command ("HKEY_CURRENT_USER\..."), opened to see that it is there.
-bool BranchExists(App& app, const std::string& branch) {
+bool BranchExists(const Platform& p, const std::string& branch) {
   std::string path = branch.substr(branch.find('\\') + 1);
   while (!path.empty() && path.back() == '\\') path.pop_back();
-  RegKeyOwner key(app.p.registry);
-  return app.p.registry.RegOpenKeyExA(kHkeyCurrentUser, path, kKeyRead, key.Receive()) ==
-         kErrorSuccess;
+  RegKeyOwner key(p.registry);
+  return p.registry.RegOpenKeyExA(kHkeyCurrentUser, path, kKeyRead, key.Receive()) == kErrorSuccess;
 }
 
 // Whether the file at the export's path was written by this run's editor: with the previous
 // file moved aside any file there is new; one that stayed must show another write.
-bool WrittenThisRun(App& app, const StartedExport& e) {
+bool WrittenThisRun(IFileSystem& files, const StartedExport& e) {
   FileInfo now;
-  if (!app.p.files.GetFileInfo(e.path, &now)) return false;
+  if (!files.GetFileInfo(e.path, &now)) return false;
   if (!e.hadPrevious || !e.aside.empty()) return true;
   return now.lastWrite != e.previous.lastWrite || now.size != e.previous.size;
 }
@@ -99,8 +98,8 @@ void FinishExport(App& app, StartedExport& e, Manifest& manifest,
   }
   regedit::Run run = regedit::Outcome(e.editor.Await(kExportWaitMs));
   e.editor.Reset();
-  if (run == regedit::Run::Ended && !WrittenThisRun(app, e) && e.branch == kIdentitiesBranch &&
-      BranchExists(app, e.branch)) {
+  if (run == regedit::Run::Ended && !WrittenThisRun(app.p.files, e) &&
+      e.branch == kIdentitiesBranch && BranchExists(app.p, e.branch)) {
     e.doubled = !e.doubled;
     run = regedit::RunAndWait(app.p, ExportCommand(app.state.winVer, e.path, IdentitiesForm(e)),
                               kExportWaitMs);
@@ -121,11 +120,11 @@ void FinishExport(App& app, StartedExport& e, Manifest& manifest,
       problems.push_back(texts::ExportNotAwaited(e.file));
       return;
   }
-  if (!WrittenThisRun(app, e)) {
+  if (!WrittenThisRun(app.p.files, e)) {
     const bool previousStayed = e.hadPrevious && e.aside.empty();
     PutBack(app, e);
     // A branch that is not there gives no file and nothing to report.
-    if (!BranchExists(app, e.branch)) return;
+    if (!BranchExists(app.p, e.branch)) return;
     problems.push_back(previousStayed ? texts::ExportNotReplaced(e.file)
                                       : texts::ExportNotWritten(e.file));
     return;

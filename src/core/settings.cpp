@@ -10,15 +10,15 @@ namespace lark {
 
 namespace {
 
-std::string ReadFolderValue(App& app) {
-  return RegistryGetKeyValue(app.p, kHkeyCurrentUser, kSettingsKey, kFolderValue).AsText();
+std::string ReadFolderValue(const Platform& p) {
+  return RegistryGetKeyValue(p, kHkeyCurrentUser, kSettingsKey, kFolderValue).AsText();
 }
 
 void ShowNoneSelected(App& app) {
   IMainView& f = app.Form1();
   f.SetLblbkuppthColour(kRed);
   f.SetLblbkuppthText(texts::kNoneSelected);
-  f.SetLblbkuppthTooltip(ReadFolderValue(app));
+  f.SetLblbkuppthTooltip(ReadFolderValue(app.p));
 }
 
 }  // namespace
@@ -30,22 +30,22 @@ long ProbeValue(IRegistry& registry, RegKey key, const std::string& name) {
   return registry.RegQueryValueExA(key, name, &type, &unused, &size);
 }
 
-std::string StoredBackupFolder(App& app) { return ReadFolderValue(app); }
+std::string StoredBackupFolder(const Platform& p) { return ReadFolderValue(p); }
 
-unsigned StoredGenerations(App& app) {
-  const RegValue v = RegistryGetKeyValue(app.p, kHkeyCurrentUser, kSettingsKey, kGenerationsValue);
+unsigned StoredGenerations(const Platform& p) {
+  const RegValue v = RegistryGetKeyValue(p, kHkeyCurrentUser, kSettingsKey, kGenerationsValue);
   if (v.kind() != RegValue::Kind::Long || v.AsLong() < 1 || v.AsLong() > long(kMaxGenerations))
     return kDefaultGenerations;
   return static_cast<unsigned>(v.AsLong());
 }
 
-bool SetGenerations(App& app, const std::string& number) {
+bool SetGenerations(const Platform& p, const std::string& number) {
   if (number.empty() || number.size() > 2 ||
       number.find_first_not_of("0123456789") != std::string::npos)
     return false;
   const int n = std::stoi(number);
   if (n < 1 || n > int(kMaxGenerations)) return false;
-  SetKeyValue(app.p, kSettingsKey, kGenerationsValue, std::to_string(n), kRegDword);
+  SetKeyValue(p, kSettingsKey, kGenerationsValue, std::to_string(n), kRegDword);
   return true;
 }
 
@@ -57,7 +57,7 @@ void FirstRun(App& app) {
     IMainView& f = app.Form1();
     f.SetLblbkuppthColour(kRed);
     f.SetLblbkuppthText(texts::kNoneSelected);
-    f.SetLblbkuppthTooltip(ReadFolderValue(app));
+    f.SetLblbkuppthTooltip(ReadFolderValue(app.p));
     RegKeyOwner created(reg);
     if (reg.RegCreateKeyExA(kHkeyCurrentUser, kSettingsKey, "", kKeyWrite, created.Receive()) !=
         kErrorSuccess) {
@@ -75,7 +75,7 @@ void FirstRun(App& app) {
     return;
   }
   IMainView& f = app.Form1();
-  std::string v = ReadFolderValue(app);
+  std::string v = ReadFolderValue(app.p);
   f.SetLblbkuppthColour(kRed);
   f.SetLblbkuppthText(v);
   f.SetLblbkuppthTooltip(v);
@@ -91,7 +91,7 @@ void RefreshBackupFolderLine(App& app, bool withReminder, const std::string& set
   long probe = ProbeValue(reg, key.get(), kFolderValue);
   std::string shown = texts::kNoneSelected;
   if (probe == kErrorFileNotFound) {
-    std::string v = ReadFolderValue(app);
+    std::string v = ReadFolderValue(app.p);
     f.SetLblbkuppthColour(kRed);
     f.SetLblbkuppthText(v);
     f.SetLblbkuppthTooltip(v);
@@ -101,7 +101,7 @@ void RefreshBackupFolderLine(App& app, bool withReminder, const std::string& set
     ShowNoneSelected(app);
     if (withReminder) app.p.user.MessageBoxA(texts::kSelectFolderReminder, texts::kAppTitle);
   } else {
-    const std::string v = ReadFolderValue(app);
+    const std::string v = ReadFolderValue(app.p);
     shown = v;
     if (v == texts::kNoneSelected) {
       f.SetLblbkuppthColour(kRed);
@@ -137,18 +137,18 @@ void chkbox(App& app) {
   if (v == 1) app.Form1().SetChkOverwrite(1);
 }
 
-void StoreBackupFolder(App& app, const std::string& folder) {
-  SetKeyValue(app.p, kSettingsKey, kFolderValue, folder, kRegSz);
+void StoreBackupFolder(const Platform& p, const std::string& folder) {
+  SetKeyValue(p, kSettingsKey, kFolderValue, folder, kRegSz);
 }
 
-void ForgetBackupFolder(App& app) { StoreBackupFolder(app, texts::kNoneSelected); }
+void ForgetBackupFolder(const Platform& p) { StoreBackupFolder(p, texts::kNoneSelected); }
 
-void StoreOverwrite(App& app, bool overwrite) {
-  SetKeyValue(app.p, kSettingsKey, kOverwriteValue, overwrite ? "1" : "0", kRegDword);
+void StoreOverwrite(const Platform& p, bool overwrite) {
+  SetKeyValue(p, kSettingsKey, kOverwriteValue, overwrite ? "1" : "0", kRegDword);
 }
 
-bool StoredOverwrite(App& app) {
-  return RegistryGetKeyValue(app.p, kHkeyCurrentUser, kSettingsKey, kOverwriteValue).AsLong() == 1;
+bool StoredOverwrite(const Platform& p) {
+  return RegistryGetKeyValue(p, kHkeyCurrentUser, kSettingsKey, kOverwriteValue).AsLong() == 1;
 }
 
 }  // namespace lark

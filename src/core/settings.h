@@ -22,7 +22,7 @@ inline constexpr unsigned kMaxGenerations = 99;
 void RefreshBackupFolderLine(App& app, bool withReminder, const std::string& settingsKeyName);
 
 // The stored backup folder, read afresh, or "None Selected".
-std::string StoredBackupFolder(App& app);
+std::string StoredBackupFolder(const Platform& p);
 
 // A RegQueryValueExA with a zero-size buffer: 2 when the value is missing, 234 when it
 // holds data, 0 when it holds none, another code when the key cannot be read.
@@ -30,9 +30,9 @@ long ProbeValue(IRegistry& registry, RegKey key, const std::string& name);
 
 // How many complete backups the backup folder keeps, the newest included: the stored
 // number when it is 1 to 99 (a REG_DWORD), else the default.
-unsigned StoredGenerations(App& app);
+unsigned StoredGenerations(const Platform& p);
 // "/g:N" as the command line gives it ("N"): stores N when it is 1 to 99; false when not.
-bool SetGenerations(App& app, const std::string& number);
+bool SetGenerations(const Platform& p, const std::string& number);
 
 // Start-up's settings steps.
 void FirstRun(App& app);  // creates the settings key with defaults on a first run
@@ -41,10 +41,10 @@ void chkbox(App& app);    // the overwrite option into the check box
 
 // Every change of a stored setting goes through these. StoreBackupFolder takes the folder
 // as given; ForgetBackupFolder stores "None Selected".
-void StoreBackupFolder(App& app, const std::string& folder);
-void ForgetBackupFolder(App& app);
-void StoreOverwrite(App& app, bool overwrite);
+void StoreBackupFolder(const Platform& p, const std::string& folder);
+void ForgetBackupFolder(const Platform& p);
+void StoreOverwrite(const Platform& p, bool overwrite);
 // The stored overwrite option, as the check box shows it after start-up.
-bool StoredOverwrite(App& app);
+bool StoredOverwrite(const Platform& p);
 
 }  // namespace lark

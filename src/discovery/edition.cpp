@@ -13,30 +13,30 @@ constexpr const char* k9xKey = "Software\\Microsoft\\Windows\\CurrentVersion";
 constexpr const char* kNtKey = "Software\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr const char* kProductName = "ProductName";
 
-bool ProductNameExists(App& app, const char* key) {
+bool ProductNameExists(const Platform& p, const char* key) {
   // Read access is all a look needs. Asking for full access here would fail for every
   // user who is not an administrator on later Windows, and the edition would go unknown.
-  RegKeyOwner k(app.p.registry);
-  if (app.p.registry.RegOpenKeyExA(kHkeyLocalMachine, key, kKeyRead, k.Receive()) != kErrorSuccess)
+  RegKeyOwner k(p.registry);
+  if (p.registry.RegOpenKeyExA(kHkeyLocalMachine, key, kKeyRead, k.Receive()) != kErrorSuccess)
     return false;
   std::uint32_t type = 0;
   std::uint32_t size = 0;
-  return app.p.registry.RegQueryValueExA(k.get(), kProductName, &type, nullptr, &size) ==
-         kErrorSuccess;
+  return p.registry.RegQueryValueExA(k.get(), kProductName, &type, nullptr, &size) == kErrorSuccess;
 }
 
-std::string NtProductName(App& app) {
-  return RegistryGetKeyValue(app.p, kHkeyLocalMachine, kNtKey, kProductName).AsText();
+std::string NtProductName(const Platform& p) {
+  return RegistryGetKeyValue(p, kHkeyLocalMachine, kNtKey, kProductName).AsText();
 }
 
 }  // namespace
 
 void DecideEdition(App& app) {
   std::string& v = app.state.winVer;
-  if (ProductNameExists(app, k9xKey)) v = "SE";
-  if (ProductNameExists(app, kNtKey)) v = "NT";
-  if (ProductNameExists(app, kNtKey) && NtProductName(app) == "Microsoft Windows 2000") v = "2K";
-  if (ProductNameExists(app, kNtKey) && NtProductName(app) == "Microsoft Windows XP") v = "XP";
+  if (ProductNameExists(app.p, k9xKey)) v = "SE";
+  if (ProductNameExists(app.p, kNtKey)) v = "NT";
+  if (ProductNameExists(app.p, kNtKey) && NtProductName(app.p) == "Microsoft Windows 2000")
+    v = "2K";
+  if (ProductNameExists(app.p, kNtKey) && NtProductName(app.p) == "Microsoft Windows XP") v = "XP";
 }
 
 void LocateAddressBook(App& app) {

@@ -30,8 +30,8 @@ std::string ReadText(IRegistry& reg, RegKey key, const char* name) {
   return text;
 }
 
-void ReadError(App& app, long code, const char* suffix) {
-  app.p.user.MessageBoxA(texts::RegistryReadError(code, suffix), texts::kAppTitle);
+void ReadError(IUser& user, long code, const char* suffix) {
+  user.MessageBoxA(texts::RegistryReadError(code, suffix), texts::kAppTitle);
 }
 
 void Discover(App& app) {
@@ -72,17 +72,17 @@ void Discover(App& app) {
     }
     RegKeyOwner identity(reg);
     long rc = reg.RegOpenKeyExA(kHkeyCurrentUser, id, kKeyAllAccess, identity.Receive());
-    if (rc != kErrorSuccess) return ReadError(app, rc, " Identities\\Username");
+    if (rc != kErrorSuccess) return ReadError(app.p.user, rc, " Identities\\Username");
     names[k] = ReadUsername(reg, identity.get());
 
     RegKeyOwner all(reg);
     rc = reg.RegOpenKeyExA(kHkeyCurrentUser, kIdentitiesKey, kKeyAllAccess, all.Receive());
-    if (rc != kErrorSuccess) return ReadError(app, rc, " Identities\\USER ID");
+    if (rc != kErrorSuccess) return ReadError(app.p.user, rc, " Identities\\USER ID");
     std::string defaultId = ReadText(reg, all.get(), "Default User ID");
     RegKeyOwner defaultIdentity(reg);
     rc = reg.RegOpenKeyExA(kHkeyCurrentUser, std::string(kIdentitiesKey) + "\\" + defaultId,
                            kKeyAllAccess, defaultIdentity.Receive());
-    if (rc != kErrorSuccess) return ReadError(app, rc, " Default User ID Username");
+    if (rc != kErrorSuccess) return ReadError(app.p.user, rc, " Default User ID Username");
     ReadUsername(reg, defaultIdentity.get());
   }
   for (std::uint32_t k = 0; k < n; ++k) s.identName[k] = names[k];

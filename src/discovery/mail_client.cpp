@@ -5,13 +5,13 @@
 
 namespace lark {
 
-bool OutlookExpressRunning(App& app) {
-  return app.p.user.WindowClassExists(texts::kMailClientWindowClass);
+bool OutlookExpressRunning(IUser& user) {
+  return user.WindowClassExists(texts::kMailClientWindowClass);
 }
 
-bool WaitForMailClientClosed(App& app) {
-  while (OutlookExpressRunning(app))
-    if (!app.p.user.AskRetryCancel(texts::kCloseMailClient, texts::kAppTitle)) return false;
+bool WaitForMailClientClosed(IUser& user) {
+  while (OutlookExpressRunning(user))
+    if (!user.AskRetryCancel(texts::kCloseMailClient, texts::kAppTitle)) return false;
   return true;
 }
 

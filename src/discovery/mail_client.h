@@ -6,12 +6,12 @@
 
 namespace lark {
 
-class App;
+class IUser;
 
-bool OutlookExpressRunning(App& app);
+bool OutlookExpressRunning(IUser& user);
 
 // Asks the user to close Outlook Express until it is closed (Retry) or the user gives up
 // (Cancel, false). True at once when it is not running.
-bool WaitForMailClientClosed(App& app);
+bool WaitForMailClientClosed(IUser& user);
 
 }  // namespace lark

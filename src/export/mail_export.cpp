@@ -138,7 +138,7 @@ class Exporter {
 };
 
 ExportOutcome Exporter::Run(const ExportChoice& choice, bool* cancelled) {
-  manifest_ = BackupManifest(app_, c_.folder);
+  manifest_ = BackupManifest(app_.p.files, c_.folder);
   list_ = app_.p.streams.Create(target_ + "\\" + kManifestFile);
   if (!list_) listFailed_ = true;
   for (const ExportChoice::Identity& ci : choice.identities)

@@ -39,14 +39,14 @@ std::string FolderArgument(std::string folder) {
 // Applies "/b:": the rest of the line is the folder. False when it cannot be made and
 // entered, in which case the setting keeps what it held before.
 bool ApplyFolderSwitch(App& app, const std::string& folder) {
-  const std::string previous = StoredBackupFolder(app);
+  const std::string previous = StoredBackupFolder(app.p);
   IFileSystem& fs = app.p.files;
   // Windows makes no folder whose path is this long, and a program could not open it again.
   bool ok = !folder.empty() && folder.size() < kMaxFolderPath;
   if (ok && folder.size() >= 2 && folder[1] == ':')
     ok = fs.SetCurrentDirectoryA(folder.substr(0, 2));
   if (ok) {
-    StoreBackupFolder(app, folder);
+    StoreBackupFolder(app.p, folder);
     bool exists = false;
     try {
       exists = PathExists(app.p, folder, true);
@@ -57,9 +57,9 @@ bool ApplyFolderSwitch(App& app, const std::string& folder) {
     if (!exists) MakeFolder(app.p, folder);
     ok = fs.SetCurrentDirectoryA(folder);
     // A relative folder is kept as the full path it named now; later runs start elsewhere.
-    if (ok && !IsFullPath(folder)) StoreBackupFolder(app, fs.GetCurrentDirectoryA());
+    if (ok && !IsFullPath(folder)) StoreBackupFolder(app.p, fs.GetCurrentDirectoryA());
   }
-  if (!ok && !previous.empty()) StoreBackupFolder(app, previous);
+  if (!ok && !previous.empty()) StoreBackupFolder(app.p, previous);
   return ok;
 }
 
@@ -128,8 +128,9 @@ void HandleCommandLine(WindowedApp& app) {
     }
   }
   // "/g:N" before "/a", so that the run it starts keeps what it asks for.
-  if (s.generations && !SetGenerations(app, *s.generations)) {
-    const std::string note = texts::GenerationsNotUsed(s.generationsSwitch, StoredGenerations(app));
+  if (s.generations && !SetGenerations(app.p, *s.generations)) {
+    const std::string note =
+        texts::GenerationsNotUsed(s.generationsSwitch, StoredGenerations(app.p));
     if (s.backup)
       app.state.runNotes.push_back(note);
     else
@@ -141,16 +142,16 @@ void HandleCommandLine(WindowedApp& app) {
   RunOptions scheduled;
   scheduled.unattended = true;
   scheduled.hidden = s.HiddenUnattended();
-  scheduled.folder = StoredBackupFolder(app);
+  scheduled.folder = StoredBackupFolder(app.p);
   if (s.backup) {
     app.Form1().SetVisible(!s.hidden);
     // The check box shows the stored option since start-up; "/o" below is stored after.
     RunOptions backup = scheduled;
-    backup.overwrite = StoredOverwrite(app);
+    backup.overwrite = StoredOverwrite(app.p);
     CompleteBackup(app, backup);
   }
   if (s.overwrite) {
-    StoreOverwrite(app, true);
+    StoreOverwrite(app.p, true);
     app.Form1().SetChkOverwrite(1);
   }
   // After "/a" it belongs to that unattended run and replaces the top's copy without asking;

@@ -29,7 +29,7 @@ void resWAB_Click(App& app, const RunOptions& options, const std::string* restor
   IMainView& f = app.Form1();
   if (!restoring) {
     app.state.report = RunReport();
-    if (!WaitForMailClientClosed(app)) return;
+    if (!WaitForMailClientClosed(app.p.user)) return;
   }
   f.SetPanel(2, "");
   // Read afresh: the address-book import may just have changed it.
@@ -55,7 +55,7 @@ void resWAB_Click(App& app, const RunOptions& options, const std::string* restor
   const std::string destination = target + NameFromFullPath(*chosen);
   bool mayCopy = true;
   if (IsFullPath(folder) && chosen->size() > prefix.size() && StartsWithName(*chosen, prefix)) {
-    const std::unique_ptr<Manifest> manifest = BackupManifest(app, folder);
+    const std::unique_ptr<Manifest> manifest = BackupManifest(app.p.files, folder);
     mayCopy = MayPutBack(app, manifest.get(), *chosen, chosen->substr(prefix.size()), destination);
   }
   if (mayCopy) {

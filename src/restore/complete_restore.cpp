@@ -50,15 +50,15 @@ namespace {
 // A restore is asked for in the window only: somebody is there to answer the shell.
 constexpr bool kRestoreHidden = false;
 
-bool FileExists(App& app, const std::string& path) {
-  return app.p.files.GetFileAttributesA(path) != kInvalidFileAttributes;
+bool FileExists(IFileSystem& files, const std::string& path) {
+  return files.GetFileAttributesA(path) != kInvalidFileAttributes;
 }
 
 // A restore of an earlier version, interrupted half-way, left the live file aside and in its
 // place (part of) a copy of the backup's file: the live one returns before anything else.
 void ReturnLiveFromAside(App& app, const std::string& target) {
   const std::string aside = SetAsideNameFor(target);
-  if (!FileExists(app, aside)) return;
+  if (!FileExists(app.p.files, aside)) return;
   RemoveFile(app.p, target);
   app.p.files.MoveFileReplacing(aside, target);
 }
@@ -77,9 +77,9 @@ struct PlacedCopy {
 
 // Whether the live file was written after the backup's copy was made: it holds what the copy
 // does not (mail that arrived since), and must not simply be replaced.
-bool LiveNewer(App& app, const std::string& target, const std::string& source) {
+bool LiveNewer(IFileSystem& files, const std::string& target, const std::string& source) {
   FileInfo live, copy;
-  return app.p.files.GetFileInfo(target, &live) && app.p.files.GetFileInfo(source, &copy) &&
+  return files.GetFileInfo(target, &live) && files.GetFileInfo(source, &copy) &&
          live.lastWrite > copy.lastWrite;
 }
 
@@ -110,11 +110,11 @@ PlacedCopy PlaceCopy(App& app, const std::string& source, const std::string& tar
   c.target = target;
   c.incoming = IncomingNameFor(target);
   ReturnLiveFromAside(app, target);
-  if (!keepIn.empty() && LiveNewer(app, target, source)) c.keepIn = keepIn;
+  if (!keepIn.empty() && LiveNewer(app.p.files, target, source)) c.keepIn = keepIn;
   FileInfo copyInfo;
   // A part of a copy that an interrupted restore left under the incoming name goes first.
   RemoveFile(app.p, c.incoming);
-  if (!fs.GetFileInfo(source, &copyInfo) || FileExists(app, c.incoming)) {
+  if (!fs.GetFileInfo(source, &copyInfo) || FileExists(app.p.files, c.incoming)) {
     c.problem = texts::RestoreFileNotCopied(target);
     return c;
   }
@@ -122,7 +122,7 @@ PlacedCopy PlaceCopy(App& app, const std::string& source, const std::string& tar
   FileInfo put;
   if (copied && fs.GetFileInfo(c.incoming, &put) && put.size == copyInfo.size) return c;
   RemoveFile(app.p, c.incoming);
-  c.problem = copied ? texts::RestoreCopyFailed(target, FileExists(app, target))
+  c.problem = copied ? texts::RestoreCopyFailed(target, FileExists(app.p.files, target))
                      : texts::RestoreFileNotCopied(target);
   return c;
 }
@@ -175,7 +175,7 @@ bool AskedPutBack(App& app, const std::string& source, const std::string& dest,
   ReturnLiveFromAside(app, target);
   FileInfo before;
   const bool hadLive = fs.GetFileInfo(target, &before);
-  const bool keep = hadLive && !keepIn.empty() && LiveNewer(app, target, source);
+  const bool keep = hadLive && !keepIn.empty() && LiveNewer(app.p.files, target, source);
   // Without room for the copy the live file is still replaced as the person answered: the
   // shell's copy over it needs no room beyond the file's own. A newer one is not: its copy
   // aside is what is kept of it.
@@ -218,9 +218,9 @@ bool AskedPutBack(App& app, const std::string& source, const std::string& dest,
   return false;
 }
 
-std::unique_ptr<Manifest> BackupManifest(App& app, const std::string& folder) {
+std::unique_ptr<Manifest> BackupManifest(IFileSystem& files, const std::string& folder) {
   auto manifest = std::make_unique<Manifest>();
-  if (!IsFullPath(folder) || !ReadManifest(app.p.files, folder, manifest.get())) return nullptr;
+  if (!IsFullPath(folder) || !ReadManifest(files, folder, manifest.get())) return nullptr;
   return manifest;
 }
 
@@ -360,7 +360,7 @@ void resComplete(App& app, const std::string& from, const RunOptions& options,
     problems.push_back(texts::RestoreFolderUnavailable(folder));
     return;
   }
-  const std::unique_ptr<Manifest> manifest = BackupManifest(app, folder);
+  const std::unique_ptr<Manifest> manifest = BackupManifest(app.p.files, folder);
   const std::string kept = KeptFolderName();
   const std::size_t n = UsableIdentities(app.state);
   const std::vector<std::string> folders =
@@ -388,7 +388,7 @@ void resComplete(App& app, const std::string& from, const RunOptions& options,
       continue;
     }
     // Started again since the restore began: it would write its own state over the stores.
-    if (OutlookExpressRunning(app)) {
+    if (OutlookExpressRunning(app.p.user)) {
       problems.push_back(texts::RestoreMailClientStarted(app.state.identName[i]));
       continue;
     }
@@ -410,10 +410,10 @@ void resComplete(App& app, const std::string& from, const RunOptions& options,
 void RestoreFrom(App& app, const std::string& from, const RunOptions& options) {
   // A restore never runs while Outlook Express holds its stores open: it would write its
   // own state over the restored ones when it ends.
-  if (!WaitForMailClientClosed(app)) return;
+  if (!WaitForMailClientClosed(app.p.user)) return;
   // Which live identity each of the backup's goes to; a backup from elsewhere is shown first.
   RestorePlan plan = PlanRestore(app, from);
-  if (!ConfirmRestore(app, plan)) return;
+  if (!ConfirmRestore(app.p.user, plan)) return;
   app.state.report = RunReport();
   app.state.keptStores.clear();
   const std::string& folder = options.folder;

@@ -8,6 +8,7 @@
 namespace lark {
 
 class App;
+class IFileSystem;
 struct RunOptions;
 class Manifest;
 enum class Vouch;
@@ -31,7 +32,7 @@ void RestoreFrom(App& app, const std::string& from, const RunOptions& options);
 void resWAB_Click(App& app, const RunOptions& options, const std::string* restoring = nullptr);
 
 // The backup folder's checksum list, or nullptr for a backup made before there was one.
-std::unique_ptr<Manifest> BackupManifest(App& app, const std::string& folder);
+std::unique_ptr<Manifest> BackupManifest(IFileSystem& files, const std::string& folder);
 
 // Checks a backup file against the list before it replaces `target`; a file that is damaged
 // or was not vouched for is named in the run's report and must not be put back.

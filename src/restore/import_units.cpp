@@ -33,7 +33,7 @@ std::string EnterBackupFolder(App& app, const std::string& folder) {
 // the editor, which finds nothing to import.
 bool ListVouchesFor(App& app, const std::string& folder, const std::string& file) {
   if (app.p.files.GetFileAttributesA(folder + "\\" + file) == kInvalidFileAttributes) return true;
-  return ListVouchesFor(app, BackupManifest(app, folder).get(), folder, file);
+  return ListVouchesFor(app, BackupManifest(app.p.files, folder).get(), folder, file);
 }
 
 bool ListVouchesFor(App& app, const Manifest* list, const std::string& folder,

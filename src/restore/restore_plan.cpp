@@ -17,32 +17,32 @@ namespace lark {
 
 namespace {
 
-bool Exists(App& app, const std::string& path) {
-  return app.p.files.GetFileAttributesA(path) != kInvalidFileAttributes;
+bool Exists(IFileSystem& files, const std::string& path) {
+  return files.GetFileAttributesA(path) != kInvalidFileAttributes;
 }
 
-std::string Expanded(App& app, const std::string& text) {
+std::string Expanded(const Platform& p, const std::string& text) {
   std::string path =
-      text.find('%') == std::string::npos ? text : app.p.shell.ExpandEnvironmentStringsA(text);
+      text.find('%') == std::string::npos ? text : p.shell.ExpandEnvironmentStringsA(text);
   while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
   return path;
 }
 
 // The folder of this user's profile, "" where Windows has no profiles (the 98 family).
-std::string Profile(App& app) {
-  const std::string p = Expanded(app, "%USERPROFILE%");
-  return p.find('%') == std::string::npos && IsFullPath(p) ? p : std::string();
+std::string Profile(const Platform& p) {
+  const std::string profile = Expanded(p, "%USERPROFILE%");
+  return profile.find('%') == std::string::npos && IsFullPath(profile) ? profile : std::string();
 }
 
-std::uint32_t Ordinal(App& app, const std::string& key) {
+std::uint32_t Ordinal(const Platform& p, const std::string& key) {
   const RegValue v =
-      RegistryGetKeyValue(app.p, kHkeyCurrentUser, "Identities\\" + key, "Identity Ordinal");
+      RegistryGetKeyValue(p, kHkeyCurrentUser, "Identities\\" + key, "Identity Ordinal");
   return v.kind() == RegValue::Kind::Long ? static_cast<std::uint32_t>(v.AsLong()) : 0;
 }
 
 // The standard store folder of an identity made here under `key`: formed as a live identity's
 // is, with its key swapped, or as the mail client forms it on this edition.
-std::string StandardStoreRoot(App& app, const RestorePlan& plan, const std::string& key) {
+std::string StandardStoreRoot(const Platform& p, const RestorePlan& plan, const std::string& key) {
   if (!plan.liveStoreKey.empty()) {
     const std::string low = Lowered(plan.liveStoreRoot);
     const std::size_t at = low.find(Lowered(plan.liveStoreKey));
@@ -50,8 +50,8 @@ std::string StandardStoreRoot(App& app, const RestorePlan& plan, const std::stri
       return plan.liveStoreRoot.substr(0, at) + key +
              plan.liveStoreRoot.substr(at + plan.liveStoreKey.size());
   }
-  const std::string base = Profile(app).empty() ? "%windir%\\Application Data"
-                                                : "%UserProfile%\\Local Settings\\Application Data";
+  const std::string base = Profile(p).empty() ? "%windir%\\Application Data"
+                                              : "%UserProfile%\\Local Settings\\Application Data";
   return base + "\\Identities\\" + key + "\\Microsoft\\Outlook Express";
 }
 
@@ -66,13 +66,13 @@ std::string MappingLine(const IdentityMatch& m) {
 
 }  // namespace
 
-bool UsableHere(App& app, const std::string& path) {
+bool UsableHere(const Platform& p, const std::string& path) {
   if (!IsFullPath(path)) return false;
   const std::string root = path[1] == ':'
                                ? path.substr(0, 3)
                                : path.substr(0, path.find('\\', path.find('\\', 2) + 1)) + "\\";
-  if (!Exists(app, root)) return false;
-  const std::string profile = Profile(app);
+  if (!Exists(p.files, root)) return false;
+  const std::string profile = Profile(p);
   const std::string profiles = DirectoryFromFile(profile);
   // Another user's profile, or one that is not there: whoever made the backup.
   return profiles.empty() || !StartsWithName(path, profiles) ||
@@ -115,7 +115,7 @@ RestorePlan PlanRestore(App& app, const std::string& from) {
   if (IsFullPath(from)) {
     ReadBackupInfo(app.p.files, from, &plan.info);
     const std::string regFile = from + "\\" + kAllIdentitiesFile;
-    if (Exists(app, regFile) && ReadRegIdentities(app.p.streams, regFile, &plan.backup) &&
+    if (Exists(app.p.files, regFile) && ReadRegIdentities(app.p.streams, regFile, &plan.backup) &&
         !plan.backup.empty())
       plan.known = true;
   }
@@ -139,15 +139,15 @@ RestorePlan PlanRestore(App& app, const std::string& from) {
   return plan;
 }
 
-bool ConfirmRestore(App& app, const RestorePlan& plan) {
+bool ConfirmRestore(IUser& user, const RestorePlan& plan) {
   if (!plan.elsewhere && (plan.recorded || !plan.Remaps())) return true;
   std::string mapping;
   for (const IdentityMatch& m : plan.matches)
     mapping += (mapping.empty() ? "" : "\r\n") + MappingLine(m);
   const auto known = [](const std::string& s) { return s.empty() ? texts::kUnknownOrigin : s; };
-  return app.p.user.AskOkCancel(texts::ConfirmMove(known(plan.info.computer), known(plan.info.user),
-                                                   known(plan.info.made), plan.recorded, mapping),
-                                texts::kAppTitle);
+  return user.AskOkCancel(texts::ConfirmMove(known(plan.info.computer), known(plan.info.user),
+                                             known(plan.info.made), plan.recorded, mapping),
+                          texts::kAppTitle);
 }
 
 void SettleCreatedIdentities(App& app, RestorePlan& plan) {
@@ -160,20 +160,20 @@ void SettleCreatedIdentities(App& app, RestorePlan& plan) {
     for (std::size_t i = 0; i < n; ++i) there = there || SameName(app.state.identKey[i], m.liveKey);
     if (!there) continue;
     StoreFolder store = ReadStoreFolder(app.p, m.liveKey);
-    if (store.kind == StoreFolder::Kind::Folder && !UsableHere(app, store.path)) {
+    if (store.kind == StoreFolder::Kind::Folder && !UsableHere(app.p, store.path)) {
       SetKeyValue(app.p, MailClientKey(m.liveKey), "Store Root",
-                  StandardStoreRoot(app, plan, m.liveKey), kRegExpandSz);
+                  StandardStoreRoot(app.p, plan, m.liveKey), kRegExpandSz);
       store = ReadStoreFolder(app.p, m.liveKey);
     }
     plan.created.push_back(m.backupName);
     plan.createdStores.push_back(store.kind == StoreFolder::Kind::Folder ? store.path : "");
     // Two identities of one ordinal confuse the mail client's list of them.
-    const std::uint32_t own = Ordinal(app, m.liveKey);
+    const std::uint32_t own = Ordinal(app.p, m.liveKey);
     std::uint32_t highest = 0;
     bool shared = false;
     for (std::size_t i = 0; i < n; ++i) {
       if (SameName(app.state.identKey[i], m.liveKey)) continue;
-      const std::uint32_t other = Ordinal(app, app.state.identKey[i]);
+      const std::uint32_t other = Ordinal(app.p, app.state.identKey[i]);
       highest = std::max(highest, other);
       shared = shared || (own != 0 && other == own);
     }
@@ -188,14 +188,14 @@ void SettleAddressBookPlace(App& app, const RestorePlan& plan) {
       RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
   if (restored.empty() || restored == plan.liveWab) return;
   const std::string name = NameFromFullPath(restored);
-  const std::string folder = DirectoryFromFile(Expanded(app, restored));
-  if (name.empty() || (UsableHere(app, folder) && DirExists(app.p, folder))) return;
-  std::string place = DirectoryFromFile(Expanded(app, plan.liveWab));
+  const std::string folder = DirectoryFromFile(Expanded(app.p, restored));
+  if (name.empty() || (UsableHere(app.p, folder) && DirExists(app.p, folder))) return;
+  std::string place = DirectoryFromFile(Expanded(app.p, plan.liveWab));
   if (!IsFullPath(place) || !DirExists(app.p, place)) {
-    const std::string appData = Expanded(app, "%APPDATA%");
+    const std::string appData = Expanded(app.p, "%APPDATA%");
     place = (appData.find('%') == std::string::npos && IsFullPath(appData)
                  ? appData
-                 : Expanded(app, "%windir%\\Application Data")) +
+                 : Expanded(app.p, "%windir%\\Application Data")) +
             "\\Microsoft\\Address Book\\";
     if (!MakeFolder(app.p, place)) return;
   }

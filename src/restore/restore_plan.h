@@ -13,6 +13,7 @@
 namespace lark {
 
 class App;
+class IUser;
 
 struct RestorePlan {
   bool known = false;  // the backup's AllIdentities.reg named its identities
@@ -42,7 +43,7 @@ RestorePlan PlanRestore(App& app, const std::string& from);
 
 // Shows the person where the backup came from and the mapping, when it came from elsewhere;
 // false for Cancel. True at once when there is nothing to ask.
-bool ConfirmRestore(App& app, const RestorePlan& plan);
+bool ConfirmRestore(IUser& user, const RestorePlan& plan);
 
 // After the identities' import: an identity made under its backup key gets a store folder of
 // this PC when the recorded one is not usable here, and an ordinal no other identity has.
@@ -58,6 +59,6 @@ void ReportMove(App& app, const RestorePlan& plan, const std::string& from, bool
 
 // Whether a full path may be used by this Windows user: its drive is there and it is not in
 // another user's profile.
-bool UsableHere(App& app, const std::string& path);
+bool UsableHere(const Platform& p, const std::string& path);
 
 }  // namespace lark

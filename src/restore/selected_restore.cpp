@@ -35,17 +35,17 @@ bool RestoreChoice::Empty() const {
 
 namespace {
 
-bool Exists(App& app, const std::string& path) {
-  return app.p.files.GetFileAttributesA(path) != kInvalidFileAttributes;
+bool Exists(IFileSystem& files, const std::string& path) {
+  return files.GetFileAttributesA(path) != kInvalidFileAttributes;
 }
 
-ItemCheck Check(App& app, const Manifest* manifest, const std::string& folder,
+ItemCheck Check(const Platform& p, const Manifest* manifest, const std::string& folder,
                 const std::string& relPath) {
   ItemCheck c;
   std::string path = folder + "\\" + relPath;
   for (char& ch : path)
     if (ch == '/') ch = '\\';
-  const Vouch v = CheckFile(app.p.streams, manifest, path, relPath);
+  const Vouch v = CheckFile(p.streams, manifest, path, relPath);
   c.verifies = v == Vouch::Good || v == Vouch::NoList;
   c.listed = v != Vouch::Unlisted;
   return c;
@@ -53,9 +53,9 @@ ItemCheck Check(App& app, const Manifest* manifest, const std::string& folder,
 
 // The files of a folder that are message stores the restore may put back: visible .dbx
 // files, but never the record of what the mail server already delivered.
-std::vector<FindEntry> StoresIn(App& app, const std::string& folder) {
+std::vector<FindEntry> StoresIn(IFileSystem& files, const std::string& folder) {
   std::vector<FindEntry> all, stores;
-  if (app.p.files.FindFiles(folder + "\\*.dbx", &all) != kErrorSuccess) return stores;
+  if (files.FindFiles(folder + "\\*.dbx", &all) != kErrorSuccess) return stores;
   constexpr std::uint32_t skip =
       kFileAttributeHidden | kFileAttributeSystem | kFileAttributeDirectory;
   for (const FindEntry& e : all)
@@ -66,26 +66,26 @@ std::vector<FindEntry> StoresIn(App& app, const std::string& folder) {
 
 // The identity's store folder: the live one when the identity is there, else the one the
 // backup recorded for it.
-std::string StoreFolderOf(App& app, const std::string& key, const std::string& recorded,
+std::string StoreFolderOf(const Platform& p, const std::string& key, const std::string& recorded,
                           bool hasRecorded) {
-  StoreFolder live = ReadStoreFolder(app.p, key);
+  StoreFolder live = ReadStoreFolder(p, key);
   if (live.kind == StoreFolder::Kind::Folder) return IsFullPath(live.path) ? live.path : "";
   if (live.kind == StoreFolder::Kind::Empty || !hasRecorded) return "";
   if (recorded == kEmptyIdentityMarker) return "";
   std::string path = recorded.find('%') == std::string::npos
                          ? recorded
-                         : app.p.shell.ExpandEnvironmentStringsA(recorded);
+                         : p.shell.ExpandEnvironmentStringsA(recorded);
   while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
   return IsFullPath(path) ? path : "";
 }
 
 // The backup's folder of an identity: the name the backup gave it, or, in backups made before
 // identities of one name got folders of their own, the shared one.
-std::string IdentityFolder(App& app, const std::string& backup, const std::string& name,
+std::string IdentityFolder(const Platform& p, const std::string& backup, const std::string& name,
                            const std::string& folderName) {
-  if (DirExists(app.p, backup + "\\" + folderName)) return folderName;
+  if (DirExists(p, backup + "\\" + folderName)) return folderName;
   const std::string shared = SafeFolderName(name);
-  if (DirExists(app.p, backup + "\\" + shared)) return shared;
+  if (DirExists(p, backup + "\\" + shared)) return shared;
   return "";
 }
 
@@ -129,7 +129,7 @@ void RestoreSettings(App& app, const BackupContents& c, const Manifest* list,
   if (!ListVouchesFor(app, list, c.folder, kAllIdentitiesFile)) return;
   // The identity's keys alone go to the editor, in a file beside the newest backup: the kept
   // ones stay as they were made.
-  const std::string top = StoredBackupFolder(app);
+  const std::string top = StoredBackupFolder(app.p);
   const std::string scratch = top + "\\" + kIdentityScratchFile;
   // One that goes to a live identity under another key is imported under that key.
   IdentityMatch match;
@@ -198,7 +198,7 @@ void RestoreStores(App& app, const BackupContents& c, const Manifest* list,
   const StoreFolder live =
       ReadStoreFolder(app.p, identity.liveKey.empty() ? identity.key : identity.liveKey);
   if (live.kind == StoreFolder::Kind::Folder && IsFullPath(live.path)) store = live.path;
-  const std::string folderName = IdentityFolder(app, c.folder, identity.name, ownFolderName);
+  const std::string folderName = IdentityFolder(app.p, c.folder, identity.name, ownFolderName);
   if (store.empty() || folderName.empty()) {
     for (const std::string& f : files)
       report.problems.push_back(texts::StoreNoFolder(identity.name, f));
@@ -211,7 +211,7 @@ void RestoreStores(App& app, const BackupContents& c, const Manifest* list,
   for (const std::string& file : files) {
     const std::string target = store + "\\" + file;
     // Started since the restore began: it would write its own state over the store.
-    if (OutlookExpressRunning(app)) {
+    if (OutlookExpressRunning(app.p.user)) {
       report.problems.push_back(texts::StoreMailClientRunning(target));
       continue;
     }
@@ -233,16 +233,16 @@ bool PutBackChecked(App& app, const Manifest* list, const std::string& source,
 BackupContents ReadBackupContents(App& app, const std::string& folder, bool readStores) {
   BackupContents c;
   c.folder = folder;
-  const std::unique_ptr<Manifest> manifest = BackupManifest(app, folder);
+  const std::unique_ptr<Manifest> manifest = BackupManifest(app.p.files, folder);
   const Manifest* list = manifest.get();
   GetInputPaths(app);
   const std::size_t n = UsableIdentities(app.state);
 
   std::vector<RegIdentity> recorded;
   const std::string regFile = folder + "\\" + kAllIdentitiesFile;
-  if (Exists(app, regFile)) {
+  if (Exists(app.p.files, regFile)) {
     ReadRegIdentities(app.p.streams, regFile, &recorded);
-    c.settings = Check(app, list, folder, kAllIdentitiesFile);
+    c.settings = Check(app.p, list, folder, kAllIdentitiesFile);
   }
   // A backup whose identities file is missing still has the live identities' folders.
   if (recorded.empty())
@@ -266,17 +266,17 @@ BackupContents ReadBackupContents(App& app, const std::string& folder, bool read
     BackupIdentity b;
     b.key = r.key;
     b.name = r.name;
-    b.hasSettings = Exists(app, regFile);
+    b.hasSettings = Exists(app.p.files, regFile);
     b.live = matches[k].kind != IdentityMatch::Kind::Created;
     if (matches[k].kind == IdentityMatch::Kind::Matched) {
       b.liveKey = matches[k].liveKey;
       b.liveName = matches[k].liveName;
     }
     b.storeFolder =
-        StoreFolderOf(app, b.liveKey.empty() ? r.key : b.liveKey, r.storeRoot, r.hasStoreRoot);
-    const std::string sub = IdentityFolder(app, folder, r.name, folders[k]);
+        StoreFolderOf(app.p, b.liveKey.empty() ? r.key : b.liveKey, r.storeRoot, r.hasStoreRoot);
+    const std::string sub = IdentityFolder(app.p, folder, r.name, folders[k]);
     if (!sub.empty()) {
-      for (const FindEntry& e : StoresIn(app, folder + "\\" + sub)) {
+      for (const FindEntry& e : StoresIn(app.p.files, folder + "\\" + sub)) {
         BackupStore s;
         s.file = e.name;
         s.path = folder + "\\" + sub + "\\" + e.name;
@@ -286,7 +286,7 @@ BackupContents ReadBackupContents(App& app, const std::string& folder, bool read
           s.written = info.lastWrite;
         }
         if (readStores || !list) {
-          s.check = Check(app, list, folder, ManifestPath(sub, e.name));
+          s.check = Check(app.p, list, folder, ManifestPath(sub, e.name));
         } else {
           s.check.listed = list->Find(ManifestPath(sub, e.name)) != nullptr;
           s.check.pending = s.check.listed;
@@ -305,19 +305,19 @@ BackupContents ReadBackupContents(App& app, const std::string& folder, bool read
     if (b.hasSettings || !b.stores.empty()) c.identities.push_back(b);
   }
 
-  if (Exists(app, folder + "\\" + kIamFile)) {
+  if (Exists(app.p.files, folder + "\\" + kIamFile)) {
     c.accounts = true;
-    c.accountsCheck = Check(app, list, folder, kIamFile);
+    c.accountsCheck = Check(app.p, list, folder, kIamFile);
   }
-  if (Exists(app, folder + "\\" + kAddressBookFile)) {
+  if (Exists(app.p.files, folder + "\\" + kAddressBookFile)) {
     c.addressBook = true;
-    c.addressBookCheck = Check(app, list, folder, kAddressBookFile);
+    c.addressBookCheck = Check(app.p, list, folder, kAddressBookFile);
     std::vector<FindEntry> books;
     if (app.p.files.FindFiles(folder + "\\*.wab", &books) == kErrorSuccess)
       for (const FindEntry& e : books)
         if (!(e.attributes & kFileAttributeDirectory) && c.wabFile.empty()) {
           c.wabFile = e.name;
-          const ItemCheck wab = Check(app, list, folder, e.name);
+          const ItemCheck wab = Check(app.p, list, folder, e.name);
           if (!wab.verifies) c.addressBookCheck = wab;
         }
   }
@@ -328,13 +328,13 @@ void RestoreSelected(App& app, const BackupContents& c, const RestoreChoice& cho
   if (choice.Empty()) return;
   // Never while Outlook Express holds its stores open: it would write its own state over the
   // restored ones when it ends.
-  if (!WaitForMailClientClosed(app)) return;
+  if (!WaitForMailClientClosed(app.p.user)) return;
   app.state.report = RunReport();
   RunReport& report = app.state.report;
-  const std::string top = StoredBackupFolder(app);
+  const std::string top = StoredBackupFolder(app.p);
   if (!SameName(c.folder, top)) report.done.push_back(texts::RestoredFromKept(c.folder));
   app.Form1().SetPanel(2, "");
-  const std::unique_ptr<Manifest> list = BackupManifest(app, c.folder);
+  const std::unique_ptr<Manifest> list = BackupManifest(app.p.files, c.folder);
   const IdentityIndex index(c);
   // Settings first: an identity restored whole needs its keys before its stores.
   for (const RestoreChoice::Identity& ci : choice.identities) {

@@ -47,7 +47,7 @@ void Form3_Load(WindowedApp& app) {
     }
   }
 
-  f.SetTxtbkPth(StoredBackupFolder(app));
+  f.SetTxtbkPth(StoredBackupFolder(app.p));
 
   if (f.txtbkPth() == texts::kNoneSelected) {
     // Offer the first fixed drive's current folder instead of the marker.
@@ -67,7 +67,7 @@ void Form3_Load(WindowedApp& app) {
     if (DirExists2(app.p, f.txtbkPth()))
       f.SetDir1Path(f.txtbkPth());
     else
-      ForgetBackupFolder(app);
+      ForgetBackupFolder(app.p);
   }
 }
 
@@ -122,14 +122,14 @@ void cmdMkFolder_Click(WindowedApp& app) {
 void cmdSetPath_Click(WindowedApp& app) {
   ChooserWindow& f = app.Form3();
   std::string text = f.txtbkPth();
-  if (StoredBackupFolder(app) == text) return;
+  if (StoredBackupFolder(app.p) == text) return;
   // An empty box names no folder; storing it would make the current directory the backup.
   if (IsBlank(text)) return;
-  StoreBackupFolder(app, text);
+  StoreBackupFolder(app.p, text);
   MainWindow& main = app.Form1();
-  main.SetLblbkuppthText(StoredBackupFolder(app));
+  main.SetLblbkuppthText(StoredBackupFolder(app.p));
   // The line's tooltip shows the full path where the line is too short: keep it current.
-  main.SetLblbkuppthTooltip(StoredBackupFolder(app));
+  main.SetLblbkuppthTooltip(StoredBackupFolder(app.p));
 }
 
 void cmdClse_Click(WindowedApp& app) {

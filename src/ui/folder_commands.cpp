@@ -27,12 +27,12 @@ void brbkfldr_Click(WindowedApp& app) {
   main.SetPanel(2, "");
   app.state.browseResult = BrowseForFolder(app, main.Handle());
   if (app.state.browseResult.empty()) return;
-  StoreBackupFolder(app, app.state.browseResult);
-  main.SetLblbkuppthText(StoredBackupFolder(app));
-  main.SetLblbkuppthTooltip(StoredBackupFolder(app));
+  StoreBackupFolder(app.p, app.state.browseResult);
+  main.SetLblbkuppthText(StoredBackupFolder(app.p));
+  main.SetLblbkuppthTooltip(StoredBackupFolder(app.p));
   // The chooser loads first if it never was, then shows what was stored.
   ChooserWindow& chooser = app.Form3();
-  chooser.SetTxtbkPth(StoredBackupFolder(app));
+  chooser.SetTxtbkPth(StoredBackupFolder(app.p));
 }
 
 void opnbkfldr_Click(WindowedApp& app) {
@@ -48,7 +48,7 @@ void opnbkfldr_Click(WindowedApp& app) {
         app.p.user.MessageBoxA(texts::kBackupFolderNotSet, texts::kAppTitle);
         return;
       }
-      if (probe == kErrorMoreData) path = StoredBackupFolder(app);
+      if (probe == kErrorMoreData) path = StoredBackupFolder(app.p);
     }
   }
   app.p.shell.ShellExecuteA(0, texts::kExploreVerb, path, "", "", kSwShowNormal);

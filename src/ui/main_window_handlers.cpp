@@ -35,7 +35,7 @@ void Form_QueryUnload(WindowedApp& app, short& /*cancel*/, short unloadMode) {
 RunOptions WindowRunOptions(WindowedApp& app) {
   RunOptions options;
   options.overwrite = app.Form1().chkOverwrite() == 1;
-  options.folder = StoredBackupFolder(app);
+  options.folder = StoredBackupFolder(app.p);
   return options;
 }
 
@@ -43,7 +43,7 @@ void cmdComplete_Click(WindowedApp& app) { CompleteBackup(app, WindowRunOptions(
 
 void chkOverwrite_Click(WindowedApp& app) {
   const int v = app.Form1().chkOverwrite();
-  if (v == 0 || v == 1) StoreOverwrite(app, v == 1);
+  if (v == 0 || v == 1) StoreOverwrite(app.p, v == 1);
 }
 
 void Notyet_Click(WindowedApp&) {}
@@ -74,7 +74,7 @@ void RunStopped(WindowedApp& app, const char* reason) {
     RunOptions run;
     run.unattended = true;
     run.hidden = switches.hidden;
-    const std::string folder = StoredBackupFolder(app);
+    const std::string folder = StoredBackupFolder(app.p);
     const bool backup = switches.backup || !switches.check;
     CloseRun(app, run, texts::kRunStoppedIntro,
              backup ? texts::kReportOfBackup : texts::kReportOfCheck,

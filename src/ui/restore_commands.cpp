@@ -87,7 +87,7 @@ void cmdRestoreChosen_Click(WindowedApp& app) {
 }
 
 void mnuResSel_Click(WindowedApp& app) {
-  const std::string folder = StoredBackupFolder(app);
+  const std::string folder = StoredBackupFolder(app.p);
   std::optional<FolderVisit> visit;
   if (!EnterSetFolder(app, visit, folder, texts::RestoreBusy)) return;
   std::string from, made;

@@ -302,7 +302,7 @@ std::string TaskFolder(const std::string& parameters) {
 void mnuSchedule_Click(WindowedApp& app) {
   if (!app.scheduler || !app.askSchedule) return;
   IScheduledTasks& s = *app.scheduler;
-  const std::string folder = StoredBackupFolder(app);
+  const std::string folder = StoredBackupFolder(app.p);
   const std::string program = s.ProgramPath();
   ScheduleForm form;
   form.available = s.Open() == kSOk;
@@ -346,7 +346,7 @@ void NoticeMissedRuns(WindowedApp& app) {
       (task.flags & kTaskFlagDisabled))
     return;
   std::string folder = TaskFolder(task.parameters);
-  if (!IsFullPath(folder)) folder = StoredBackupFolder(app);
+  if (!IsFullPath(folder)) folder = StoredBackupFolder(app.p);
   // A backup disk that is not there now (unplugged) may hold the runs that were made: whether
   // they failed or did not happen cannot be told without it.
   if (!IsFullPath(folder) || !DirExists(app.p, folder)) return;

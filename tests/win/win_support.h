@@ -364,7 +364,7 @@ class WinTest : public ::testing::Test {
     GetInputPaths(app);
     chkbox(app);
     app.Form1().SetVisible(true);
-    CompleteBackup(app, {StoredOverwrite(app), true, false, StoredBackupFolder(app)});
+    CompleteBackup(app, {StoredOverwrite(app.p), true, false, StoredBackupFolder(app.p)});
     return app.state.exitCode;
   }
   int Backup(const Platform& on) {
