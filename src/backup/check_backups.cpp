@@ -77,7 +77,7 @@ void Unlisted(IFileSystem& fs, const std::string& folder, const std::string& rel
     const std::string name = rel.empty() ? e.name : rel + "/" + e.name;
     if (!(e.attributes & kFileAttributeDirectory)) {
       if (!list.Find(name)) Note(b, path);
-    } else if (!IsLink(e) && (!rel.empty() || listedFolders.count(Lowered(e.name)))) {
+    } else if (!IsLink(e) && (!rel.empty() || listedFolders.count(FoldedName(e.name)))) {
       Unlisted(fs, path, name, list, listedFolders, top, b);
     } else {
       Note(b, path + "\\");
@@ -110,7 +110,7 @@ Backup Look(IFileSystem& fs, const BackupSet& set, std::vector<File>* files, boo
     f.size = f.there ? info.size : 0;
     files->push_back(std::move(f));
     const std::size_t slash = rel.find('/');
-    if (slash != std::string::npos) listedFolders.insert(Lowered(rel.substr(0, slash)));
+    if (slash != std::string::npos) listedFolders.insert(FoldedName(rel.substr(0, slash)));
   }
   b.files = files->size();
   if (notes) Unlisted(fs, set.folder, "", list, listedFolders, set.newest, &b);

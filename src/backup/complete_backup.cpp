@@ -159,7 +159,7 @@ void BackupIdentity(App& app, BackupRun& run, const RunOptions& options, std::si
     f.SetPanel(1, dbx + " Backup Complete");
     BackupStep("copying");
   }
-  const std::string wab = RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
+  const std::string wab = AddressBookPath(app.p);
   const std::string wabName = NameFromFullPath(wab);
   if (!wab.empty()) {
     if (wabName.empty())

@@ -39,7 +39,7 @@ StartedExport StartExport(App& app, const std::string& folder, const std::string
   IFileSystem& fs = app.p.files;
   StartedExport e;
   e.file = file;
-  e.path = folder + (!folder.empty() && folder.back() == '\\' ? "" : "\\") + file;
+  e.path = JoinPath(folder, file);
   e.branch = branch;
   e.relPath = relPath;
   FileInfo info;

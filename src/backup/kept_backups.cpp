@@ -169,16 +169,16 @@ class BackupFiles {
       std::string rel = line.substr(66);
       for (char& c : rel)
         if (c == '/') c = '\\';
-      named_.insert(Lowered(rel));
+      named_.insert(FoldedName(rel));
     }
   }
 
   // `rel`: a name at the top, or "folder\\name".
   bool Own(const std::string& rel) const {
-    const std::string low = Lowered(rel);
-    if (named_.count(low)) return true;
-    const std::size_t slash = low.find('\\');
-    const std::string name = low.substr(slash == std::string::npos ? 0 : slash + 1);
+    const std::string folded = FoldedName(rel);
+    if (named_.count(folded)) return true;
+    const std::size_t slash = folded.find('\\');
+    const std::string name = folded.substr(slash == std::string::npos ? 0 : slash + 1);
     const bool top = slash == std::string::npos;
     static const std::vector<const char*> kTop = {kAllIdentitiesFile, kIamFile,
                                                   kAddressBookFile,   kBackupInfoFile,
@@ -186,9 +186,9 @@ class BackupFiles {
     static const std::vector<const char*> kInIdentity = {kSignaturesHiveXp, kSignaturesHive2k,
                                                          kSignaturesExport};
     for (const char* n : top ? kTop : kInIdentity)
-      if (name == Lowered(n) || name == Lowered(ScratchNameFor(n))) return true;
+      if (SameName(name, n) || SameName(name, ScratchNameFor(n))) return true;
     if (listed_) return false;
-    return EndsWith(name, ".wab") || (!top && EndsWith(name, ".dbx"));
+    return EndsWith(name, ".WAB") || (!top && EndsWith(name, ".DBX"));
   }
 
  private:
@@ -225,8 +225,7 @@ std::vector<std::string> TopEntries(const Platform& p, const std::string& folder
   const BackupFiles own(fs, folder, parkedList);
   std::vector<std::string> out;
   for (const FolderEntry& e : EntriesOf(fs, folder)) {
-    const std::string low = Lowered(e.name);
-    if (low == Lowered(kEarlierBackupsFolder) || low == Lowered(kManifestFile)) continue;
+    if (SameName(e.name, kEarlierBackupsFolder) || SameName(e.name, kManifestFile)) continue;
     const std::string newer = staged + "\\" + e.name;
     const std::uint32_t a = fs.GetFileAttributesA(newer);
     const bool inTheWay = a != kInvalidFileAttributes;
@@ -300,12 +299,12 @@ bool RollForward(const Platform& p, const std::string& folder, const Journal& j,
       // been given a person's file since (then the backup's files in it move one by one), or
       // one it moves file by file may have lost the person's files (then those files move).
       std::set<std::string> named;
-      for (const std::string& e : j.entries) named.insert(Lowered(e));
+      for (const std::string& e : j.entries) named.insert(FoldedName(e));
       std::vector<std::string> moves;
       for (const std::string& e : TopEntries(p, folder, staged, parked)) {
         const std::size_t slash = e.find('\\');
-        if (named.count(Lowered(e)) ||
-            (slash != std::string::npos && named.count(Lowered(e.substr(0, slash)))))
+        if (named.count(FoldedName(e)) ||
+            (slash != std::string::npos && named.count(FoldedName(e.substr(0, slash)))))
           moves.push_back(e);
         else if (slash == std::string::npos)
           for (const std::string& inner : j.entries)
@@ -333,12 +332,10 @@ bool RollForward(const Platform& p, const std::string& folder, const Journal& j,
     if (Exists(fs, list) && !Move(fs, list, parked, problems, &step)) return false;
     bool all = true;
     for (const std::string& e : EntryNames(fs, staged)) {
-      if (Lowered(e) == Lowered(ScratchNameFor(kManifestFile)) ||
-          Lowered(e) == Lowered(kBackupInfoFile))
-        continue;
+      if (SameName(e, ScratchNameFor(kManifestFile)) || SameName(e, kBackupInfoFile)) continue;
       // The top's report is this run's by now (the previous one went with its backup): the
       // staged one, written later, replaces it.
-      if (Lowered(e) == Lowered(kBackupReportFile) && Exists(fs, folder + "\\" + e) &&
+      if (SameName(e, kBackupReportFile) && Exists(fs, folder + "\\" + e) &&
           fs.MoveFileReplacing(staged + "\\" + e, folder + "\\" + e))
         continue;
       all = MoveInto(fs, staged + "\\" + e, folder + "\\" + e, false, problems, &step) && all;
@@ -507,8 +504,7 @@ namespace {
 std::string Plain(std::string path) {
   for (char& c : path)
     if (c == '/') c = '\\';
-  while (path.size() > 3 && path.back() == '\\') path.pop_back();
-  return path;
+  return WithoutTrailingSeparator(path);
 }
 
 }  // namespace

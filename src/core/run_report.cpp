@@ -6,7 +6,6 @@
 #include "core/quiet_user.h"
 #include "core/texts.h"
 #include "fs/folders.h"
-#include "fs/manifest.h"
 
 namespace lark {
 

@@ -117,7 +117,7 @@ void RefreshBackupFolderLine(App& app, bool withReminder, const std::string& set
   // next refresh. So is a value that names no folder of its own (empty, relative, a number
   // or a list read as text): it would make the root of the current drive, or a folder of
   // wherever the program was started, the backup folder.
-  if (!IsFullPath(shown) || !DirExists2(app.p, shown))
+  if (!IsFullPath(shown) || !DirExists(app.p, shown))
     SetKeyValue(app.p, settingsKeyName, kFolderValue, texts::kNoneSelected, kRegSz);
 }
 

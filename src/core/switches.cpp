@@ -5,24 +5,24 @@
 namespace lark {
 
 Switches ReadSwitches(const std::string& c) {
-  const std::string lower = Lowered(c);
-  auto has = [&](const char* s) { return lower.find(s) != std::string::npos; };
+  const std::string folded = FoldedName(c);
+  auto has = [&](const char* s) { return folded.find(s) != std::string::npos; };
   Switches s;
-  s.backup = has("/a");
-  s.hidden = has("/h");
-  s.overwrite = has("/o");
-  s.addressBook = has("/w");
-  s.check = has("/v");
+  s.backup = has("/A");
+  s.hidden = has("/H");
+  s.overwrite = has("/O");
+  s.addressBook = has("/W");
+  s.check = has("/V");
   // Each of the two takes the rest of the line; when both are given, the one written first
   // ends where the other begins. No folder's path holds either: a colon follows only a drive.
-  const std::size_t b = lower.find("/b:"), x = lower.find("/x:");
+  const std::size_t b = folded.find("/B:"), x = folded.find("/X:");
   auto upTo = [&](std::size_t from, std::size_t other) {
     return c.substr(from + 3, other != std::string::npos && other > from ? other - from - 3
                                                                          : std::string::npos);
   };
   if (b != std::string::npos) s.folder = upTo(b, x);
   if (x != std::string::npos) s.exportFolder = upTo(x, b);
-  const std::size_t g = lower.find("/g:");
+  const std::size_t g = folded.find("/G:");
   if (g != std::string::npos) {
     std::string number = c.substr(g + 3);
     number = number.substr(0, number.find_first_of(" \t/"));

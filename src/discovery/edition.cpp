@@ -39,9 +39,11 @@ void DecideEdition(App& app) {
   if (ProductNameExists(app.p, kNtKey) && NtProductName(app.p) == "Microsoft Windows XP") v = "XP";
 }
 
-void LocateAddressBook(App& app) {
-  app.state.wabFile = RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
+std::string AddressBookPath(const Platform& p) {
+  return RegistryGetKeyValue(p, kHkeyCurrentUser, kWabFileKey, "").AsText();
 }
+
+void LocateAddressBook(App& app) { app.state.wabFile = AddressBookPath(app.p); }
 
 void loadup(App& app) {
   app.Form1().SetPanel(1, "");

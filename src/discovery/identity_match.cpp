@@ -9,15 +9,15 @@ namespace lark {
 std::vector<IdentityMatch> MatchIdentities(const std::vector<NamedIdentity>& backup,
                                            const std::vector<NamedIdentity>& live) {
   std::set<std::string> backupKeys, liveKeys, taken;
-  for (const NamedIdentity& b : backup) backupKeys.insert(Lowered(b.key));
-  for (const NamedIdentity& l : live) liveKeys.insert(Lowered(l.key));
+  for (const NamedIdentity& b : backup) backupKeys.insert(FoldedName(b.key));
+  for (const NamedIdentity& l : live) liveKeys.insert(FoldedName(l.key));
   std::vector<IdentityMatch> out;
   for (const NamedIdentity& b : backup) {
     IdentityMatch m;
     m.backupKey = b.key;
     m.backupName = b.name;
     m.liveKey = b.key;
-    if (liveKeys.count(Lowered(b.key))) {
+    if (liveKeys.count(FoldedName(b.key))) {
       m.kind = IdentityMatch::Kind::SameKey;
       for (const NamedIdentity& l : live)
         if (SameName(l.key, b.key)) {
@@ -32,8 +32,8 @@ std::vector<IdentityMatch> MatchIdentities(const std::vector<NamedIdentity>& bac
     const NamedIdentity* only = nullptr;
     int candidates = 0;
     for (const NamedIdentity& l : live)
-      if (SameName(l.name, b.name) && !backupKeys.count(Lowered(l.key)) &&
-          !taken.count(Lowered(l.key))) {
+      if (SameName(l.name, b.name) && !backupKeys.count(FoldedName(l.key)) &&
+          !taken.count(FoldedName(l.key))) {
         only = &l;
         ++candidates;
       }
@@ -41,7 +41,7 @@ std::vector<IdentityMatch> MatchIdentities(const std::vector<NamedIdentity>& bac
       m.kind = IdentityMatch::Kind::Matched;
       m.liveKey = only->key;
       m.liveName = only->name;
-      taken.insert(Lowered(only->key));
+      taken.insert(FoldedName(only->key));
     }
     out.push_back(m);
   }

@@ -2,6 +2,7 @@
 
 #include "core/registry_access.h"
 #include "discovery/identities.h"
+#include "fs/folders.h"
 #include "platform/reg_key.h"
 
 namespace lark {
@@ -21,11 +22,8 @@ StoreFolder ReadStoreFolder(const Platform& p, const std::string& identityKey) {
     result.kind = StoreFolder::Kind::Empty;
     return result;
   }
-  std::string expanded =
-      text.find('%') == std::string::npos ? text : p.shell.ExpandEnvironmentStringsA(text);
-  while (!expanded.empty() && (expanded.back() == '\\' || expanded.back() == '/') &&
-         expanded.size() > 3)
-    expanded.pop_back();
+  const std::string expanded = WithoutTrailingSeparator(
+      text.find('%') == std::string::npos ? text : p.shell.ExpandEnvironmentStringsA(text));
   if (expanded.empty()) return result;
   result.kind = StoreFolder::Kind::Folder;
   result.path = expanded;

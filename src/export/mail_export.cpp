@@ -30,9 +30,8 @@ constexpr std::size_t kMboxChunk = 256u << 10;
 
 bool Inside(const std::string& path, const std::string& folder) {
   if (folder.empty()) return false;
-  std::string f = folder;
-  while (f.size() > 3 && (f.back() == '\\' || f.back() == '/')) f.pop_back();
-  return SameName(path, f) || StartsWithName(path, f.back() == '\\' ? f : f + "\\");
+  const std::string f = WithoutTrailingSeparator(folder);
+  return SameName(path, f) || StartsWithName(path, JoinPath(f, ""));
 }
 
 // A file being written whose SHA-256 is taken on the way, for the target's checksum list.
@@ -117,7 +116,7 @@ class Exporter {
   // The folders named in one identity's export: names are unique whatever their case.
   std::string UniqueName(std::set<std::string>* taken, const std::string& name) {
     std::string candidate = name;
-    for (int n = 2; !taken->insert(Lowered(candidate)).second; ++n)
+    for (int n = 2; !taken->insert(FoldedName(candidate)).second; ++n)
       candidate = name + " (" + std::to_string(n) + ")";
     return candidate;
   }
@@ -210,7 +209,7 @@ void Exporter::ExportIdentity(const BackupIdentity& identity, const std::string&
       if (SameName(n.file, s.file)) name = n.name;
     name = UniqueName(&taken, SafeFolderName(name));
     const std::string what = identity.name + ", " + name;
-    if (!MakeFolder(app_.p, outFolder)) {
+    if (!CreatePath(app_.p, outFolder)) {
       report_.problems.push_back(texts::StoreExportNoFolder(what));
       someNotExported_ = true;
       continue;
@@ -253,7 +252,7 @@ void Exporter::ExportStore(const std::string& what, const std::string& mailFolde
   if (format_ == ExportFormat::Mbox) {
     std::unique_ptr<IFileWriter> w = app_.p.streams.Create(mboxPath);
     if (w) mbox = std::make_unique<HashedFile>(std::move(w));
-  } else if (!MakeFolder(app_.p, emlFolder)) {
+  } else if (!CreatePath(app_.p, emlFolder)) {
     emlFolder.clear();
   }
   Tick(what, 0);
@@ -405,7 +404,7 @@ std::string ExportTargetProblem(App& app, const RunOptions& options, const Backu
     return texts::ExportTargetInBackup(target);
   for (const BackupIdentity& b : c.identities)
     if (Inside(target, b.storeFolder)) return texts::ExportTargetInStores(target);
-  if (!DirExists(app.p, target) && !(makeMissing && MakeFolder(app.p, target)))
+  if (!DirExists(app.p, target) && !(makeMissing && CreatePath(app.p, target)))
     return texts::ExportTargetNotMade(target);
   std::vector<FindEntry> entries;
   app.p.files.FindFiles(target + "\\*", &entries);

@@ -19,7 +19,7 @@ bool EndsWithSeparator(const std::string& path) {
 }  // namespace
 
 bool DirExists(const Platform& p, std::string DName) {
-  if (DName.empty() || DName.back() != '\\') DName += '\\';
+  DName = JoinPath(DName, "");
   try {
     // Any folder but a drive root yields its own "." entry here.
     if (!SearchDirectory(p, DName + "*.*", kFileAttributeDirectory).empty()) return true;
@@ -30,8 +30,6 @@ bool DirExists(const Platform& p, std::string DName) {
   // through the filter, yet it is a folder that exists.
   return IsExistingFolder(p.files, DName);
 }
-
-bool DirExists2(const Platform& p, std::string DName) { return DirExists(p, std::move(DName)); }
 
 bool PathExists(const Platform& p, const std::string& Pathname, bool IsFolder) {
   std::uint32_t mask =
@@ -72,6 +70,15 @@ std::string NameFromFullPath(const std::string& FullPath) {
   return FullPath.substr(slash + 1);
 }
 
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  return !folder.empty() && folder.back() == '\\' ? folder + name : folder + "\\" + name;
+}
+
+std::string WithoutTrailingSeparator(std::string path) {
+  while (path.size() > 3 && EndsWithSeparator(path)) path.pop_back();
+  return path;
+}
+
 bool IsFullPath(const std::string& path) {
   if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
       path[2] == '\\')
@@ -109,6 +116,13 @@ bool PutInPlace(IFileSystem& fs, const std::string& written, const std::string& 
   return false;
 }
 
+bool ReplaceTextFile(IFileSystem& fs, const std::string& path, const std::string& text) {
+  const std::string scratch = ScratchNameFor(path);
+  if (fs.WriteFile(scratch, text)) return PutInPlace(fs, scratch, path);
+  fs.DeleteFileA(scratch);
+  return false;
+}
+
 bool EnterFolder(IFileSystem& fs, const std::string& folder) {
   if (folder.empty()) return false;
   // The drive first, so that a drive-relative folder lands on its own drive.
@@ -129,11 +143,8 @@ void RemoveFile(const Platform& p, const std::string& path) {
   p.files.DeleteFileA(path);
 }
 
-bool MakeFolder(const Platform& p, std::string pathToCreate) { return CreatePath(p, pathToCreate); }
-
 bool CreatePath(const Platform& p, const std::string& NewPath) {
-  std::string path = NewPath;
-  if (path.empty() || path.back() != '\\') path += '\\';
+  const std::string path = JoinPath(NewPath, "");
   if (!p.files.MakeSureDirectoryPathExists(path)) return false;
   // The call also succeeds when a file stands where the last folder should be.
   return IsExistingFolder(p.files, path);

@@ -12,7 +12,6 @@ namespace lark {
 // the current drive), whatever the folder holds and whatever its attributes. Never fails:
 // a missing drive, a drive without its medium or a malformed path give false.
 bool DirExists(const Platform& p, std::string DName);
-bool DirExists2(const Platform& p, std::string DName);
 // The file system's own answer for one path, without a search of the folder.
 bool IsExistingFolder(IFileSystem& files, const std::string& path);
 
@@ -32,6 +31,13 @@ std::string DirectoryFromFile(const std::string& FullPath);
 // The text after the last "\"; "" when there is none or the path ends in "\".
 std::string NameFromFullPath(const std::string& FullPath);
 
+// folder + "\" + name, without a second "\" when the folder ends in one ("C:\" + "Mail" is
+// "C:\Mail"); JoinPath(folder, "") is the folder with its trailing "\".
+std::string JoinPath(const std::string& folder, const std::string& name);
+// The path without the "\" or "/" at its end, except the one of a drive's root ("C:\"), which
+// without it would name the drive's current folder instead.
+std::string WithoutTrailingSeparator(std::string path);
+
 // "X:\..." or "\\server\share...": a path that does not depend on the current directory.
 bool IsFullPath(const std::string& path);
 
@@ -46,6 +52,9 @@ std::string ScratchNameFor(const std::string& path);
 // still sit in the cache, and a power cut in between leaves the renamed file empty or holding
 // garbage (on FAT). False when either step failed; `written` is gone then and `path` as it was.
 bool PutInPlace(IFileSystem& fs, const std::string& written, const std::string& path);
+// Writes `text` under ScratchNameFor(path) and puts it in place with PutInPlace, so that a run
+// killed half-way or a power cut leaves the previous file whole.
+bool ReplaceTextFile(IFileSystem& fs, const std::string& path, const std::string& text);
 
 // Makes the folder the current drive and directory; false when it cannot be entered.
 bool EnterFolder(IFileSystem& fs, const std::string& folder);
@@ -58,7 +67,6 @@ void ClearReadOnly(const Platform& p, const std::string& path);
 void RemoveFile(const Platform& p, const std::string& path);
 
 // Creates every missing folder of the path; true when all of them exist afterwards.
-bool MakeFolder(const Platform& p, std::string pathToCreate);
 bool CreatePath(const Platform& p, const std::string& NewPath);
 
 }  // namespace lark

@@ -3,7 +3,6 @@
 #include <cctype>
 
 #include "fs/file_hashes.h"
-#include "fs/folders.h"
 #include "fs/sha256.h"
 #include "fs/text.h"
 
@@ -28,7 +27,7 @@ bool IsHex(const std::string& s) {
 
 void Manifest::Set(const std::string& relPath, const std::string& hex) {
   const std::string path = Normal(relPath);
-  auto found = index_.emplace(Lowered(path), entries_.size());
+  auto found = index_.emplace(FoldedName(path), entries_.size());
   if (found.second)
     entries_.emplace_back(path, hex);
   else
@@ -36,14 +35,14 @@ void Manifest::Set(const std::string& relPath, const std::string& hex) {
 }
 
 void Manifest::Remove(const std::string& relPath) {
-  auto it = index_.find(Lowered(Normal(relPath)));
+  auto it = index_.find(FoldedName(Normal(relPath)));
   if (it == index_.end()) return;
   entries_[it->second].second.clear();
   index_.erase(it);
 }
 
 const std::string* Manifest::Find(const std::string& relPath) const {
-  auto it = index_.find(Lowered(Normal(relPath)));
+  auto it = index_.find(FoldedName(Normal(relPath)));
   return it == index_.end() ? nullptr : &entries_[it->second].second;
 }
 
@@ -68,8 +67,10 @@ bool Manifest::Parse(const std::string& text) {
     // "<hex>  <name>" in text mode, "<hex> *<name>" in binary mode; both name the file alike.
     if (line.size() < 67 || !IsHex(line.substr(0, 64)) || line[64] != ' ') continue;
     if (line[65] != ' ' && line[65] != '*') continue;
+    // Lists written by other tools may spell the digits in capitals; this one's are small.
     std::string hex = line.substr(0, 64);
-    Set(line.substr(66), Lowered(hex));
+    for (char& c : hex) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    Set(line.substr(66), hex);
   }
   return !index_.empty();
 }
@@ -78,13 +79,6 @@ bool ReadManifest(IFileSystem& fs, const std::string& folder, Manifest* manifest
   std::string text;
   if (!fs.ReadFile(folder + "\\" + kManifestFile, &text)) return false;
   return manifest->Parse(text);
-}
-
-bool ReplaceTextFile(IFileSystem& fs, const std::string& path, const std::string& text) {
-  const std::string scratch = ScratchNameFor(path);
-  if (fs.WriteFile(scratch, text)) return PutInPlace(fs, scratch, path);
-  fs.DeleteFileA(scratch);
-  return false;
 }
 
 Vouch CheckFile(IFileStreams& streams, const Manifest* manifest, const std::string& path,

@@ -35,7 +35,7 @@ class Manifest {
 
  private:
   // Lines in the order they were set, path with "/" and hex; a removed line keeps its place
-  // with no hex. The index finds a line by its path in lower case: a backup folder of a
+  // with no hex. The index finds a line by its folded path (FoldedName): a backup folder of a
   // thousand identities lists tens of thousands of files, and a list read from a backup
   // folder may hold as many lines as fit in the largest file that is read whole.
   std::vector<std::pair<std::string, std::string>> entries_;
@@ -44,10 +44,6 @@ class Manifest {
 
 // Reads the backup folder's checksum list; false when it has none (or it cannot be read).
 bool ReadManifest(IFileSystem& fs, const std::string& folder, Manifest* manifest);
-
-// Writes `text` to a scratch name beside `path` and puts it in place in one step once it is on
-// the disk, so that a run killed half-way or a power cut leaves the previous file whole.
-bool ReplaceTextFile(IFileSystem& fs, const std::string& path, const std::string& text);
 
 // What the backup's checksum list says of one file about to be put back.
 enum class Vouch {

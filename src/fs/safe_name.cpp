@@ -1,11 +1,11 @@
 #include "fs/safe_name.h"
 
-#include <cctype>
 #include <cstring>
 #include <map>
 #include <set>
 
 #include "fs/backup_set.h"
+#include "fs/text.h"
 
 namespace lark {
 
@@ -13,25 +13,12 @@ namespace {
 
 bool IsForbidden(unsigned char c) { return c < 32 || std::strchr("\\/:*?\"<>|", c) != nullptr; }
 
-// Folder names as Windows compares them: ASCII letters, and the accented letters of the
-// Western code page, without regard to case. Folding a pair Windows would keep apart only
-// gives both identities a longer folder name.
-std::string FoldCase(std::string name) {
-  for (char& c : name) {
-    auto u = static_cast<unsigned char>(c);
-    if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7))
-      c = static_cast<char>(u - 0x20);
-  }
-  return name;
-}
-
 }  // namespace
 
 bool IsDeviceName(const std::string& name) {
   // Windows reserves these names whatever the extension (CON.txt is still CON).
-  std::string base = name.substr(0, name.find('.'));
+  std::string base = FoldedName(name.substr(0, name.find('.')));
   while (!base.empty() && base.back() == ' ') base.pop_back();
-  for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
   for (const char* d : kDevices)
     if (base == d) return true;
@@ -48,25 +35,25 @@ std::vector<std::string> IdentityFolderNames(const std::vector<std::string>& nam
   std::map<std::string, int> uses;
   for (std::size_t i = 0; i < n; ++i) {
     folders[i] = SafeFolderName(names[i]);
-    ++uses[FoldCase(folders[i])];
+    ++uses[FoldedName(folders[i])];
   }
   // The earlier backups' folder beside the identities' is never an identity's.
-  const std::string earlier = FoldCase(kEarlierBackupsFolder);
+  const std::string earlier = FoldedName(kEarlierBackupsFolder);
   if (uses.count(earlier)) ++uses[earlier];
   std::set<std::string> taken{earlier};
   for (const std::string& f : folders)
-    if (uses[FoldCase(f)] == 1) taken.insert(FoldCase(f));
+    if (uses[FoldedName(f)] == 1) taken.insert(FoldedName(f));
   for (std::size_t i = 0; i < n; ++i) {
-    if (uses[FoldCase(folders[i])] == 1) continue;
+    if (uses[FoldedName(folders[i])] == 1) continue;
     const std::string key = i < keys.size() ? keys[i] : std::string();
     std::string candidate;
-    for (int k = 1; candidate.empty() || taken.count(FoldCase(candidate)); ++k) {
+    for (int k = 1; candidate.empty() || taken.count(FoldedName(candidate)); ++k) {
       // The number, when one is needed, goes first: a long key may be cut at the end.
       std::string suffix = (k > 1 ? " (" + std::to_string(k) + ")" : "") + " " + key;
       std::string base = folders[i].substr(0, suffix.size() < 255 ? 255 - suffix.size() : 0);
       candidate = SafeFolderName(base + suffix);
     }
-    taken.insert(FoldCase(candidate));
+    taken.insert(FoldedName(candidate));
     folders[i] = candidate;
   }
   return folders;

@@ -1,16 +1,16 @@
 #include "fs/text.h"
 
-#include <cctype>
+#include "platform/ansi_case.h"
 
 namespace lark {
 
-std::string Lowered(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+std::string FoldedName(std::string s) {
+  UpperCaseAnsi(s.data(), s.size());
   return s;
 }
 
 bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && Lowered(a) == Lowered(b);
+  return a.size() == b.size() && FoldedName(a) == FoldedName(b);
 }
 
 bool StartsWithName(const std::string& s, const std::string& prefix) {

@@ -7,7 +7,10 @@
 
 namespace lark {
 
-std::string Lowered(std::string s);
+// The name as Windows compares names of files, folders and registry keys: upper-cased by the
+// system's own rule, so that "Élise" and "élise" are one folder, as they are on Windows. Keys
+// of sets and maps of names, and the one rule behind SameName.
+std::string FoldedName(std::string s);
 bool SameName(const std::string& a, const std::string& b);
 bool StartsWithName(const std::string& s, const std::string& prefix);  // letter case ignored
 

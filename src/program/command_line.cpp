@@ -54,7 +54,7 @@ bool ApplyFolderSwitch(App& app, const std::string& folder) {
       exists = false;
     }
     // A new disk has none of the folders yet: every missing one is made.
-    if (!exists) MakeFolder(app.p, folder);
+    if (!exists) CreatePath(app.p, folder);
     ok = fs.SetCurrentDirectoryA(folder);
     // A relative folder is kept as the full path it named now; later runs start elsewhere.
     if (ok && !IsFullPath(folder)) StoreBackupFolder(app.p, fs.GetCurrentDirectoryA());

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "core/app.h"
-#include "core/registry_access.h"
 #include "core/run_report.h"
 #include "core/texts.h"
 #include "discovery/edition.h"
@@ -33,7 +32,7 @@ void resWAB_Click(App& app, const RunOptions& options, const std::string* restor
   }
   f.SetPanel(2, "");
   // Read afresh: the address-book import may just have changed it.
-  app.state.wabFile = RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
+  app.state.wabFile = AddressBookPath(app.p);
   const std::string target = DirectoryFromFile(app.state.wabFile);
   // Without a recorded address book there is no folder to copy into; a relative one would
   // land wherever the current directory happens to be.

@@ -86,7 +86,7 @@ bool LiveNewer(IFileSystem& files, const std::string& target, const std::string&
 // Moves `file` into the folder `keepIn` under the name `name`; false when it stays.
 bool KeepAside(App& app, const std::string& file, const std::string& keepIn,
                const std::string& name) {
-  if (!MakeFolder(app.p, keepIn)) return false;
+  if (!CreatePath(app.p, keepIn)) return false;
   // A store kept by an earlier restore in the same second is never replaced: "Inbox (2).dbx".
   const std::size_t dot = name.rfind('.');
   const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
@@ -258,7 +258,7 @@ void RestoreIdentity(App& app, const RunOptions& options, const Manifest* manife
                      const std::string& store, const std::string& keepIn) {
   IMainView& f = app.Form1();
   std::vector<std::string>& problems = app.state.report.problems;
-  if (!MakeFolder(app.p, store)) {
+  if (!CreatePath(app.p, store)) {
     problems.push_back(texts::RestoreStoreNotCreated(store));
     return;
   }
@@ -434,10 +434,8 @@ void RestoreFrom(App& app, const std::string& from, const RunOptions& options) {
     if (std::find(keptFolders.begin(), keptFolders.end(), in) == keptFolders.end())
       keptFolders.push_back(in);
   }
-  for (std::string& in : keptFolders) {
-    if (in.size() > 3 && in.back() == '\\') in.pop_back();
-    app.state.report.done.push_back(texts::KeptHowTo(in));
-  }
+  for (const std::string& in : keptFolders)
+    app.state.report.done.push_back(texts::KeptHowTo(WithoutTrailingSeparator(in)));
   // What the person must know (mail kept aside, identities mapped) is shown even when all
   // went well.
   const bool tell = plan.Moving() || !app.state.keptStores.empty();

@@ -116,7 +116,7 @@ std::string KeyPath(const std::string& text) {
 // The identity a key path belongs to ("{GUID}"), and the rest of its path below it.
 bool IdentityOf(const std::string& path, std::string* key, std::string* below) {
   const std::size_t n = sizeof(kIdentitiesPrefix) - 1;
-  if (path.size() <= n || Lowered(path.substr(0, n)) != kIdentitiesPrefix) return false;
+  if (path.size() <= n || !StartsWithName(path, kIdentitiesPrefix)) return false;
   const std::size_t slash = path.find('\\', n);
   *key = path.substr(n, slash == std::string::npos ? std::string::npos : slash - n);
   *below = slash == std::string::npos ? std::string() : path.substr(slash + 1);
@@ -155,8 +155,9 @@ bool ValueText(const std::string& data, bool wide, std::string* out) {
     return true;
   }
   const std::size_t colon = data.find(':');
-  const std::string kind = Lowered(data.substr(0, colon));
-  if (colon == std::string::npos || (kind != "hex(2)" && kind != "hex(1)")) return false;
+  const std::string kind = data.substr(0, colon);
+  if (colon == std::string::npos || (!SameName(kind, "hex(2)") && !SameName(kind, "hex(1)")))
+    return false;
   std::string bytes;
   int hi = -1;
   for (std::size_t i = colon + 1; i < data.size(); ++i) {
@@ -196,10 +197,10 @@ std::string Encoded(const std::string& text, bool wide) {
 // Replaces every `from` in the line's bytes by `to`, letter case ignored.
 std::string ReplacedIn(const std::string& raw, const std::string& from, const std::string& to) {
   if (from.empty()) return raw;
-  const std::string lowRaw = Lowered(raw), lowFrom = Lowered(from);
+  const std::string foldedRaw = FoldedName(raw), foldedFrom = FoldedName(from);
   std::string out;
   std::size_t at = 0;
-  for (std::size_t hit; (hit = lowRaw.find(lowFrom, at)) != std::string::npos;
+  for (std::size_t hit; (hit = foldedRaw.find(foldedFrom, at)) != std::string::npos;
        at = hit + from.size())
     out += raw.substr(at, hit - at) + to;
   return out + raw.substr(at);
@@ -213,17 +214,16 @@ bool ReadRegIdentities(IFileStreams& streams, const std::string& path,
   LineReader lines(streams.OpenRead(path));
   std::string raw, text, key, below, pending;
   RegIdentity* current = nullptr;
-  // By key in lower case: a file may hold any number of identities.
+  // By folded key: a file may hold any number of identities.
   std::unordered_map<std::string, std::size_t> index;
   const std::string mailClient = "software\\microsoft\\outlook express\\5.0";
   bool inIdentityKey = false, inMailClientKey = false;
   auto take = [&](const std::string& line) {
     std::string name, data, value;
     if (!current || !SplitValue(line, &name, &data)) return;
-    const std::string lower = Lowered(name);
-    if (inIdentityKey && lower == "username" && ValueText(data, lines.wide(), &value))
+    if (inIdentityKey && SameName(name, "username") && ValueText(data, lines.wide(), &value))
       current->name = value;
-    if (inMailClientKey && lower == "store root" && ValueText(data, lines.wide(), &value)) {
+    if (inMailClientKey && SameName(name, "store root") && ValueText(data, lines.wide(), &value)) {
       current->storeRoot = value;
       current->hasStoreRoot = true;
     }
@@ -247,11 +247,11 @@ bool ReadRegIdentities(IFileStreams& streams, const std::string& path,
       current = nullptr;
       inIdentityKey = inMailClientKey = false;
       if (keyPath[0] == '-' || !IdentityOf(keyPath, &key, &below)) continue;
-      auto found = index.emplace(Lowered(key), identities->size());
+      auto found = index.emplace(FoldedName(key), identities->size());
       if (found.second) identities->push_back(RegIdentity{key, "", "", false});
       current = &(*identities)[found.first->second];
       inIdentityKey = below.empty();
-      inMailClientKey = Lowered(below) == mailClient;
+      inMailClientKey = SameName(below, mailClient);
       continue;
     }
     if (!text.empty() && text.back() == '\\' && text[0] == '"') {
@@ -272,12 +272,11 @@ bool WriteIdentityReg(IFileStreams& streams, const std::string& from,
   if (!out) return false;
   std::string raw, text, key, below;
   bool header = true, inside = false, found = false, ok = true;
-  const std::string wanted = Lowered(identityKey);
   while (ok && lines.Next(&raw, &text)) {
     const std::string keyPath = KeyPath(text);
     if (!keyPath.empty()) {
       header = false;
-      inside = keyPath[0] != '-' && IdentityOf(keyPath, &key, &below) && Lowered(key) == wanted;
+      inside = keyPath[0] != '-' && IdentityOf(keyPath, &key, &below) && SameName(key, identityKey);
       found = found || inside;
     }
     if (header || inside) ok = out->Write(raw.data(), raw.size());
@@ -295,7 +294,7 @@ bool WriteMappedIdentities(IFileStreams& streams, const std::string& from,
   if (!out) return false;
   std::unordered_map<std::string, const IdentityMatch*> moved;
   for (const IdentityMatch& m : matches)
-    if (m.kind == IdentityMatch::Kind::Matched) moved.emplace(Lowered(m.backupKey), &m);
+    if (m.kind == IdentityMatch::Kind::Matched) moved.emplace(FoldedName(m.backupKey), &m);
   const std::string mailClient = "software\\microsoft\\outlook express\\5.0";
   const std::string root = "hkey_current_user\\identities";
   std::string raw, text, key, below;
@@ -315,18 +314,18 @@ bool WriteMappedIdentities(IFileStreams& streams, const std::string& from,
       wanted = onlyKey.empty() ||
                (keyPath[0] != '-' && IdentityOf(keyPath, &key, &below) && SameName(key, onlyKey));
       if (!wanted) continue;
-      std::string bare = Lowered(keyPath);
+      std::string bare = keyPath;
       while (!bare.empty() && bare.back() == '\\') bare.pop_back();
-      inRoot = bare == root;
+      inRoot = SameName(bare, root);
       current = nullptr;
       ownKey = mailKey = false;
       if (keyPath[0] != '-' && IdentityOf(keyPath, &key, &below)) {
         found = true;
-        auto it = moved.find(Lowered(key));
+        auto it = moved.find(FoldedName(key));
         if (it != moved.end()) {
           current = it->second;
           ownKey = below.empty();
-          mailKey = Lowered(below) == mailClient;
+          mailKey = SameName(below, mailClient);
           raw = ReplacedIn(raw, Encoded(current->backupKey, lines.wide()),
                            Encoded(current->liveKey, lines.wide()));
         }
@@ -336,14 +335,13 @@ bool WriteMappedIdentities(IFileStreams& streams, const std::string& from,
     }
     std::string name, data, value;
     if (SplitValue(text, &name, &data)) {
-      const std::string lower = Lowered(name);
-      if ((ownKey && (lower == "user id" || lower == "identity ordinal")) ||
-          (mailKey && lower == "store root")) {
+      if ((ownKey && (SameName(name, "user id") || SameName(name, "identity ordinal"))) ||
+          (mailKey && SameName(name, "store root"))) {
         skipping = !text.empty() && text.back() == '\\';
         continue;
       }
       if (inRoot && !data.empty() && data[0] == '"' && ValueText(data, lines.wide(), &value)) {
-        auto it = moved.find(Lowered(value));
+        auto it = moved.find(FoldedName(value));
         if (it != moved.end())
           raw = ReplacedIn(raw, Encoded(it->second->backupKey, lines.wide()),
                            Encoded(it->second->liveKey, lines.wide()));
@@ -361,7 +359,7 @@ bool ReadAccountNames(IFileStreams& streams, const std::string& path,
   LineReader lines(streams.OpenRead(path));
   std::string raw, text, name, data, value;
   while (lines.Next(&raw, &text))
-    if (SplitValue(text, &name, &data) && Lowered(name) == "account name" &&
+    if (SplitValue(text, &name, &data) && SameName(name, "account name") &&
         ValueText(data, lines.wide(), &value))
       names->push_back(value);
   return !lines.failed();

@@ -22,10 +22,8 @@ bool Exists(IFileSystem& files, const std::string& path) {
 }
 
 std::string Expanded(const Platform& p, const std::string& text) {
-  std::string path =
-      text.find('%') == std::string::npos ? text : p.shell.ExpandEnvironmentStringsA(text);
-  while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
-  return path;
+  return WithoutTrailingSeparator(
+      text.find('%') == std::string::npos ? text : p.shell.ExpandEnvironmentStringsA(text));
 }
 
 // The folder of this user's profile, "" where Windows has no profiles (the 98 family).
@@ -44,8 +42,8 @@ std::uint32_t Ordinal(const Platform& p, const std::string& key) {
 // is, with its key swapped, or as the mail client forms it on this edition.
 std::string StandardStoreRoot(const Platform& p, const RestorePlan& plan, const std::string& key) {
   if (!plan.liveStoreKey.empty()) {
-    const std::string low = Lowered(plan.liveStoreRoot);
-    const std::size_t at = low.find(Lowered(plan.liveStoreKey));
+    const std::string folded = FoldedName(plan.liveStoreRoot);
+    const std::size_t at = folded.find(FoldedName(plan.liveStoreKey));
     if (at != std::string::npos)
       return plan.liveStoreRoot.substr(0, at) + key +
              plan.liveStoreRoot.substr(at + plan.liveStoreKey.size());
@@ -106,12 +104,12 @@ RestorePlan PlanRestore(App& app, const std::string& from) {
     live.push_back(NamedIdentity{app.state.identKey[i], app.state.identName[i]});
     const StoreFolder s = ReadStoreFolder(app.p, app.state.identKey[i]);
     if (plan.liveStoreKey.empty() && s.kind == StoreFolder::Kind::Folder &&
-        Lowered(s.written).find(Lowered(app.state.identKey[i])) != std::string::npos) {
+        FoldedName(s.written).find(FoldedName(app.state.identKey[i])) != std::string::npos) {
       plan.liveStoreRoot = s.written;
       plan.liveStoreKey = app.state.identKey[i];
     }
   }
-  plan.liveWab = RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
+  plan.liveWab = AddressBookPath(app.p);
   if (IsFullPath(from)) {
     ReadBackupInfo(app.p.files, from, &plan.info);
     const std::string regFile = from + "\\" + kAllIdentitiesFile;
@@ -184,8 +182,7 @@ void SettleCreatedIdentities(App& app, RestorePlan& plan) {
 }
 
 void SettleAddressBookPlace(App& app, const RestorePlan& plan) {
-  const std::string restored =
-      RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
+  const std::string restored = AddressBookPath(app.p);
   if (restored.empty() || restored == plan.liveWab) return;
   const std::string name = NameFromFullPath(restored);
   const std::string folder = DirectoryFromFile(Expanded(app.p, restored));
@@ -197,7 +194,7 @@ void SettleAddressBookPlace(App& app, const RestorePlan& plan) {
                  ? appData
                  : Expanded(app.p, "%windir%\\Application Data")) +
             "\\Microsoft\\Address Book\\";
-    if (!MakeFolder(app.p, place)) return;
+    if (!CreatePath(app.p, place)) return;
   }
   SetKeyValue(app.p, kWabFileKey, "", place + name, kRegSz);
   app.state.report.done.push_back(texts::AddressBookPlaceChanged(place + name));

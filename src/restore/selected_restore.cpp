@@ -5,7 +5,6 @@
 #include <unordered_map>
 
 #include "core/app.h"
-#include "core/registry_access.h"
 #include "core/run_report.h"
 #include "core/settings.h"
 #include "core/texts.h"
@@ -72,10 +71,9 @@ std::string StoreFolderOf(const Platform& p, const std::string& key, const std::
   if (live.kind == StoreFolder::Kind::Folder) return IsFullPath(live.path) ? live.path : "";
   if (live.kind == StoreFolder::Kind::Empty || !hasRecorded) return "";
   if (recorded == kEmptyIdentityMarker) return "";
-  std::string path = recorded.find('%') == std::string::npos
-                         ? recorded
-                         : p.shell.ExpandEnvironmentStringsA(recorded);
-  while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+  const std::string path = WithoutTrailingSeparator(
+      recorded.find('%') == std::string::npos ? recorded
+                                              : p.shell.ExpandEnvironmentStringsA(recorded));
   return IsFullPath(path) ? path : "";
 }
 
@@ -96,7 +94,7 @@ class IdentityIndex {
   explicit IdentityIndex(const BackupContents& c) {
     std::vector<std::string> names, keys;
     for (std::size_t i = 0; i < c.identities.size(); ++i) {
-      byKey_.emplace(Lowered(c.identities[i].key), i);
+      byKey_.emplace(FoldedName(c.identities[i].key), i);
       names.push_back(c.identities[i].name);
       keys.push_back(c.identities[i].key);
     }
@@ -104,7 +102,7 @@ class IdentityIndex {
   }
   // The identity's place in the backup's list, or npos.
   std::size_t Find(const std::string& key) const {
-    auto it = byKey_.find(Lowered(key));
+    auto it = byKey_.find(FoldedName(key));
     return it == byKey_.end() ? std::string::npos : it->second;
   }
   const std::string& FolderName(std::size_t i) const { return folders_[i]; }
@@ -176,7 +174,7 @@ void RestoreAddressBook(App& app, const BackupContents& c, const Manifest* list)
   }
   if (c.wabFile.empty()) return;
   // Where the address book lives now: the import may just have changed it.
-  app.state.wabFile = RegistryGetKeyValue(app.p, kHkeyCurrentUser, kWabFileKey, "").AsText();
+  app.state.wabFile = AddressBookPath(app.p);
   const std::string folder = DirectoryFromFile(app.state.wabFile);
   if (!IsFullPath(folder)) {
     report.problems.push_back(texts::kAddressBookNotRestored);
@@ -204,7 +202,7 @@ void RestoreStores(App& app, const BackupContents& c, const Manifest* list,
       report.problems.push_back(texts::StoreNoFolder(identity.name, f));
     return;
   }
-  if (!MakeFolder(app.p, store)) {
+  if (!CreatePath(app.p, store)) {
     report.problems.push_back(texts::RestoreStoreNotCreated(store));
     return;
   }

@@ -64,7 +64,7 @@ void Form3_Load(WindowedApp& app) {
   }
 
   if (f.txtbkPth() != texts::kNoneSelected) {
-    if (DirExists2(app.p, f.txtbkPth()))
+    if (DirExists(app.p, f.txtbkPth()))
       f.SetDir1Path(f.txtbkPth());
     else
       ForgetBackupFolder(app.p);
@@ -112,8 +112,7 @@ void cmdMkFolder_Click(WindowedApp& app) {
   if (!name || name->empty()) return;
   ChooserWindow& f = app.Form3();
   std::string folder = f.File1Path();
-  std::string path =
-      !folder.empty() && folder.back() == '\\' ? folder + *name : folder + "\\" + *name;
+  std::string path = JoinPath(folder, *name);
   f.SetTxtbkPth(path);
   if (!app.p.files.CreateDirectoryA(path)) return;
   f.RefreshDir1();

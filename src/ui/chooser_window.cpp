@@ -4,25 +4,32 @@
 #include <cctype>
 
 #include "core/texts.h"
+#include "fs/folders.h"
 #include "fs/text.h"
 
 namespace lark {
 
 namespace {
 
-char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+// A drive's letter as the drive list shows it.
+char DriveLetter(const std::string& path) { return FoldedName(path.substr(0, 1))[0]; }
 
-bool LessNoCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return Upper(x) < Upper(y); });
+// In the order of their names as Windows compares them, each name folded once: a folder may
+// hold thousands.
+template <typename T, typename NameOf>
+void SortByName(std::vector<T>* items, NameOf nameOf) {
+  std::vector<std::pair<std::string, std::size_t>> keys;
+  for (std::size_t i = 0; i < items->size(); ++i)
+    keys.emplace_back(FoldedName(nameOf((*items)[i])), i);
+  std::sort(keys.begin(), keys.end());
+  std::vector<T> sorted;
+  sorted.reserve(keys.size());
+  for (const auto& k : keys) sorted.push_back(std::move((*items)[k.second]));
+  *items = std::move(sorted);
 }
 
 bool IsDrivePath(const std::string& s) {
   return s.size() >= 2 && std::isalpha(static_cast<unsigned char>(s[0])) && s[1] == ':';
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-  return !folder.empty() && folder.back() == '\\' ? folder + name : folder + "\\" + name;
 }
 
 // A folder name may hold none of the characters the directory search reads as wildcards
@@ -69,13 +76,13 @@ ChooserWindow::ChooserWindow(IFileSystem& files) : files_(files), txtbkPth_(text
 
 std::string ChooserWindow::CurrentFolderOf(char drive) {
   std::string cwd = files_.GetCurrentDirectoryA();
-  if (IsDrivePath(cwd) && Upper(cwd[0]) == drive) return cwd;
+  if (IsDrivePath(cwd) && DriveLetter(cwd) == drive) return cwd;
   return std::string(1, drive) + ":\\";
 }
 
 std::optional<std::string> ChooserWindow::ResolveFolder(const std::string& text) {
   if (!IsDrivePath(text)) return std::nullopt;
-  char drive = Upper(text[0]);
+  char drive = DriveLetter(text);
   std::string root = std::string(1, drive) + ":\\";
   std::string rest = text.substr(2);
 
@@ -101,12 +108,12 @@ std::optional<std::string> ChooserWindow::ResolveFolder(const std::string& text)
   std::string path = root;
   for (const std::string& part : parts) {
     // A search for one exact name yields that entry under the name the disk keeps.
-    if (files_.FindFiles(Join(path, part), &entries) != kErrorSuccess || entries.empty() ||
+    if (files_.FindFiles(JoinPath(path, part), &entries) != kErrorSuccess || entries.empty() ||
         !(entries[0].attributes & kFileAttributeDirectory))
       return std::nullopt;
-    path = Join(path, entries[0].name);
+    path = JoinPath(path, entries[0].name);
   }
-  if (path != root && files_.FindFiles(Join(path, "*"), &entries) != kErrorSuccess)
+  if (path != root && files_.FindFiles(JoinPath(path, "*"), &entries) != kErrorSuccess)
     return std::nullopt;
   return path;
 }
@@ -123,7 +130,7 @@ void ChooserWindow::RefreshDrives() {
 
 bool ChooserWindow::SetDrive1(const std::string& drive) {
   if (drive.empty() || !std::isalpha(static_cast<unsigned char>(drive[0]))) return false;
-  std::string d(1, Upper(drive[0]));
+  std::string d(1, DriveLetter(drive));
   d += ':';
   if (files_.GetDriveTypeA(d + "\\") <= kDriveNoRootDir) return false;
   if (d == drive1_) return true;
@@ -137,7 +144,7 @@ bool ChooserWindow::SetDrive1(const std::string& drive) {
 void ChooserWindow::ShowDrive1(const std::string& drive) {
   drive1_.clear();
   if (IsDrivePath(drive)) {
-    drive1_ += Upper(drive[0]);
+    drive1_ += DriveLetter(drive);
     drive1_ += ':';
   }
   Changed(ChooserPart::Drive1);
@@ -145,14 +152,13 @@ void ChooserWindow::ShowDrive1(const std::string& drive) {
 
 std::vector<FindEntry> ChooserWindow::Folders(const std::string& path) {
   std::vector<FindEntry> entries, folders;
-  files_.FindFiles(Join(path, "*"), &entries);
+  files_.FindFiles(JoinPath(path, "*"), &entries);
   for (const FindEntry& e : entries) {
     if (!(e.attributes & kFileAttributeDirectory) || Hidden(e) || e.name == "." || e.name == "..")
       continue;
     folders.push_back(e);
   }
-  std::sort(folders.begin(), folders.end(),
-            [](const FindEntry& a, const FindEntry& b) { return LessNoCase(a.name, b.name); });
+  SortByName(&folders, [](const FindEntry& e) { return e.name; });
   return folders;
 }
 
@@ -174,12 +180,12 @@ void ChooserWindow::RefreshDir1() {
     dir1Items_.push_back({path, path, 0, true});
     int level = 0;
     for (const std::string& part : Split(dir1Path_.substr(3))) {
-      path = Join(path, part);
+      path = JoinPath(path, part);
       dir1Items_.push_back({part, path, ++level, true});
     }
     dir1ListIndex_ = level;
     for (const FindEntry& e : Folders(dir1Path_))
-      dir1Items_.push_back({e.name, Join(dir1Path_, e.name), level + 1, false});
+      dir1Items_.push_back({e.name, JoinPath(dir1Path_, e.name), level + 1, false});
   }
   Changed(ChooserPart::Dir1);
 }
@@ -196,10 +202,10 @@ void ChooserWindow::RefreshFile1() {
   file1Items_.clear();
   if (IsDrivePath(file1Path_)) {
     std::vector<FindEntry> entries;
-    files_.FindFiles(Join(file1Path_, "*"), &entries);
+    files_.FindFiles(JoinPath(file1Path_, "*"), &entries);
     for (const FindEntry& e : entries)
       if (!(e.attributes & kFileAttributeDirectory) && !Hidden(e)) file1Items_.push_back(e.name);
-    std::sort(file1Items_.begin(), file1Items_.end(), LessNoCase);
+    SortByName(&file1Items_, [](const std::string& name) { return name; });
   }
   Changed(ChooserPart::File1);
 }

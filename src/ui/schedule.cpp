@@ -120,10 +120,7 @@ std::string TaskState(bool exists, const ScheduledTask& task) {
 }
 
 std::string WorkingFolderOf(const std::string& program) {
-  std::string folder = DirectoryFromFile(program);
-  // "C:\" stays as it is; any other folder goes without its last backslash.
-  if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  return folder;
+  return WithoutTrailingSeparator(DirectoryFromFile(program));
 }
 
 std::string BackupParameters(const std::string& folder) { return "/a /h /b:" + folder; }
@@ -289,7 +286,7 @@ ScheduleChoice ChoiceOf(const ScheduledTask& task) {
 }
 
 std::string TaskFolder(const std::string& parameters) {
-  const std::size_t at = Lowered(parameters).find("/b:");
+  const std::size_t at = FoldedName(parameters).find("/B:");
   if (at == std::string::npos) return std::string();
   std::string folder = parameters.substr(at + 3);
   auto junk = [](char c) { return c == '"' || c == ' ' || c == '\t'; };

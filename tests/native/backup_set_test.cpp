@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "fs/manifest.h"
-#include "fs/safe_name.h"
 
 namespace lark {
 namespace {
@@ -43,11 +42,6 @@ TEST(IsKeptBackupName, OnlyTimesAndTheirSecondsCount) {
       {"2026-12-07 05.53.12 (x)", false},     {"Larkmoor.lock", false},
   };
   for (const auto& [name, kept] : cases) EXPECT_EQ(IsKeptBackupName(name), kept) << name;
-}
-
-TEST(IdentityFolderNames, TheEarlierBackupsFolderIsNeverAnIdentitysOwn) {
-  EXPECT_EQ(IdentityFolderNames({"earlier backups", "Main"}, {"{A}", "{B}"}),
-            (std::vector<std::string>{"earlier backups {A}", "Main"}));
 }
 
 TEST(ChecksumList, OneLineAFileWhateverTheCaseOrSeparatorOfItsName) {

@@ -158,19 +158,19 @@ TEST_F(Kept, EveryFileIsWrittenOutBeforeItsRename) {
     std::set<std::string> unflushed, renamed;
     std::vector<std::string> early;  // renamed into place before they were written out
     bool WriteFile(const std::string& path, const std::string& text) override {
-      unflushed.insert(Lowered(path));
+      unflushed.insert(FoldedName(path));
       return Win32FileSystem::WriteFile(path, text);
     }
     int FileCopy(const std::string& from, const std::string& to, unsigned flags) override {
-      unflushed.insert(Lowered(to));
+      unflushed.insert(FoldedName(to));
       return Win32Shell::FileCopy(from, to, flags);
     }
     bool FlushFile(const std::string& path) override {
-      unflushed.erase(Lowered(path));
+      unflushed.erase(FoldedName(path));
       return Win32FileSystem::FlushFile(path);
     }
     bool MoveFileReplacing(const std::string& from, const std::string& to) override {
-      if (unflushed.count(Lowered(from))) early.push_back(to);
+      if (unflushed.count(FoldedName(from))) early.push_back(to);
       renamed.insert(NameFromFullPath(to));
       return Win32FileSystem::MoveFileReplacing(from, to);
     }

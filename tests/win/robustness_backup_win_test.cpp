@@ -41,8 +41,9 @@ TEST_F(BackupRobustness, HostileDisplayNamesEachGetTheirOwnFolderAndComeBack) {
       {"{I}", std::nullopt, "_ {I}"},
       {"{J}", std::string(300, 'L'), std::string(255, 'L')},  // past the path limit
       {"{K}", "J\xFCrgen M\xFCller \xE9t\xE9", "J\xFCrgen M\xFCller \xE9t\xE9"},
-      {"{L}", "Twin", "Twin {L}"},  // folder names are the same whatever the case
-      {"{M}", "TWIN", "TWIN {M}"},
+      // Folder names are the same whatever the case, of accented letters too.
+      {"{L}", "\xC9lise Twin", "\xC9lise Twin {L}"},
+      {"{M}", "\xE9LISE TWIN", "\xE9LISE TWIN {M}"},
   };
   for (const Case& c : cases) Seeded(c.id, c.name);
   Settings();

@@ -1,0 +1,13 @@
+// Letter case as Windows itself folds it when it compares names of files, folders and
+// registry keys: by the system's ANSI code page, so that a Cyrillic or Central European
+// name folds as it does on the PC the program runs on.
+#pragma once
+
+#include <cstddef>
+
+namespace lark {
+
+// Upper-cases `length` bytes of ANSI text in place; the length never changes.
+void UpperCaseAnsi(char* text, std::size_t length);
+
+}  // namespace lark
