@@ -65,12 +65,6 @@ struct CountingThreads : Win32Processes {
   }
 };
 
-std::string HexOf(const std::string& text) {
-  Sha256 sha;
-  sha.Update(text.data(), text.size());
-  return Sha256Hex(sha.Final());
-}
-
 // Results in the order the files were added, a missing file as unread, and the same results
 // from one thread taking two files side by side (the SHA instructions), a thread for each file
 // (the portable code) and no thread at all; every thread joined and let go once.

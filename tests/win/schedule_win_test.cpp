@@ -125,8 +125,7 @@ TEST_F(ScheduleTest, AScheduleWithoutABackupForTwiceItsIntervalIsTold) {
       {"backup disk unplugged", -1, 30, -1, false},
   };
   for (const Case& c : cases) {
-    RemoveTree(backup);
-    ::CreateDirectoryA(backup.c_str(), nullptr);
+    Recreate(backup);
     ScheduleDaily(DaysAgo(c.sinceDaysAgo));
     SetText("Software\\TarnKeep", kNoticeValue, "");
     if (c.madeDaysAgo >= 0) NewestBackup(DaysAgo(c.madeDaysAgo), 0);

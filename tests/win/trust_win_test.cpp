@@ -49,8 +49,7 @@ class Trust : public WinTest {
     WinTest::SetUp();
     for (const char* d : {"", "\\backup", "\\storeA", "\\storeB", "\\book"})
       ::CreateDirectoryA((kTop + d).c_str(), nullptr);
-    SetText("Software\\TarnKeep", "TarnKeep", kBk);
-    SetDword("Software\\TarnKeep", "BackupOverWrite", 1);
+    hosted::SeedSettings(kBk, 1);
     Identity("{A}", "Main Identity", kTop + "\\storeA");
     Identity("{B}", "Work", kTop + "\\storeB");
     SetText(kAccount, "Account Name", "Home mail");
@@ -103,8 +102,7 @@ TEST_F(Trust, SecondBackupHoldsEveryChangeAndItsListIsTrue) {
 TEST_F(Trust, APreviousExportReadOnlyOrHeldOpenLosesNeitherBackup) {
   for (bool readOnly : {true, false}) {
     SCOPED_TRACE(readOnly);
-    RemoveTree(kBk);
-    ::CreateDirectoryA(kBk.c_str(), nullptr);
+    Recreate(kBk);
     ASSERT_EQ(Backup(), 0);
     const std::string path = kBk + "\\AllIdentities.reg";
     SetText("Identities", "Changed", "new settings");
@@ -143,8 +141,7 @@ TEST_F(Trust, AStoreWrittenToWhileCopiedIsReportedAndTheEarlierCopyKept) {
 }
 
 TEST_F(Trust, AHiddenRunCopiesWithoutAnyDialogOfTheShell) {
-  WindowedApp app(p);
-  GetInputPaths(app);
+  StartedApp app(p);
   app.state.unattended = app.state.hiddenRun = true;
   cmdComplete_Click(app);
   ASSERT_FALSE(shell.flags.empty());
@@ -169,16 +166,10 @@ TEST_F(Trust, CommandLineMakesMissingParentsButNeverAVanishedFolder) {
       {"/a /w", 2, kTop + "\\gone", false}};
   for (const Case& c : cases) {
     SetText("Software\\TarnKeep", "TarnKeep", kTop + "\\gone");
-    WindowedApp app(p);
-    GetInputPaths(app);
+    StartedApp app(p);
     app.state.commandLine = c.line;
-    int code = -1;
-    try {
-      HandleCommandLine(app);  // after start-up: the folder vanished since
-    } catch (const Ended& e) {
-      code = e.code;
-    }
-    EXPECT_EQ(code, c.code) << c.line;
+    // After start-up: the folder vanished since.
+    EXPECT_EQ(EndedWith([&] { HandleCommandLine(app); }), c.code) << c.line;
     EXPECT_EQ(Exists(c.path), c.made) << c.line;
   }
 }
@@ -186,8 +177,7 @@ TEST_F(Trust, CommandLineMakesMissingParentsButNeverAVanishedFolder) {
 TEST_F(Trust, ABackupDisk_ThatFillsUpKeepsTheEarlierCopies) {
   // scripts/test.sh maps a 4 MiB tmpfs as drive S: of the prefix.
   if (!Exists("S:\\larkmoor-small-disk")) GTEST_SKIP() << "no small disk mapped as S:";
-  RemoveTree("S:\\backup");
-  ::CreateDirectoryA("S:\\backup", nullptr);
+  Recreate("S:\\backup");
   SetText("Software\\TarnKeep", "TarnKeep", "S:\\backup");
   ASSERT_EQ(Backup(), 0);
   const std::string earlier = ReadAll("S:\\backup\\Main Identity\\Inbox.dbx");
@@ -299,11 +289,7 @@ TEST_F(Trust, OutlookExpressRunningIsAskedToCloseAndNeverRestoredUnder) {
   HWND mailClient =
       ::CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(mailClient);
-  {
-    WindowedApp app(p);
-    GetInputPaths(app);
-    cmdComplete_Click(app);  // a person there: Cancel, nothing done
-  }
+  StartedApp::Run(p, cmdComplete_Click);  // a person there: Cancel, nothing done
   EXPECT_EQ(user.messages.size(), 1u);
   EXPECT_FALSE(Exists(kBk + "\\AllIdentities.reg"));
   EXPECT_EQ(Backup(), 0);  // unattended: goes on, and says so
