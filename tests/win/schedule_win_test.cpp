@@ -81,12 +81,11 @@ class ScheduleTest : public WinTest {
       if (shown) *shown = form;
       return std::optional<ScheduleChoice>();
     };
-    try {
+    const int code = EndedWith([&] {
       Form_Load(app);
       if (shown) mnuSchedule_Click(app);
-    } catch (const Ended& e) {
-      if (ended) *ended = e.code;
-    }
+    });
+    if (ended) *ended = code;
     return user.messages;
   }
 };

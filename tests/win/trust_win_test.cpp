@@ -47,9 +47,6 @@ class Trust : public WinTest {
 
   void SetUp() override {
     WinTest::SetUp();
-    for (const char* d : {"", "\\backup", "\\storeA", "\\storeB", "\\book"})
-      ::CreateDirectoryA((kTop + d).c_str(), nullptr);
-    hosted::SeedSettings(kBk, 1);
     Identity("{A}", "Main Identity", kTop + "\\storeA");
     Identity("{B}", "Work", kTop + "\\storeB");
     SetText(kAccount, "Account Name", "Home mail");
@@ -58,6 +55,7 @@ class Trust : public WinTest {
     WriteAll(kTop + "\\storeA\\Inbox.dbx", std::string(1 << 20, 'i'));
     WriteAll(kTop + "\\storeA\\Folders.dbx", "folders");
     WriteAll(kTop + "\\storeB\\Inbox.dbx", "work inbox");
+    hosted::SeedSettings(kBk, 1);  // in the folder the files above made
   }
   // The runs go through the watched shell; the overwrite option is stored as a run reads it.
   int Backup() { return WinTest::Backup(p); }
