@@ -13,6 +13,26 @@
 
 namespace lark::testing {
 
+inline std::string Le32(std::uint64_t v) {
+  return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+}
+inline void Put32(std::string& s, std::size_t at, std::uint64_t v) { s.replace(at, 4, Le32(v)); }
+
+constexpr std::uint32_t kDbxMessages = 0x6F74FDC5, kDbxFolders = 0x6F74FDC6;
+// A store's fixed header: its kind, the bytes it uses, the messages it counts and the offset
+// of its index's root (0: no index).
+inline std::string DbxHeader(std::uint32_t used, std::uint32_t count = 0, std::uint32_t root = 0,
+                             std::uint32_t kind = kDbxMessages) {
+  std::string h(0x24BC, '\0');
+  h.replace(0, 8, Le32(0xFE12ADCF) + Le32(kind));
+  h.replace(8, 18, "\x66\xE3\xD1\x11\x9A\x4E\x00\xC0\x4F\xA3\x09\xD4\x05\x00\x00\x00\x05", 18);
+  Put32(h, 0x1C, 0x618);  // the file info's length
+  Put32(h, 0x7C, used);
+  Put32(h, 0xC4, count);
+  Put32(h, 0xE4, root);
+  return h;
+}
+
 struct DbxTestMessage {
   std::string text;                         // the message's bytes, CRLF lines
   std::string subject;                      // as the index holds it
@@ -31,7 +51,7 @@ class DbxWriter {
   // entriesPerNode below 0x33 gives a deeper index for a few messages.
   static DbxLayout Messages(const std::vector<DbxTestMessage>& messages,
                             unsigned entriesPerNode = 0x33) {
-    DbxWriter w(0x6F74FDC5);
+    DbxWriter w(kDbxMessages);
     std::vector<std::string> infos;
     for (const DbxTestMessage& m : messages) {
       w.layout_.blocks.emplace_back();
@@ -49,7 +69,7 @@ class DbxWriter {
 
   // Folders.dbx naming each store's folder: pairs of (name, file name).
   static std::string Folders(const std::vector<std::pair<std::string, std::string>>& folders) {
-    DbxWriter w(0x6F74FDC6);
+    DbxWriter w(kDbxFolders);
     std::vector<std::string> infos;
     for (const auto& f : folders)
       infos.push_back(
@@ -58,22 +78,14 @@ class DbxWriter {
     return std::move(w.layout_.bytes);
   }
 
-  static void Put32(std::string& s, std::size_t at, std::uint64_t v) { s.replace(at, 4, Le32(v)); }
-
  private:
   // A field of a message-info object: ids with 0x80 hold their value in the table itself.
   using Field = std::pair<unsigned, std::string>;
 
   explicit DbxWriter(std::uint32_t kind) : out_(layout_.bytes) {
-    out_.assign(0x24BC + 0x618, '\0');
-    out_.replace(0, 8, Le32(0xFE12ADCF) + Le32(kind));
-    out_.replace(8, 18, "\x66\xE3\xD1\x11\x9A\x4E\x00\xC0\x4F\xA3\x09\xD4\x05\x00\x00\x00\x05", 18);
-    Put32(out_, 0x1C, 0x618);                  // the file info's length
-    out_.replace(0x24BC, 5, "\1\0\0\0\3", 5);  // the file info: a local folder
-  }
-
-  static std::string Le32(std::uint64_t v) {
-    return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    out_ =
+        DbxHeader(0, 0, 0, kind) + std::string("\1\0\0\0\3", 5);  // the file info: a local folder
+    out_.resize(0x24BC + 0x618);
   }
 
   std::uint32_t Here() const { return static_cast<std::uint32_t>(out_.size()); }

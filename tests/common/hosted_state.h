@@ -8,27 +8,27 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
+#include "common/dbx_writer.h"
+
 namespace lark::hosted {
+
+// What the program backs up and keeps of a user's, in the registry, and a mail account.
+inline const char* const kUserBranches[] = {"Identities", "Software\\TarnKeep",
+                                            "Software\\Microsoft\\Internet Account Manager",
+                                            "Software\\Microsoft\\WAB"};
+inline const char* const kAccount =
+    "Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001";
 
 // A .dbx file the tests write is a healthy message store: the fixed header of a message
 // folder holding `count` messages and no index yet, then the text; ReadAll gives the text back.
 // WriteRaw writes the bytes as they are, for a store damaged on purpose.
 constexpr std::size_t kStoreHeader = 0x24BC;
 inline std::string StoreHeader(std::size_t bodySize, std::uint32_t count = 1) {
-  std::string h(kStoreHeader, '\0');
-  auto put = [&h](std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) h[at + i] = static_cast<char>(v >> (8 * i));
-  };
-  put(0, 0xFE12ADCF);
-  put(4, 0x6F74FDC5);
-  h.replace(8, 8, "\x66\xE3\xD1\x11\x9A\x4E\x00\xC0", 8);
-  put(0x1C, 0x618);
-  put(0x7C, static_cast<std::uint32_t>(kStoreHeader + bodySize));
-  put(0xC4, count);
-  return h;
+  return testing::DbxHeader(static_cast<std::uint32_t>(kStoreHeader + bodySize), count);
 }
 inline bool IsStore(const std::string& path) {
   return path.size() > 4 && _stricmp(path.c_str() + path.size() - 4, ".dbx") == 0;
@@ -67,6 +67,40 @@ inline void WriteOlder(const std::string& path, const std::string& bytes) {
   ::CloseHandle(h);
 }
 
+// Calls `visit` with the name and attributes of each entry a wildcard pattern finds ("." and
+// ".." left out), until it returns false.
+inline void EachFound(const std::string& pattern,
+                      const std::function<bool(const std::string&, DWORD)>& visit) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = ::FindFirstFileA(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = data.cFileName;
+    if (name != "." && name != ".." && !visit(name, data.dwFileAttributes)) break;
+  } while (::FindNextFileA(find, &data));
+  ::FindClose(find);
+}
+// The path of the first entry a pattern finds (a run's staging folder, a folder of kept
+// files), or "?:", which names nothing, when it finds none.
+inline std::string FirstFound(const std::string& pattern) {
+  std::string found = "?:";
+  EachFound(pattern, [&](const std::string& name, DWORD) {
+    found = pattern.substr(0, pattern.rfind('\\') + 1) + name;
+    return false;
+  });
+  return found;
+}
+
+// The file made `size` bytes long without writing them: sparse, it takes no disk.
+inline bool Sparse(const std::string& path, long long size) {
+  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+  LARGE_INTEGER at;
+  at.QuadPart = size;
+  const bool ok = ::SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && ::SetEndOfFile(h);
+  ::CloseHandle(h);
+  return ok;
+}
+
 // Exactly these bytes: a guard byte after them keeps RegSetValueExA from counting a NUL that
 // the data leaves out.
 inline void SetValue(HKEY root, const std::string& key, const char* name, DWORD type,
@@ -83,6 +117,18 @@ inline void SetValue(HKEY root, const std::string& key, const char* name, DWORD 
 inline void SetText(const std::string& key, const char* name, const std::string& text,
                     DWORD type = REG_SZ) {
   SetValue(HKEY_CURRENT_USER, key, name, type, text + '\0');
+}
+
+inline void SetDword(const std::string& key, const char* name, DWORD value) {
+  SetValue(HKEY_CURRENT_USER, key, name, REG_DWORD,
+           std::string(reinterpret_cast<char*>(&value), 4));
+}
+
+// The program's settings: the backup folder (made on disk with `make`) and the option.
+inline void SeedSettings(const std::string& folder, DWORD overwrite, bool make = true) {
+  if (make) ::CreateDirectoryA(folder.c_str(), nullptr);
+  SetText("Software\\TarnKeep", "TarnKeep", folder);
+  SetDword("Software\\TarnKeep", "BackupOverWrite", overwrite);
 }
 
 // The bytes of a value, "<missing>" when it cannot be read.

@@ -39,6 +39,23 @@ void ClickAt(int x, int y) {
   ::Sleep(300);
 }
 
+// Sends a message to a window of another process with `buffer` in that process's memory: the
+// bytes are copied there first and back afterwards. False when the process cannot be opened.
+bool SendWithBuffer(HWND window, UINT message, WPARAM w, void* buffer, std::size_t size) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  HANDLE process =
+      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return false;
+  void* remote = ::VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  ::WriteProcessMemory(process, remote, buffer, size, nullptr);
+  ::SendMessageA(window, message, w, reinterpret_cast<LPARAM>(remote));
+  ::ReadProcessMemory(process, remote, buffer, size, nullptr);
+  ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  ::CloseHandle(process);
+  return true;
+}
+
 std::string ExePath() {
   if (const char* env = std::getenv("LARK_EXE"); env && *env) return env;
   char self[MAX_PATH] = "";
@@ -141,19 +158,8 @@ void ChooseMenu(HWND window, int commandId) {
 }
 
 void ClickRowOnScreen(HWND listView, int row) {
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(listView, &pid);
-  HANDLE process =
-      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (!process) return;
-  RECT r{LVIR_BOUNDS, 0, 0, 0};
-  r.top = 1;  // the second column
-  void* remote = ::VirtualAllocEx(process, nullptr, sizeof(r), MEM_COMMIT, PAGE_READWRITE);
-  ::WriteProcessMemory(process, remote, &r, sizeof(r), nullptr);
-  ::SendMessageA(listView, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(remote));
-  ::ReadProcessMemory(process, remote, &r, sizeof(r), nullptr);
-  ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  ::CloseHandle(process);
+  RECT r{LVIR_BOUNDS, 1, 0, 0};  // top: the second column
+  if (!SendWithBuffer(listView, LVM_GETSUBITEMRECT, row, &r, sizeof(r))) return;
   POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   ::ClientToScreen(listView, &centre);
   ClickAt(centre.x, centre.y);
@@ -214,16 +220,8 @@ void Screenshot(const std::string& name) {
 
 std::string StatusText(HWND statusBar, int panel) {
   // The text is written into the program's own memory, then read from there.
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(statusBar, &pid);
-  HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, pid);
-  if (!process) return "<no access>";
   std::string s(LOWORD(::SendMessageA(statusBar, SB_GETTEXTLENGTHA, panel - 1, 0)) + 1, '\0');
-  void* remote = ::VirtualAllocEx(process, nullptr, s.size(), MEM_COMMIT, PAGE_READWRITE);
-  ::SendMessageA(statusBar, SB_GETTEXTA, panel - 1, reinterpret_cast<LPARAM>(remote));
-  ::ReadProcessMemory(process, remote, &s[0], s.size(), nullptr);
-  ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  ::CloseHandle(process);
+  if (!SendWithBuffer(statusBar, SB_GETTEXTA, panel - 1, &s[0], s.size())) return "<no access>";
   return s.c_str();
 }
 
@@ -276,11 +274,14 @@ bool WaitFor(const std::function<bool()>& ready, DWORD timeoutMs) {
   return ready();
 }
 
-void SeedSettings(const std::string& folder, DWORD overwrite) {
-  ::CreateDirectoryA(folder.c_str(), nullptr);
-  SetText("Software\\TarnKeep", "TarnKeep", folder);
-  SetValue(HKEY_CURRENT_USER, "Software\\TarnKeep", "BackupOverWrite", REG_DWORD,
-           std::string(reinterpret_cast<const char*>(&overwrite), 4));
+void SeedProfile(const std::string& root, const std::string& store, DWORD overwrite) {
+  SetText("Identities", "Default User ID", "{A}");
+  SetText("Identities\\{A}", "Username", "Main");
+  SetText("Identities\\{A}\\Software\\Microsoft\\Outlook Express\\5.0", "Store Root", store,
+          REG_EXPAND_SZ);
+  SetText("Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "", root + "\\book\\me.wab");
+  WriteAll(root + "\\book\\me.wab", "address book");
+  SeedSettings(root + "\\bk", overwrite);
 }
 
 std::string ScratchFolder(const std::string& name) {
@@ -298,14 +299,10 @@ std::string ScratchFolder(const std::string& name) {
 
 std::map<std::string, std::string> Files(const std::string& folder) {
   std::map<std::string, std::string> out;
-  WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return out;
-  do
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      out[data.cFileName] = ReadAll(folder + "\\" + data.cFileName);
-  while (::FindNextFileA(find, &data));
-  ::FindClose(find);
+  hosted::EachFound(folder + "\\*", [&](const std::string& name, DWORD attributes) {
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) out[name] = ReadAll(folder + "\\" + name);
+    return true;
+  });
   return out;
 }
 

@@ -18,6 +18,7 @@
 namespace lark::gui {
 
 constexpr DWORD kDefaultTimeoutMs = 15000;
+constexpr DWORD kRunMs = 120000;  // a whole backup, restore or export of hundreds of files
 
 // The program under test, started as a child process and killed if still running at the end.
 class Program {
@@ -79,14 +80,19 @@ bool WaitFor(const std::function<bool()>& ready, DWORD timeoutMs = kDefaultTimeo
 
 // The registry and files the program starts from.
 using hosted::DeleteTree;
+using hosted::FirstFound;
+using hosted::kAccount;
+using hosted::kUserBranches;
+using hosted::SeedSettings;
 using hosted::SetText;
 using hosted::SetValue;
 // The bytes of a value under HKEY_CURRENT_USER; "<missing>".
 inline std::string ReadValue(const std::string& key, const char* name) {
   return hosted::ReadValue(HKEY_CURRENT_USER, key, name);
 }
-// The backup folder (made on disk) and the overwrite option.
-void SeedSettings(const std::string& folder, DWORD overwrite);
+// One identity "Main" with its stores in `store`, an address book in `root`\book, and the
+// backup folder `root`\bk set (and made) with the overwrite option.
+void SeedProfile(const std::string& root, const std::string& store, DWORD overwrite = 1);
 // C:\larkmoor-gui\<name>, created empty.
 std::string ScratchFolder(const std::string& name);
 using hosted::ReadAll;

@@ -16,28 +16,18 @@ namespace {
 using testing::DbxWriter;
 using testing::SampleMessages;
 
-constexpr DWORD kRunMs = 120000;
-const char* const kUserData[] = {"Identities", "Software\\Microsoft\\Internet Account Manager",
-                                 "Software\\Microsoft\\WAB", "Software\\TarnKeep"};
-
 // Enough mail in the Inbox for the export to take a few seconds under Wine; Work unticked.
 TEST(ExportGui, ExportsWhatIsTickedAndCancelStopsPartWay) {
-  for (const char* b : kUserData) DeleteTree(b);
+  for (const char* b : kUserBranches) DeleteTree(b);
   struct Cleanup {  // after the program below has closed
     ~Cleanup() {
-      for (const char* b : kUserData) DeleteTree(b);
+      for (const char* b : kUserBranches) DeleteTree(b);
     }
   } cleanup;
   const std::string root = ScratchFolder("ExportGui"), store = root + "\\store";
   hosted::WriteRaw(store + "\\Inbox.dbx", DbxWriter::Messages(SampleMessages(1500)).bytes);
   hosted::WriteRaw(store + "\\Work.dbx", DbxWriter::Messages(SampleMessages(3)).bytes);
-  SetText("Identities", "Default User ID", "{A}");
-  SetText("Identities\\{A}", "Username", "Main");
-  SetText("Identities\\{A}\\Software\\Microsoft\\Outlook Express\\5.0", "Store Root", store,
-          REG_EXPAND_SZ);
-  SetText("Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "", root + "\\me.wab");
-  WriteAll(root + "\\me.wab", "address book");
-  SeedSettings(root + "\\bk", 1);
+  SeedProfile(root, store);
   DWORD code = 99;
   auto backup = Program::Start("/a /h");
   ASSERT_TRUE(backup && backup->WaitForExit(kRunMs, &code) && code == 0) << code;

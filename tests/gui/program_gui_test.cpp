@@ -72,10 +72,6 @@ void End(DWORD id) {
 }
 bool EditorRunning() { return !Editors().empty(); }
 
-constexpr DWORD kRunMs = 120000;  // a whole backup or restore of a store of hundreds of files
-const char* const kUserData[] = {"Identities", "Software\\Microsoft\\Internet Account Manager",
-                                 "Software\\Microsoft\\WAB", "Software\\TarnKeep"};
-
 class ProgramGui : public ::testing::Test {
  protected:
   std::string root, store, backup;
@@ -83,14 +79,14 @@ class ProgramGui : public ::testing::Test {
   HWND main = nullptr;
 
   void SetUp() override {
-    for (const char* b : kUserData) DeleteTree(b);
+    for (const char* b : kUserBranches) DeleteTree(b);
     root = ScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
     store = root + "\\store";
     backup = root + "\\bk";
   }
   void TearDown() override {
     program.reset();
-    for (const char* b : kUserData) DeleteTree(b);
+    for (const char* b : kUserBranches) DeleteTree(b);
   }
   // One identity "Main" with `files` message stores of 40 bytes each, an account and an
   // address book; the backup folder is set.
@@ -100,14 +96,8 @@ class ProgramGui : public ::testing::Test {
       std::snprintf(text, sizeof(text), "message store number %019d", i);
       WriteAll(store + "\\Folder " + std::to_string(i) + ".dbx", text);
     }
-    SetText("Identities", "Default User ID", "{A}");
-    SetText("Identities\\{A}", "Username", "Main");
-    SetText("Identities\\{A}\\Software\\Microsoft\\Outlook Express\\5.0", "Store Root", store,
-            REG_EXPAND_SZ);
+    SeedProfile(root, store, overwrite);
     SetText(kAccount, "Account Name", "mail");
-    SetText("Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "", root + "\\book\\me.wab");
-    WriteAll(root + "\\book\\me.wab", "address book");
-    SeedSettings(backup, overwrite);
   }
   void Start(const std::string& args = "") {
     program = Program::Start(args);
@@ -135,8 +125,6 @@ class ProgramGui : public ::testing::Test {
     for (const auto& entry : Files(folder)) n += entry.second.size() == 40;
     return n;
   }
-  static constexpr const char* kAccount =
-      "Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001";
 };
 
 TEST_F(ProgramGui, FirstRunRemindsTwiceThenShowsNoneSelected) {
@@ -245,7 +233,8 @@ TEST_F(ProgramGui, UnattendedRunsEndWithTheirExitCode) {
 }
 
 // Back up, damage the stores and lose the address book, restore from the window choosing the
-// saved address book; then, with the option off, the shell asks before each replacement.
+// saved address book; then, with the option off, the shell asks before each replacement, and
+// the window waits for its answers. (A backup stages every file anew and never replaces one.)
 TEST_F(ProgramGui, BackupDamageRestoreThroughTheWindow) {
   Profile(3);
   ASSERT_EQ(Unattended("/a /h"), 0u);
@@ -274,14 +263,37 @@ TEST_F(ProgramGui, BackupDamageRestoreThroughTheWindow) {
   open = WaitForDialog(*program, kRunMs);
   ASSERT_TRUE(open);
   ASSERT_TRUE(Answer(*open, "Cancel"));
-  std::vector<HWND> seen;
+  std::vector<HWND> seen{open->hwnd};
   for (const char* answer : {"Yes", "No", "No"}) {
     std::optional<Dialog> q = WaitForDialog(*program, kRunMs, seen);
     ASSERT_TRUE(q) << "no question before replacing a store file";
-    ASSERT_TRUE(Answer(*q, answer));
+    EXPECT_EQ(q->title, "Confirm file overwrite");
     seen.push_back(q->hwnd);
+    if (seen.size() == 2) {
+      // While the shell asks, the window takes no real clicks: neither a second command
+      // starts inside the first nor does Exit end the program in the middle.
+      EXPECT_FALSE(::IsWindowEnabled(main));
+      RECT m;  // the question goes below the window, so that the clicks fall on its buttons
+      ::GetWindowRect(main, &m);
+      ::SetWindowPos(q->hwnd, nullptr, m.left, m.bottom + 10, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      for (int id : {ids::kCmdComplete, ids::kCmdRestore, ids::kCmdExit})
+        ClickOnScreen(Control(main, id));
+      EXPECT_FALSE(WaitForDialog(*program, 1500, seen).has_value()) << "a second command ran";
+      ASSERT_TRUE(program->Running()) << "Exit ended the program in the middle of the restore";
+    }
+    ASSERT_TRUE(Answer(*q, answer));
   }
-  EXPECT_TRUE(WaitForPanel(1, "Restore Complete"));
+  ASSERT_TRUE(WaitForPanel(1, "Restore Complete"));
+  // The refused copies are reported, by a box of the still disabled window.
+  if (std::optional<Dialog> report = WaitForDialog(*program, 3000, seen)) {
+    EXPECT_EQ(::GetWindow(report->hwnd, GW_OWNER), main);
+    seen.push_back(report->hwnd);
+    ASSERT_TRUE(Answer(*report, "OK"));
+  }
+  EXPECT_FALSE(WaitForDialog(*program, 1500, seen).has_value()) << "a nested command went on";
+  EXPECT_TRUE(program->Running());
+  EXPECT_TRUE(::IsWindowEnabled(main));
   int restored = 0;
   for (const auto& entry : Files(store)) restored += entry.second != "damaged";
   EXPECT_EQ(restored, 1);
@@ -295,14 +307,8 @@ TEST_F(ProgramGui, KilledBackupChangesNothingAndTheNextRunCompletes) {
   Profile(600);
   const auto registry = Registry();
   const auto stores = Files(store);
-  // The folder a running backup writes into until it is complete; "" before it exists.
-  auto staging = [&] {
-    WIN32_FIND_DATAA d;
-    HANDLE h = ::FindFirstFileA((backup + "\\Earlier Backups\\*.partial").c_str(), &d);
-    if (h == INVALID_HANDLE_VALUE) return std::string("?:");
-    ::FindClose(h);
-    return backup + "\\Earlier Backups\\" + d.cFileName;
-  };
+  // The folder a running backup writes into until it is complete; "?:" before it exists.
+  auto staging = [&] { return FirstFound(backup + "\\Earlier Backups\\*.partial"); };
   const std::pair<const char*, std::function<bool()>> cases[] = {
       {"during the exports", [&] { return ReadAll(staging() + "\\IAM.reg") != "<missing>"; }},
       {"during the copies", [&] { return WholeStores(staging() + "\\Main") >= 200; }},
@@ -416,50 +422,6 @@ TEST_F(ProgramGui, FolderChooserMakesAndSetsANewFolder) {
   EXPECT_EQ(Text(Control(main, ids::kLblbkuppth)), made);
 }
 
-// While the shell asks before replacing a file, the window takes no real clicks: neither a
-// second command starts inside the first nor does Exit end the program in the middle. (A
-// backup stages every file anew and never replaces one; a restore with the option off asks.)
-TEST_F(ProgramGui, NothingStartsOrEndsWhileTheShellAsks) {
-  Profile(2, 0);
-  ASSERT_EQ(Unattended("/a /h"), 0u);
-  for (const char* f : {"\\Folder 0.dbx", "\\Folder 1.dbx"}) WriteAll(store + f, "live");
-  ASSERT_NO_FATAL_FAILURE(Start());
-  Click(Control(main, ids::kCmdRestore));
-  std::optional<Dialog> open = WaitForDialog(*program, kRunMs);  // the address book's
-  ASSERT_TRUE(open);
-  ASSERT_TRUE(Answer(*open, "Cancel"));
-  std::vector<HWND> seen{open->hwnd};
-  for (int i = 0; i < 2; ++i) {  // the identity's two stores
-    std::optional<Dialog> q = WaitForDialog(*program, kRunMs, seen);
-    ASSERT_TRUE(q.has_value()) << "question " << i;
-    EXPECT_EQ(q->title, "Confirm file overwrite");
-    seen.push_back(q->hwnd);
-    if (i == 0) {
-      EXPECT_FALSE(::IsWindowEnabled(main));
-      RECT m;  // the question goes below the window, so that the clicks fall on its buttons
-      ::GetWindowRect(main, &m);
-      ::SetWindowPos(q->hwnd, nullptr, m.left, m.bottom + 10, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      for (int id : {ids::kCmdComplete, ids::kCmdRestore, ids::kCmdExit})
-        ClickOnScreen(Control(main, id));
-      EXPECT_FALSE(WaitForDialog(*program, 1500, seen).has_value()) << "a second command ran";
-      ASSERT_TRUE(program->Running()) << "Exit ended the program in the middle of the restore";
-    }
-    ASSERT_TRUE(Answer(*q, "No"));
-  }
-  ASSERT_TRUE(WaitForPanel(1, "Restore Complete"));
-  // The refused copies are reported, by a box of the still disabled window.
-  if (std::optional<Dialog> report = WaitForDialog(*program, 3000, seen)) {
-    EXPECT_EQ(::GetWindow(report->hwnd, GW_OWNER), main);
-    seen.push_back(report->hwnd);
-    ASSERT_TRUE(Answer(*report, "OK"));
-  }
-  EXPECT_FALSE(WaitForDialog(*program, 1500, seen).has_value()) << "a nested command went on";
-  EXPECT_TRUE(program->Running());
-  EXPECT_TRUE(::IsWindowEnabled(main));
-  EXPECT_EQ(ReadAll(store + "\\Folder 0.dbx"), "live");
-}
-
 // "Restore Selected" from the File menu, by real clicks and keys: one store ticked and put
 // back; a store whose copy is damaged refuses its tick; the accounts ticked and unticked stay
 // as they are now. Then Cancel changes nothing.
@@ -561,12 +523,11 @@ TEST_F(ProgramGui, ScheduledCheckNamesTheDamagedFileAndEndsWithItsCode) {
   Profile(2);
   for (int run = 0; run < 3; ++run) ASSERT_EQ(Unattended("/a /h"), 0u) << run;
   std::string middle;  // the newer of the two kept backups
-  WIN32_FIND_DATAA d;
-  HANDLE h = ::FindFirstFileA((backup + "\\Earlier Backups\\2*").c_str(), &d);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  do middle = std::max(middle, std::string(d.cFileName));
-  while (::FindNextFileA(h, &d));
-  ::FindClose(h);
+  hosted::EachFound(backup + "\\Earlier Backups\\2*", [&](const std::string& name, DWORD) {
+    middle = std::max(middle, name);
+    return true;
+  });
+  ASSERT_FALSE(middle.empty());
   const std::string damaged = backup + "\\Earlier Backups\\" + middle + "\\Main\\Folder 1.dbx";
   const std::string bytes = ReadAll(damaged);
   WriteAll(damaged, bytes.substr(0, 20) + "X" + bytes.substr(21));
@@ -588,11 +549,7 @@ TEST_F(ProgramGui, CheckBackupsShowsItsProgressAndCancelStopsIt) {
   Profile(1);
   ASSERT_EQ(Unattended("/a /h"), 0u);
   const std::string big = backup + "\\Main\\Big.dbx";
-  HANDLE f = ::CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-  LARGE_INTEGER size;
-  size.QuadPart = 32ll << 30;
-  EXPECT_TRUE(::SetFilePointerEx(f, size, nullptr, FILE_BEGIN) && ::SetEndOfFile(f));
-  ::CloseHandle(f);
+  EXPECT_TRUE(hosted::Sparse(big, 32ll << 30));
   WriteAll(backup + "\\Larkmoor.sha256",
            ReadAll(backup + "\\Larkmoor.sha256") + std::string(64, '0') + "  Main/Big.dbx\n");
   ASSERT_NO_FATAL_FAILURE(Start());

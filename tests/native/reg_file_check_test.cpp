@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "common/bytes.h"
+
 namespace lark {
 namespace {
 
@@ -14,11 +16,7 @@ using namespace std::string_literals;
 const char* const kIdentities = "HKEY_CURRENT_USER\\Identities";
 const std::string kV5 = "Windows Registry Editor Version 5.00\r\n\r\n";
 
-std::string Utf16(const std::string& text) {
-  std::string wide = "\xFF\xFE";
-  for (char c : text) wide += std::string(1, c) + '\0';
-  return wide;
-}
+std::string Utf16(const std::string& text) { return "\xFF\xFE" + testing::Utf16(text); }
 
 TEST(RegFileCheck, OnlyKeysInsideTheBranchPassInEitherEncoding) {
   using F = RegFileFault;

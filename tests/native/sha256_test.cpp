@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "common/bytes.h"
+
 namespace lark {
 namespace {
 
-std::string HexOf(const std::string& data) {
-  Sha256 sha;
-  sha.Update(data.data(), data.size());
-  return Sha256Hex(sha.Final());
-}
+using testing::HexOf;
 
 TEST(Sha256, PublishedVectors) {
   const std::pair<std::string, const char*> cases[] = {

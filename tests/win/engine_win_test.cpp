@@ -68,8 +68,7 @@ TEST_F(Engine, SignaturesAreExportedUnderTheNameOfTheEdition) {
       {"Microsoft Windows 2000", "SignaturesWin2k.reg"}, {"Windows Server 2003", "Signatures.reg"}};
   for (const auto& [product, file] : editions) {
     SetProduct(product);
-    RemoveTree(backup);
-    ::CreateDirectoryA(backup.c_str(), nullptr);
+    Recreate(backup);
     EXPECT_EQ(Backup(), 0) << Messages();
     // Without a rewrite to wait for, the export may still be under way.
     const std::string path = backup + "\\Main Identity\\" + file;
@@ -116,8 +115,7 @@ TEST_F(Engine, TheIdentitiesExportIsTheSameWhicheverFormOfItsBranchComesFirst) {
   for (bool wine : {false, true}) {
     told.wine = wine;
     processes.identities = 0;
-    RemoveTree(backup);
-    ::CreateDirectoryA(backup.c_str(), nullptr);
+    Recreate(backup);
     ASSERT_EQ(Backup(on), 0) << Messages();
     exported[wine] = ReadAll(backup + "\\AllIdentities.reg");
     EXPECT_EQ(processes.identities, wine ? 1 : 2);

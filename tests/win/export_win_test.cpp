@@ -81,8 +81,8 @@ TEST_F(Export, DamagedStoresGiveWhatTheyCanAndTheReportNamesTheRest) {
   const testing::DbxLayout damaged = DbxWriter::Messages(inbox, 3);
   std::string bytes = damaged.bytes;
   // Message 4's chain loops back to its start; the header counts two more than it holds.
-  DbxWriter::Put32(bytes, damaged.blocks[3].back() + 12, damaged.blocks[3].front());
-  DbxWriter::Put32(bytes, 0xC4, 12);
+  testing::Put32(bytes, damaged.blocks[3].back() + 12, damaged.blocks[3].front());
+  testing::Put32(bytes, 0xC4, 12);
   WriteRaw(ann + "Inbox.dbx", bytes);
   ASSERT_EQ(Backup(), 0) << Messages();
   // A copy changed since the backup made it is not read at all.
@@ -110,16 +110,9 @@ TEST_F(Export, UnattendedExportEndsWithItsCodeAndRefusesATargetInTheBackupOrStor
       {"/h /b:" + backup + " /x:" + kRoot + "\\out3", 0},
   };
   for (const auto& c : cases) {
-    WindowedApp app(p);
-    GetInputPaths(app);
+    StartedApp app(p);
     app.state.commandLine = c.first;
-    int code = -1;
-    try {
-      HandleCommandLine(app);
-    } catch (const Ended& e) {
-      code = e.code;
-    }
-    EXPECT_EQ(code, c.second) << c.first;
+    EXPECT_EQ(EndedWith([&] { HandleCommandLine(app); }), c.second) << c.first;
   }
   EXPECT_EQ(Files(out + "\\Ann\\Posteingang").size(), 10u);
   EXPECT_TRUE(Holds(ReadAll(out + "\\ExportReport.txt"), texts::ReportExitCode(0)));

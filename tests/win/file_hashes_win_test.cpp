@@ -65,20 +65,12 @@ struct CountingThreads : Win32Processes {
   }
 };
 
-std::string HexOf(const std::string& text) {
-  Sha256 sha;
-  sha.Update(text.data(), text.size());
-  return Sha256Hex(sha.Final());
-}
-
 // Results in the order the files were added, a missing file as unread, and the same results
 // from one thread taking two files side by side (the SHA instructions), a thread for each file
 // (the portable code) and no thread at all; every thread joined and let go once.
 TEST(FileHashes, InOrderAndTheSameWhateverTheThreads) {
   const std::string folder = kRoot + "\\hashes";
-  RemoveTree(folder);
-  ::CreateDirectoryA(kRoot.c_str(), nullptr);
-  ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+  RemoveTree(folder);  // made anew by the files below
   std::vector<std::string> paths, texts;
   for (int i = 0; i < 11; ++i) {  // up to 3.5 MB: files end in the middle of each other's reads
     paths.push_back(folder + "\\f" + std::to_string(i));
@@ -147,10 +139,8 @@ struct SlowStreams : Win32FileStreams {
 // checks go on beside it and end out of order behind it, so that it holds back no copy.
 TEST(CheckedCopies, ALargeCheckStillRunningHoldsBackNoCopyAfterIt) {
   const std::string from = kRoot + "\\from", into = kRoot + "\\into";
-  RemoveTree(kRoot);
-  ::CreateDirectoryA(kRoot.c_str(), nullptr);
-  ASSERT_TRUE(::CreateDirectoryA(from.c_str(), nullptr));
-  ASSERT_TRUE(::CreateDirectoryA(into.c_str(), nullptr));
+  Recreate(kRoot);
+  ASSERT_TRUE(::CreateDirectoryA(into.c_str(), nullptr));  // `from` is made by the files below
   const int files = 2 * FileHashes::kMaxInFlight;
   // The first takes some 20 s read slowly (16 KiB each 5 ms); the others, one read each.
   const auto text = [](int i) { return std::string(i ? i : 64 << 20, 'x'); };

@@ -1,5 +1,7 @@
 // The backups a folder keeps, against Wine's real file system, shell and registry editor:
-// how many, what a run killed at any step leaves, and the store check that keeps them all.
+// how many, what a run killed at any step leaves, the store check that keeps them all, and
+// the check of every kept backup against its list.
+#include "backup/check_backups.h"
 #include "backup/kept_backups.h"
 #include "fs/backup_set.h"
 #include "fs/folders.h"
@@ -30,6 +32,15 @@ class Kept : public WinTest {
     WriteRaw(Store("{A}") + "\\Inbox.dbx", StoreHeader(text.size(), count) + text);
   }
   std::vector<BackupSet> Sets() { return ListBackups(p, backup); }
+  // A backup ended at `step` as a kill would end it: nothing of it runs afterwards.
+  void BackupKilledAt(const std::string& step) {
+    g_backupStepHook = [step](const std::string& s) {
+      if (s == step) throw Killed{};
+    };
+    EXPECT_THROW(Backup(), Killed);
+    g_backupStepHook = nullptr;
+    ::SetCurrentDirectoryA(cwd.c_str());  // a killed process holds no folder as its own
+  }
 };
 
 // Five backups with N = 3 and a change before each: three are kept, the newest at the top in
@@ -70,8 +81,7 @@ TEST_F(Kept, AKilledRunLosesNoBackupAndTheNextRunTidiesUp) {
                          "swap 9", "swap 10", "swap 12", "swap 18", "swapped"};
   for (const char* step : steps) {
     SCOPED_TRACE(step);
-    RemoveTree(backup);
-    ::CreateDirectoryA(backup.c_str(), nullptr);
+    Recreate(backup);
     Inbox("first");
     ASSERT_EQ(Backup(), 0) << Messages();
     Inbox("second");
@@ -79,12 +89,7 @@ TEST_F(Kept, AKilledRunLosesNoBackupAndTheNextRunTidiesUp) {
     const auto second = Files(backup);
     const auto first = Files(Sets()[1].folder);
     Inbox("killed");
-    g_backupStepHook = [step](const std::string& s) {
-      if (s == step) throw Killed{};
-    };
-    EXPECT_THROW(Backup(), Killed);
-    g_backupStepHook = nullptr;
-    ::SetCurrentDirectoryA(cwd.c_str());  // a killed process holds no folder as its own
+    BackupKilledAt(step);
     ExpectListsTrue(backup);
     Inbox("next");
     ASSERT_EQ(Backup(), 0) << Messages();
@@ -179,8 +184,7 @@ TEST_F(Kept, EveryFileIsWrittenOutBeforeItsRename) {
   ASSERT_EQ(Backup(on), 0) << Messages();
   ASSERT_EQ(Backup(on), 0) << Messages();
   WriteAll(book, "new book");
-  WindowedApp app(on);
-  GetInputPaths(app);
+  StartedApp app(on);
   app.Form1().SetChkOverwrite(1);  // the copy goes beside the earlier one, then takes its place
   addBookFile_Click(app, WindowRunOptions(app));
   EXPECT_EQ(watched.early, std::vector<std::string>{});
@@ -201,18 +205,14 @@ TEST_F(Kept, ARunOutOfMemoryEndsInOrder) {
     ASSERT_EQ(Backup(), 0) << Messages();
     const auto before = Files(backup);
     user.messages.clear();
-    WindowedApp app(p);
-    GetInputPaths(app);
+    StartedApp app(p);
     app.state.commandLine = scheduled ? "/a /h" : "";
     g_backupStepHook = [](const std::string& s) {
       if (s == "copying") throw std::bad_alloc();
     };
-    int ended = -1;
-    try {
+    const int ended = EndedWith([&] {
       RunCommandInOrder(app, [&] { scheduled ? HandleCommandLine(app) : cmdComplete_Click(app); });
-    } catch (const Ended& e) {
-      ended = e.code;
-    }
+    });
     g_backupStepHook = nullptr;
     ::SetCurrentDirectoryA(cwd.c_str());
     EXPECT_EQ(Files(backup), before);
@@ -246,8 +246,7 @@ TEST_F(Kept, TheAddressBookOnItsOwnWaitsForARunThatHoldsTheFolder) {
   for (bool unattended : {false, true}) {
     SCOPED_TRACE(unattended);
     user.messages.clear();
-    WindowedApp app(p);
-    GetInputPaths(app);
+    StartedApp app(p);
     addBookFile_Click(app, {false, unattended, false, backup});  // as "/a /w" or the window
     EXPECT_EQ(user.messages, unattended ? std::vector<std::string>{}
                                         : std::vector<std::string>{texts::BackupBusy(backup)});
@@ -263,8 +262,7 @@ TEST_F(Kept, TheAddressBookOnItsOwnWaitsForARunThatHoldsTheFolder) {
     ::CreateDirectoryA(folder.c_str(), nullptr);
     WriteAll(book, "new book");
     user.messages.clear();
-    WindowedApp app(p);
-    GetInputPaths(app);
+    StartedApp app(p);
     app.Form1().SetChkOverwrite(1);  // ticked: no question
     addBookFile_Click(app, WindowRunOptions(app));
     EXPECT_EQ(Messages(), "");
@@ -282,20 +280,14 @@ TEST_F(Kept, ARestoreHoldsTheFolderAndReadsAWholeTop) {
   Inbox("first");
   ASSERT_EQ(Backup(), 0) << Messages();
   Inbox("second");
-  g_backupStepHook = [](const std::string& s) {
-    if (s == "swap 1") throw Killed{};
-  };
-  EXPECT_THROW(Backup(), Killed);
-  g_backupStepHook = nullptr;
-  ::SetCurrentDirectoryA(cwd.c_str());
+  BackupKilledAt("swap 1");
   const std::string inbox = Store("{A}") + "\\Inbox.dbx";
   const std::string second = ReadAll(inbox);
   Inbox("live");
   const std::string live = ReadAll(inbox);
   const auto restore = [&](void (*command)(WindowedApp&)) {
     user.messages.clear();
-    WindowedApp app(p);
-    GetInputPaths(app);
+    StartedApp app(p);
     app.Form1().SetChkOverwrite(1);
     command(app);
   };
@@ -325,8 +317,7 @@ TEST_F(Kept, TheAddressBookOnItsOwnEndedDuringItsCopyKeepsTheEarlierCopy) {
   CopyEndingShell ending("me.wab");
   const Platform endingCopies{w.registry, w.files, w.streams, w.processes, ending, user};
   const auto copy = [&](const Platform& on) {
-    WindowedApp app(on);
-    GetInputPaths(app);
+    StartedApp app(on);
     app.Form1().SetChkOverwrite(1);  // ticked: no question
     addBookFile_Click(app, WindowRunOptions(app));
   };
@@ -428,21 +419,14 @@ TEST_F(Kept, ADamagedStoreKeepsEveryEarlierBackup) {
       {"a sparse 2 GB store",
        [&] {
          WriteRaw(twoGb, StoreHeader(0, 0));
-         HANDLE h =
-             ::CreateFileA(twoGb.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-         LARGE_INTEGER at;
-         at.QuadPart = 2048ll << 20;
-         ::SetFilePointerEx(h, at, nullptr, FILE_BEGIN);
-         ::SetEndOfFile(h);
-         ::CloseHandle(h);
+         Sparse(twoGb, 2048ll << 20);
        },
        "Big.dbx of the identity \"Main\" is 2 GB or more"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    RemoveTree(backup);
+    Recreate(backup);
     ::DeleteFileA(twoGb.c_str());
-    ::CreateDirectoryA(backup.c_str(), nullptr);
     Inbox("healthy");
     ASSERT_EQ(Backup(), 0) << Messages();
     EXPECT_TRUE(Sets()[0].info.findings.empty());
@@ -458,6 +442,82 @@ TEST_F(Kept, ADamagedStoreKeepsEveryEarlierBackup) {
   }
   ::DeleteFileA(twoGb.c_str());
   RemoveTree(backup);
+}
+
+// Check Backups against three kept backups made by real runs, each damaged in one way, and
+// what the check says of each. (One byte flipped, the exit codes and Cancel are in the GUI
+// suite, through the real program.)
+TEST_F(Kept, TheCheckNamesWhatIsMissingNotesWhatIsUnlistedAndChangesNothing) {
+  for (int run = 0; run < 3; ++run) ASSERT_EQ(Backup(), 0) << Messages();
+  const auto report = [&] { return ReadAll(backup + "\\CheckReport.txt"); };
+  const std::string oldest = ListBackups(p, backup).at(2).folder;
+  const std::string list = oldest + "\\Larkmoor.sha256", saved = ReadAll(list);
+  const std::string label = "Backup of " + NameFromFullPath(oldest);
+  struct Case {
+    const char* what;
+    std::function<void()> damage, undo;
+    CheckOutcome outcome;
+    std::vector<std::string> faults, lines;  // the report's "- " lines; lines it holds too
+  } cases[] = {
+      {"a file gone",
+       [&] { ::DeleteFileA((oldest + "\\IAM.reg").c_str()); },
+       [&] { ::CopyFileA((backup + "\\IAM.reg").c_str(), (oldest + "\\IAM.reg").c_str(), 0); },
+       CheckOutcome::MissingOrDamaged,
+       {texts::CheckFileMissing(oldest + "\\IAM.reg")},
+       {}},
+      {"a person's own files: a note, not a fault",
+       [&] {
+         WriteAll(backup + "\\Main\\notes.txt", "mine");
+         WriteAll(backup + "\\My Photos\\beach.jpg", "photo");
+       },
+       [&] {
+         ::DeleteFileA((backup + "\\Main\\notes.txt").c_str());
+         RemoveTree(backup + "\\My Photos");
+       },
+       CheckOutcome::AllMatch,
+       {},
+       {texts::CheckUnlistedNote(backup + "\\Main\\notes.txt"),
+        texts::CheckUnlistedNote(backup + "\\My Photos\\")}},
+      {"no list: cannot be checked, no fault",
+       [&] { ::DeleteFileA(list.c_str()); },
+       [&] { WriteAll(list, saved); },
+       CheckOutcome::AllMatch,
+       {},
+       {texts::CheckNoList(label)}},
+      {"a list emptied by a power cut",
+       [&] { WriteAll(list, ""); },
+       [&] { WriteAll(list, saved); },
+       CheckOutcome::MissingOrDamaged,
+       {texts::CheckListDamaged(oldest)},
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.damage();
+    auto before = Files(backup);
+    before.erase("CheckReport.txt");
+    WindowedApp app(p);
+    EXPECT_EQ(CheckBackups(app, WindowRunOptions(app), nullptr), c.outcome);
+    std::vector<std::string> faults;
+    for (const std::string& line : TextLines(report()))
+      if (line.rfind("- ", 0) == 0) faults.push_back(line);
+    EXPECT_EQ(faults, c.faults);
+    for (const std::string& line : c.lines) EXPECT_TRUE(Holds(report(), line + "\r\n"));
+    auto after = Files(backup);
+    EXPECT_EQ(after.erase("CheckReport.txt"), 1u);
+    EXPECT_TRUE(after == before) << "the check changed a backup";
+    c.undo();
+  }
+  // While a backup holds the folder, nothing is read and no report is written.
+  ::DeleteFileA((backup + "\\CheckReport.txt").c_str());
+  FolderHold hold(p, backup);
+  std::vector<std::string> problems;
+  ASSERT_EQ(hold.Take(&problems), FolderHold::Result::Held);
+  user.messages.clear();
+  WindowedApp app(p);
+  EXPECT_EQ(CheckBackups(app, WindowRunOptions(app), nullptr), CheckOutcome::FolderUnavailable);
+  EXPECT_EQ(user.messages, std::vector<std::string>{texts::CheckBusy(backup)});
+  EXPECT_FALSE(Exists(backup + "\\CheckReport.txt"));
 }
 
 }  // namespace

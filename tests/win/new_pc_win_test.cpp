@@ -62,13 +62,9 @@ class NewPc : public WinTest {
         names.insert(value.substr(2));
     return names;
   }
-  // The one "Kept by restore ..." folder in a store folder, "" when there is none.
+  // The one "Kept by restore ..." folder in a store folder.
   static std::string Kept(const std::string& store) {
-    WIN32_FIND_DATAA d;
-    HANDLE h = ::FindFirstFileA((store + "\\Kept by restore *").c_str(), &d);
-    if (h == INVALID_HANDLE_VALUE) return "";
-    ::FindClose(h);
-    return store + "\\" + d.cFileName;
+    return FirstFound(store + "\\Kept by restore *");
   }
 };
 
@@ -87,7 +83,7 @@ TEST_F(NewPc, IdentitiesGoToTheLiveOnesOfTheirNamesAndTheNewMailIsKept) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    for (const char* b : kBranches) DeleteTree(b);
+    for (const char* b : kUserBranches) DeleteTree(b);
     RemoveTree(backup);
     OldPc(c.workStore);
     RemoveTree(gone);

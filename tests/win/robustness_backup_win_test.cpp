@@ -261,9 +261,7 @@ TEST_F(BackupRobustness, BackupFoldersThatCannotBeReachedOrAreAwkward) {
       EXPECT_FALSE(Exists(c.folder));
       EXPECT_TRUE(user.messages.empty()) << Messages();
       // A user who starts the backup from the window is told.
-      WindowedApp window(p);
-      GetInputPaths(window);
-      cmdComplete_Click(window);
+      StartedApp::Run(p, cmdComplete_Click);
       EXPECT_EQ(Messages(), "[" + texts::BackupFolderNotOpened(c.folder) + "]\n");
       EXPECT_FALSE(Exists(c.folder));
     }
@@ -358,12 +356,8 @@ TEST_F(BackupRobustness, FilesOfAnySizeLeaveMemoryFlat) {
     SCOPED_TRACE(name);
     ASSERT_EQ(Backup(), 0) << Messages();
     const std::string file = backup + "\\" + name;
-    HANDLE h = ::CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    LARGE_INTEGER size;
-    size.QuadPart = 3ll << 30;
-    ::SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
-    ::SetEndOfFile(h);
-    ::CloseHandle(h);
+    WriteRaw(file, "");
+    Sparse(file, 3ll << 30);
     const SIZE_T before = peak();
     if (std::string(name) == "AllIdentities.reg") {
       std::vector<RegIdentity> identities;
@@ -413,11 +407,7 @@ TEST_F(BackupRobustness, SettingsOfTheWrongType) {
     SetDword("Software\\TarnKeep", "BackupOverWrite", 1);
     user.messages.clear();
     WindowedApp app(p);
-    FirstRun(app);
-    oeb(app);
-    GetInputPaths(app);
-    loadup(app);
-    chkbox(app);
+    Form_Load(app);
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, "Software\\TarnKeep", "TarnKeep"),
               std::string("None Selected", 14));
     user.messages.clear();
@@ -465,11 +455,7 @@ TEST_F(BackupRobustness, ExportHeldOpenWhenTheRewriteStarts) {
     HANDLE holder = INVALID_HANDLE_VALUE;
     // The export is written into the staged backup; the holder lets go before the swap.
     auto staged = [&] {
-      WIN32_FIND_DATAA d;
-      HANDLE h = ::FindFirstFileA((backup + "\\Earlier Backups\\*.partial").c_str(), &d);
-      if (h == INVALID_HANDLE_VALUE) return std::string("?:");
-      ::FindClose(h);
-      return backup + "\\Earlier Backups\\" + d.cFileName + "\\AllIdentities.reg";
+      return FirstFound(backup + "\\Earlier Backups\\*.partial") + "\\AllIdentities.reg";
     };
     bool wasHeld = false;
     watched.onEnded = [&] {

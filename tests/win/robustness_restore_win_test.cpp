@@ -205,11 +205,7 @@ TEST_F(RestoreRobustness, EachCopyIsOnTheDiskBeforeItTakesTheLiveStoresPlace) {
     ::DeleteFileA(book.c_str());
     user.messages.clear();
     user.chosenFile = backup + "\\me.wab";
-    {
-      WindowedApp app(on);
-      GetInputPaths(app);
-      mnuResWAB_Click(app);
-    }
+    StartedApp::Run(on, mnuResWAB_Click);
     EXPECT_NE(std::find(files.steps.begin(), files.steps.end(), "flush " + book),
               files.steps.end());
     EXPECT_EQ(Exists(book), !refuse);

@@ -81,12 +81,11 @@ class ScheduleTest : public WinTest {
       if (shown) *shown = form;
       return std::optional<ScheduleChoice>();
     };
-    try {
+    const int code = EndedWith([&] {
       Form_Load(app);
       if (shown) mnuSchedule_Click(app);
-    } catch (const Ended& e) {
-      if (ended) *ended = e.code;
-    }
+    });
+    if (ended) *ended = code;
     return user.messages;
   }
 };
@@ -125,8 +124,7 @@ TEST_F(ScheduleTest, AScheduleWithoutABackupForTwiceItsIntervalIsTold) {
       {"backup disk unplugged", -1, 30, -1, false},
   };
   for (const Case& c : cases) {
-    RemoveTree(backup);
-    ::CreateDirectoryA(backup.c_str(), nullptr);
+    Recreate(backup);
     ScheduleDaily(DaysAgo(c.sinceDaysAgo));
     SetText("Software\\TarnKeep", kNoticeValue, "");
     if (c.madeDaysAgo >= 0) NewestBackup(DaysAgo(c.madeDaysAgo), 0);

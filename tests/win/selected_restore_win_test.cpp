@@ -170,10 +170,8 @@ TEST_F(Selected, AStoreThatFailsItsCheckLeavesTheLiveOneInPlace) {
     user.messages.clear();
     ShortCopyShell shortShell;
     Platform pl{w.registry, w.files, w.streams, w.processes, shortShell, user};
-    WindowedApp app(pl);
+    StartedApp app(pl, c.complete);
     if (c.complete) {
-      GetInputPaths(app);
-      chkbox(app);
       RestoreFrom(app, backup, WindowRunOptions(app));
     } else {
       const BackupContents contents = ReadBackupContents(app, backup);
@@ -200,9 +198,7 @@ TEST_F(Selected, CompleteRestoreFromAnEarlierKeptBackup) {
   ASSERT_EQ(earlier.size(), 1u);
   const std::string kept = backup + "\\Earlier Backups\\" + *earlier.begin();
   WriteOlder(Store("{A}") + "\\Inbox.dbx", "inbox after it");
-  WindowedApp app(p);
-  GetInputPaths(app);
-  chkbox(app);
+  StartedApp app(p, true);
   RestoreFrom(app, kept, WindowRunOptions(app));
   EXPECT_EQ(Files(stores), storesThen);
   EXPECT_EQ(UserRegistry(), registryThen);

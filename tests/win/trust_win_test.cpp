@@ -47,10 +47,6 @@ class Trust : public WinTest {
 
   void SetUp() override {
     WinTest::SetUp();
-    for (const char* d : {"", "\\backup", "\\storeA", "\\storeB", "\\book"})
-      ::CreateDirectoryA((kTop + d).c_str(), nullptr);
-    SetText("Software\\TarnKeep", "TarnKeep", kBk);
-    SetDword("Software\\TarnKeep", "BackupOverWrite", 1);
     Identity("{A}", "Main Identity", kTop + "\\storeA");
     Identity("{B}", "Work", kTop + "\\storeB");
     SetText(kAccount, "Account Name", "Home mail");
@@ -59,6 +55,7 @@ class Trust : public WinTest {
     WriteAll(kTop + "\\storeA\\Inbox.dbx", std::string(1 << 20, 'i'));
     WriteAll(kTop + "\\storeA\\Folders.dbx", "folders");
     WriteAll(kTop + "\\storeB\\Inbox.dbx", "work inbox");
+    hosted::SeedSettings(kBk, 1);  // in the folder the files above made
   }
   // The runs go through the watched shell; the overwrite option is stored as a run reads it.
   int Backup() { return WinTest::Backup(p); }
@@ -103,8 +100,7 @@ TEST_F(Trust, SecondBackupHoldsEveryChangeAndItsListIsTrue) {
 TEST_F(Trust, APreviousExportReadOnlyOrHeldOpenLosesNeitherBackup) {
   for (bool readOnly : {true, false}) {
     SCOPED_TRACE(readOnly);
-    RemoveTree(kBk);
-    ::CreateDirectoryA(kBk.c_str(), nullptr);
+    Recreate(kBk);
     ASSERT_EQ(Backup(), 0);
     const std::string path = kBk + "\\AllIdentities.reg";
     SetText("Identities", "Changed", "new settings");
@@ -143,8 +139,7 @@ TEST_F(Trust, AStoreWrittenToWhileCopiedIsReportedAndTheEarlierCopyKept) {
 }
 
 TEST_F(Trust, AHiddenRunCopiesWithoutAnyDialogOfTheShell) {
-  WindowedApp app(p);
-  GetInputPaths(app);
+  StartedApp app(p);
   CompleteBackup(app, {true, true, true, kBk});  // overwrite, unattended, hidden, folder
   ASSERT_FALSE(shell.flags.empty());
   for (unsigned f : shell.flags)
@@ -173,16 +168,10 @@ TEST_F(Trust, CommandLineMakesMissingParentsButNeverAVanishedFolder) {
       {"/a /w", 2, kTop + "\\gone", false}};
   for (const Case& c : cases) {
     SetText("Software\\TarnKeep", "TarnKeep", kTop + "\\gone");
-    WindowedApp app(p);
-    GetInputPaths(app);
+    StartedApp app(p);
     app.state.commandLine = c.line;
-    int code = -1;
-    try {
-      HandleCommandLine(app);  // after start-up: the folder vanished since
-    } catch (const Ended& e) {
-      code = e.code;
-    }
-    EXPECT_EQ(code, c.code) << c.line;
+    // After start-up: the folder vanished since.
+    EXPECT_EQ(EndedWith([&] { HandleCommandLine(app); }), c.code) << c.line;
     EXPECT_EQ(Exists(c.path), c.made) << c.line;
   }
 }
@@ -190,8 +179,7 @@ TEST_F(Trust, CommandLineMakesMissingParentsButNeverAVanishedFolder) {
 TEST_F(Trust, ABackupDisk_ThatFillsUpKeepsTheEarlierCopies) {
   // scripts/test.sh maps a 4 MiB tmpfs as drive S: of the prefix.
   if (!Exists("S:\\larkmoor-small-disk")) GTEST_SKIP() << "no small disk mapped as S:";
-  RemoveTree("S:\\backup");
-  ::CreateDirectoryA("S:\\backup", nullptr);
+  Recreate("S:\\backup");
   SetText("Software\\TarnKeep", "TarnKeep", "S:\\backup");
   ASSERT_EQ(Backup(), 0);
   const std::string earlier = ReadAll("S:\\backup\\Main Identity\\Inbox.dbx");
@@ -303,11 +291,7 @@ TEST_F(Trust, OutlookExpressRunningIsAskedToCloseAndNeverRestoredUnder) {
   HWND mailClient =
       ::CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(mailClient);
-  {
-    WindowedApp app(p);
-    GetInputPaths(app);
-    cmdComplete_Click(app);  // a person there: Cancel, nothing done
-  }
+  StartedApp::Run(p, cmdComplete_Click);  // a person there: Cancel, nothing done
   EXPECT_EQ(user.messages.size(), 1u);
   EXPECT_FALSE(Exists(kBk + "\\AllIdentities.reg"));
   EXPECT_EQ(Backup(), 0);  // unattended: goes on, and says so

@@ -15,6 +15,7 @@
 #include <set>
 #include <string>
 
+#include "common/bytes.h"
 #include "common/hosted_state.h"
 #include "common/recording_user.h"
 #include "core/texts.h"
@@ -32,34 +33,29 @@
 namespace lark::test {
 
 using hosted::DeleteTree;
+using hosted::FirstFound;
+using hosted::kAccount;
+using hosted::kUserBranches;
 using hosted::ReadAll;
 using hosted::ReadValue;
+using hosted::SetDword;
 using hosted::SetText;
 using hosted::SetValue;
+using hosted::Sparse;
 using hosted::StoreHeader;
 using hosted::WriteAll;
 using hosted::WriteOlder;
 using hosted::WriteRaw;
+using testing::HexOf;
+using testing::Utf16;
 
 inline const std::string kRoot = "C:\\larkmoor-win";
-inline const char* const kBranches[] = {"Identities", "Software\\TarnKeep",
-                                        "Software\\Microsoft\\Internet Account Manager",
-                                        "Software\\Microsoft\\WAB"};
 inline const char* const kNtVersion = "Software\\Microsoft\\Windows NT\\CurrentVersion";
-inline const char* const kAccount =
-    "Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001";
 
 // Whether `text` holds `part`; the text is shown when it does not.
 inline ::testing::AssertionResult Holds(const std::string& text, const std::string& part) {
   if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
-}
-
-// Text as the registry editor's UTF-16 files hold it (without their byte-order mark).
-inline std::string Utf16(const std::string& text) {
-  std::string wide;
-  for (char c : text) wide += std::string(1, c) + '\0';
-  return wide;
 }
 
 inline bool Exists(const std::string& path) {
@@ -87,27 +83,23 @@ inline void RemoveTreeW(const std::wstring& path) {
 inline void RemoveTree(const std::string& path) {  // ASCII paths only
   RemoveTreeW(L"\\\\?\\" + std::wstring(path.begin(), path.end()));
 }
+// The folder made anew, empty.
+inline void Recreate(const std::string& folder) {
+  RemoveTree(folder);
+  ::CreateDirectoryA(folder.c_str(), nullptr);
+}
 
 // The names directly inside a folder.
 inline std::set<std::string> Entries(const std::string& folder) {
+  // The checksum list, the info and the run reports are the program's bookkeeping, not
+  // backed-up data; the earlier backups are backups of their own.
+  static const std::set<std::string> own = {"Larkmoor.sha256", "Larkmoor.info", "BackupReport.txt",
+                                            "RestoreReport.txt", "Earlier Backups"};
   std::set<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string name = data.cFileName;
-    // The checksum list, the info and the run reports are the program's bookkeeping, not
-    // backed-up data; the earlier backups are backups of their own.
-    static const std::set<std::string> own = {".",
-                                              "..",
-                                              "Larkmoor.sha256",
-                                              "Larkmoor.info",
-                                              "BackupReport.txt",
-                                              "RestoreReport.txt",
-                                              "Earlier Backups"};
+  hosted::EachFound(folder + "\\*", [&](const std::string& name, DWORD) {
     if (!own.count(name)) names.insert(name);
-  } while (::FindNextFileA(find, &data));
-  ::FindClose(find);
+    return true;
+  });
   return names;
 }
 
@@ -129,10 +121,6 @@ inline std::map<std::string, std::string> Files(const std::string& folder) {
   return out;
 }
 
-inline void SetDword(const std::string& key, const char* name, DWORD value) {
-  SetValue(HKEY_CURRENT_USER, key, name, REG_DWORD,
-           std::string(reinterpret_cast<char*>(&value), 4));
-}
 // Every key and value of a branch under HKEY_CURRENT_USER: "key\name" -> type and bytes.
 inline void Snapshot(const std::string& key, std::map<std::string, std::string>* out) {
   HKEY k;
@@ -160,7 +148,7 @@ inline void Snapshot(const std::string& key, std::map<std::string, std::string>*
 // The user's own data: identities, mail accounts, address book.
 inline std::map<std::string, std::string> UserRegistry() {
   std::map<std::string, std::string> out;
-  for (const char* b : kBranches)
+  for (const char* b : kUserBranches)
     if (std::string(b) != "Software\\TarnKeep") Snapshot(b, &out);
   return out;
 }
@@ -230,18 +218,12 @@ class HostLinks {
 
  private:
   static bool HoldsLink(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = ::FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return false;
     bool found = false;
-    do {
-      const std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      found =
-          (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-          ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && HoldsLink(folder + "\\" + name));
-    } while (!found && ::FindNextFileA(h, &data));
-    ::FindClose(h);
+    hosted::EachFound(folder + "\\*", [&](const std::string& name, DWORD a) {
+      found = (a & FILE_ATTRIBUTE_REPARSE_POINT) ||
+              ((a & FILE_ATTRIBUTE_DIRECTORY) && HoldsLink(folder + "\\" + name));
+      return !found;
+    });
     return found;
   }
   static std::string Unix(const std::string& path) {
@@ -288,6 +270,30 @@ struct ToldShell : Win32Shell {
   bool UnderWine() override { return wine; }
 };
 
+// The program's App after the start-up step that reads the identities, and with `option` the
+// one that shows the stored overwrite option.
+struct StartedApp : WindowedApp {
+  explicit StartedApp(const Platform& on, bool option = false) : WindowedApp(on) {
+    GetInputPaths(*this);
+    if (option) chkbox(*this);
+  }
+  // A command of the window, in a program just started.
+  static void Run(const Platform& on, void (*command)(WindowedApp&)) {
+    StartedApp app(on);
+    command(app);
+  }
+};
+
+// The exit code a run ended the process with, -1 when it returned instead.
+inline int EndedWith(const std::function<void()>& run) {
+  try {
+    run();
+  } catch (const Ended& e) {
+    return e.code;
+  }
+  return -1;
+}
+
 // A fresh profile on Windows XP, with the folder the program "was started in" at kRoot\cwd;
 // afterwards, nothing new may have appeared in the root of C: or in the Windows folder.
 class WinTest : public ::testing::Test {
@@ -306,7 +312,7 @@ class WinTest : public ::testing::Test {
   void SetUp() override {
     savedProduct = ReadValue(HKEY_LOCAL_MACHINE, kNtVersion, "ProductName");
     SetProduct("Microsoft Windows XP");
-    for (const char* b : kBranches) DeleteTree(b);
+    for (const char* b : kUserBranches) DeleteTree(b);
     char here[MAX_PATH] = "";
     ::GetCurrentDirectoryA(MAX_PATH, here);
     savedCwd = here;
@@ -326,7 +332,7 @@ class WinTest : public ::testing::Test {
     EXPECT_EQ(Entries("C:\\windows"), windowsBefore) << "a write in the Windows folder";
     EXPECT_EQ(Entries(cwd), cwdBefore) << "a write in the start folder";
     ::SetCurrentDirectoryA(savedCwd.c_str());
-    for (const char* b : kBranches) DeleteTree(b);
+    for (const char* b : kUserBranches) DeleteTree(b);
     if (savedProduct != "<missing>") SetProduct(savedProduct.c_str());
   }
   static void SetProduct(const std::string& name) {
@@ -350,9 +356,7 @@ class WinTest : public ::testing::Test {
   }
   // The settings and the address book; the default backup folder is made, another is not.
   void Settings(const std::string& folder = "", DWORD overwrite = 1) {
-    SetText("Software\\TarnKeep", "TarnKeep", folder.empty() ? backup : folder);
-    SetDword("Software\\TarnKeep", "BackupOverWrite", overwrite);
-    if (folder.empty()) ::CreateDirectoryA(backup.c_str(), nullptr);
+    hosted::SeedSettings(folder.empty() ? backup : folder, overwrite, folder.empty());
     SetText("Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "", book);
     WriteAll(book, "address book");
   }
@@ -376,9 +380,7 @@ class WinTest : public ::testing::Test {
   std::string Restore() { return Restore(p); }
   std::string Restore(const Platform& on) {
     user.messages.clear();
-    WindowedApp app(on);
-    GetInputPaths(app);
-    chkbox(app);
+    StartedApp app(on, true);
     cmdRestore_Click(app);
     return app.Form1().Panel(1);
   }
