@@ -23,6 +23,20 @@ bool IsHex(const std::string& s) {
   return true;
 }
 
+// A list read from a folder may have been written by anybody: a name that is absolute, or
+// that climbs out with "..", would have the check read a file that is not the backup's.
+// Windows also takes a part of dots and blanks alone ("..", ". .") for a step up or none.
+bool WithinFolder(const std::string& path) {
+  if (path.empty() || path[0] == '/' || path.find(':') != std::string::npos) return false;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = path.find('/', start);
+    const std::string part = path.substr(start, end == std::string::npos ? end : end - start);
+    if (part.find_first_not_of(". ") == std::string::npos) return false;
+    if (end == std::string::npos) return true;
+    start = end + 1;
+  }
+}
+
 }  // namespace
 
 void Manifest::Set(const std::string& relPath, const std::string& hex) {
@@ -70,7 +84,8 @@ bool Manifest::Parse(const std::string& text) {
     // Lists written by other tools may spell the digits in capitals; this one's are small.
     std::string hex = line.substr(0, 64);
     for (char& c : hex) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    Set(line.substr(66), hex);
+    const std::string name = Normal(line.substr(66));
+    if (WithinFolder(name)) Set(name, hex);
   }
   return !index_.empty();
 }

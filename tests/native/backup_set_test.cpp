@@ -44,11 +44,14 @@ TEST(IsKeptBackupName, OnlyTimesAndTheirSecondsCount) {
   for (const auto& [name, kept] : cases) EXPECT_EQ(IsKeptBackupName(name), kept) << name;
 }
 
+// Lines that name no file of the folder (bad digits, a path out of it) are not the list's.
 TEST(ChecksumList, OneLineAFileWhateverTheCaseOrSeparatorOfItsName) {
   const std::string a(64, 'a'), b(64, 'b'), c(64, 'c');
   Manifest list;
   ASSERT_TRUE(list.Parse(a + "  Main/Inbox.dbx\r\n" + b + " *Main\\Sent Items.dbx\n" + "noise\n" +
-                         std::string(64, 'g') + "  Main/Bad.dbx\n" + c + "  IAM.reg"));
+                         std::string(64, 'g') + "  Main/Bad.dbx\n" + c + "  IAM.reg\n" + a +
+                         "  ../../boot.ini\n" + a + "  Main\\..\\x\n" + a + "  C:/x\n" + a +
+                         "  /x\n" + a + "  Main/. ./x\n" + a + "  Main//x"));
   list.Set("main\\INBOX.DBX", c);
   list.Remove("MAIN/sent items.dbx");
   list.Set("Main/Sent Items.dbx", a);
