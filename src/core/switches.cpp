@@ -32,4 +32,16 @@ Switches ReadSwitches(const std::string& c) {
   return s;
 }
 
+// The folder of "/b:" as a user or a scheduled task writes it. Windows allows no quote in
+// a path and drops blanks at its end, so the quotes that a folder with blanks naturally
+// gets ("/b:"D:\Mail Backup"", or the whole switch quoted) and blanks around them are
+// dropped; nothing else is changed.
+std::string FolderArgument(std::string folder) {
+  auto junk = [](char c) { return c == '"' || c == ' ' || c == '\t'; };
+  while (!folder.empty() && junk(folder.back())) folder.pop_back();
+  std::size_t first = 0;
+  while (first < folder.size() && junk(folder[first])) ++first;
+  return folder.substr(first);
+}
+
 }  // namespace lark

@@ -30,4 +30,7 @@ struct Switches {
 
 Switches ReadSwitches(const std::string& commandLine);
 
+// The folder of "/b:" or "/x:" without the quotes and blanks around it.
+std::string FolderArgument(std::string folder);
+
 }  // namespace lark

@@ -24,18 +24,6 @@ namespace {
 
 constexpr std::size_t kMaxFolderPath = 248;
 
-// The folder of "/b:" as a user or a scheduled task writes it. Windows allows no quote in
-// a path and drops blanks at its end, so the quotes that a folder with blanks naturally
-// gets ("/b:"D:\Mail Backup"", or the whole switch quoted) and blanks around them are
-// dropped; nothing else is changed.
-std::string FolderArgument(std::string folder) {
-  auto junk = [](char c) { return c == '"' || c == ' ' || c == '\t'; };
-  while (!folder.empty() && junk(folder.back())) folder.pop_back();
-  std::size_t first = 0;
-  while (first < folder.size() && junk(folder[first])) ++first;
-  return folder.substr(first);
-}
-
 // Applies "/b:": the rest of the line is the folder. False when it cannot be made and
 // entered, in which case the setting keeps what it held before.
 bool ApplyFolderSwitch(App& app, const std::string& folder) {

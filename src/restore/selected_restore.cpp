@@ -113,7 +113,7 @@ class IdentityIndex {
 };
 
 void RestoreSettings(App& app, const BackupContents& c, const Manifest* list,
-                     const BackupIdentity& identity) {
+                     const BackupIdentity& identity, const std::string& top) {
   RunReport& report = app.state.report;
   const std::string name = identity.name;
   if (!identity.hasSettings) {
@@ -127,7 +127,6 @@ void RestoreSettings(App& app, const BackupContents& c, const Manifest* list,
   if (!ListVouchesFor(app, list, c.folder, kAllIdentitiesFile)) return;
   // The identity's keys alone go to the editor, in a file beside the newest backup: the kept
   // ones stay as they were made.
-  const std::string top = StoredBackupFolder(app.p);
   const std::string scratch = top + "\\" + kIdentityScratchFile;
   // One that goes to a live identity under another key is imported under that key.
   IdentityMatch match;
@@ -337,7 +336,8 @@ void RestoreSelected(App& app, const BackupContents& c, const RestoreChoice& cho
   // Settings first: an identity restored whole needs its keys before its stores.
   for (const RestoreChoice::Identity& ci : choice.identities) {
     const std::size_t i = index.Find(ci.key);
-    if (i != std::string::npos && ci.settings) RestoreSettings(app, c, list.get(), c.identities[i]);
+    if (i != std::string::npos && ci.settings)
+      RestoreSettings(app, c, list.get(), c.identities[i], top);
   }
   if (choice.accounts && !resbkupIAM(app, c.folder))
     report.problems.push_back(texts::kAccountsNotRestored);

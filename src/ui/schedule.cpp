@@ -288,12 +288,7 @@ ScheduleChoice ChoiceOf(const ScheduledTask& task) {
 std::string TaskFolder(const std::string& parameters) {
   const std::size_t at = FoldedName(parameters).find("/B:");
   if (at == std::string::npos) return std::string();
-  std::string folder = parameters.substr(at + 3);
-  auto junk = [](char c) { return c == '"' || c == ' ' || c == '\t'; };
-  while (!folder.empty() && junk(folder.back())) folder.pop_back();
-  std::size_t first = 0;
-  while (first < folder.size() && junk(folder[first])) ++first;
-  return folder.substr(first);
+  return FolderArgument(parameters.substr(at + 3));
 }
 
 void mnuSchedule_Click(WindowedApp& app) {
