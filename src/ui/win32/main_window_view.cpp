@@ -89,7 +89,12 @@ void MainWindowView::CreateControls() {
     const char* cls = "STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE;
     switch (c.kind) {
-      case ControlKind::Label: style |= SS_LEFT | SS_NOTIFY | SS_NOPREFIX; break;
+      case ControlKind::Label:
+        style |= SS_LEFT | SS_NOTIFY | SS_NOPREFIX;
+        // A long backup folder shows its start and its last folder with "..." between, not
+        // a start that looks whole; the tooltip holds it all.
+        if (c.id == ids::kLblbkuppth) style |= SS_PATHELLIPSIS;
+        break;
       case ControlKind::Button:
         cls = "BUTTON";
         style |= BS_PUSHBUTTON | WS_TABSTOP;
