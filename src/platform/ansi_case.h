@@ -10,4 +10,8 @@ namespace lark {
 // Upper-cases `length` bytes of ANSI text in place; the length never changes.
 void UpperCaseAnsi(char* text, std::size_t length);
 
+// Orders two names as the system lists them for a person (lstrcmpiA: the user's locale, case
+// ignored, so that "Élise" stands beside "Elise"): below 0, 0 or above 0.
+int CompareNamesAnsi(const char* a, const char* b);
+
 }  // namespace lark

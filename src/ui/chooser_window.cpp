@@ -6,6 +6,7 @@
 #include "core/texts.h"
 #include "fs/folders.h"
 #include "fs/text.h"
+#include "platform/ansi_case.h"
 
 namespace lark {
 
@@ -14,14 +15,14 @@ namespace {
 // A drive's letter as the drive list shows it.
 char DriveLetter(const std::string& path) { return FoldedName(path.substr(0, 1))[0]; }
 
-// In the order of their names as Windows compares them, each name folded once: a folder may
-// hold thousands.
+// In the order Windows lists names for a person (the user's locale, case ignored).
 template <typename T, typename NameOf>
 void SortByName(std::vector<T>* items, NameOf nameOf) {
   std::vector<std::pair<std::string, std::size_t>> keys;
-  for (std::size_t i = 0; i < items->size(); ++i)
-    keys.emplace_back(FoldedName(nameOf((*items)[i])), i);
-  std::sort(keys.begin(), keys.end());
+  for (std::size_t i = 0; i < items->size(); ++i) keys.emplace_back(nameOf((*items)[i]), i);
+  std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) {
+    return CompareNamesAnsi(a.first.c_str(), b.first.c_str()) < 0;
+  });
   std::vector<T> sorted;
   sorted.reserve(keys.size());
   for (const auto& k : keys) sorted.push_back(std::move((*items)[k.second]));

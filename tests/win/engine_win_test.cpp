@@ -4,6 +4,7 @@
 #include "fs/regedit_run.h"
 #include "fs/sha256.h"
 #include "platform/process_owner.h"
+#include "ui/chooser_window.h"
 #include "win_support.h"
 
 namespace lark::test {
@@ -199,6 +200,24 @@ TEST(Sha256Os, ExtensionsOnlyWhereWindowsSavesTheSseRegisters) {
     EXPECT_EQ(Sha256UsesCpuExtensions(), c.used) << c.sse << c.sse2;
   }
   Sha256SettleOsSupport(real);
+}
+
+// The folder list stands in the order Windows lists names for a person, not by code point.
+TEST(Chooser, ListsFoldersInTheOrderWindowsShowsThem) {
+  const std::string top = kRoot + "\\sort";
+  const std::vector<std::string> names = {"Zed", "\xC9lise", "b", "Erik",
+                                          "alpha"};  // E acute, 1252
+  ::CreateDirectoryA(kRoot.c_str(), nullptr);
+  ::CreateDirectoryA(top.c_str(), nullptr);
+  for (const std::string& n : names) ::CreateDirectoryA((top + "\\" + n).c_str(), nullptr);
+  Win32FileSystem files;
+  ChooserWindow chooser(files);
+  ASSERT_TRUE(chooser.SetDir1Path(top));
+  std::vector<std::string> listed;
+  for (const FolderItem& item : chooser.Dir1Items())
+    if (!item.open) listed.push_back(item.name);
+  for (const std::string& n : names) ::RemoveDirectoryA((top + "\\" + n).c_str());
+  EXPECT_EQ(listed, (std::vector<std::string>{"alpha", "b", "\xC9lise", "Erik", "Zed"}));
 }
 
 }  // namespace

@@ -9,4 +9,6 @@ void UpperCaseAnsi(char* text, std::size_t length) {
   if (length) ::CharUpperBuffA(text, static_cast<DWORD>(length));
 }
 
+int CompareNamesAnsi(const char* a, const char* b) { return ::lstrcmpiA(a, b); }
+
 }  // namespace lark
