@@ -143,10 +143,12 @@ void HandleCommandLine(WindowedApp& app) {
     app.Form1().SetChkOverwrite(1);
   }
   // After "/a" it belongs to that unattended run and replaces the top's copy without asking;
-  // on its own a person is there, and the shell asks before it replaces a copy.
+  // on its own a person is there, and the overwrite option (with "/o" just stored) decides
+  // whether the shell asks first, as the window's check box does for its command.
   if (s.addressBook) {
     RunOptions book = scheduled;
     book.unattended = s.backup;
+    book.overwrite = StoredOverwrite(app.p);
     addBookFile_Click(app, book);
   }
   // After a backup of the same run, the export reads the backup just made.

@@ -150,6 +150,9 @@ TEST_F(Trust, AHiddenRunCopiesWithoutAnyDialogOfTheShell) {
   ::DeleteFileA((kBk + "\\Ann.wab").c_str());
   addBookFile_Click(app, WindowRunOptions(app));
   EXPECT_FALSE(shell.flags.back() & FOF_NOCONFIRMATION);
+  app.state.commandLine = "/o /w";  // the option, as "/o" just stored it, decides
+  HandleCommandLine(app);
+  EXPECT_TRUE(shell.flags.back() & FOF_NOCONFIRMATION);
 }
 
 TEST_F(Trust, NothingBackedUpIsNotSuccess) {
