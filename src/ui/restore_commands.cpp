@@ -86,18 +86,31 @@ void cmdRestoreChosen_Click(WindowedApp& app) {
   RestoreFrom(app, from, options);
 }
 
+namespace {
+
+// The backup the person chooses, read for a dialog of what it holds; nullopt for Cancel. Its
+// stores are checked against the list while the dialog is shown (a store of gigabytes would
+// keep the person waiting); the small registry files are checked at once.
+std::optional<BackupContents> ChooseAndRead(WindowedApp& app, const std::string& folder,
+                                            std::string* made) {
+  std::string from;
+  if (!ChooseBackup(app, folder, &from, made)) return std::nullopt;
+  app.p.user.SetPointer(Pointer::Hourglass);
+  BackupContents contents = ReadBackupContents(app, from, false);
+  app.p.user.SetPointer(Pointer::Default);
+  return contents;
+}
+
+}  // namespace
+
 void mnuResSel_Click(WindowedApp& app) {
   const std::string folder = StoredBackupFolder(app.p);
   std::optional<FolderVisit> visit;
   if (!EnterSetFolder(app, visit, folder, texts::RestoreBusy)) return;
-  std::string from, made;
-  if (!ChooseBackup(app, folder, &from, &made)) return;
-  // The stores are checked against the list while the dialog is shown: a store of gigabytes
-  // would keep the user waiting. The small registry files are checked at once.
-  app.p.user.SetPointer(Pointer::Hourglass);
-  const BackupContents contents = ReadBackupContents(app, from, false);
-  app.p.user.SetPointer(Pointer::Default);
-  if (!app.askRestoreChoice) return;
+  std::string made;
+  const std::optional<BackupContents> read = ChooseAndRead(app, folder, &made);
+  if (!read || !app.askRestoreChoice) return;
+  const BackupContents& contents = *read;
   StoreChecks checks(app.p, contents);
   const std::optional<RestoreChoice> choice = app.askRestoreChoice(contents, made, &checks);
   if (!choice || choice->Empty()) return;
@@ -114,12 +127,10 @@ void mnuExportMail_Click(WindowedApp& app) {
     app.p.user.MessageBoxA(texts::kNoBackupToExport, texts::kAppTitle);
     return;
   }
-  std::string from, made;
-  if (!ChooseBackup(app, folder, &from, &made)) return;
-  app.p.user.SetPointer(Pointer::Hourglass);
-  const BackupContents contents = ReadBackupContents(app, from, false);
-  app.p.user.SetPointer(Pointer::Default);
-  if (!app.askExport) return;
+  std::string made;
+  const std::optional<BackupContents> read = ChooseAndRead(app, folder, &made);
+  if (!read || !app.askExport) return;
+  const BackupContents& contents = *read;
   ExportRunner runner;
   runner.check = [&](const std::string& target) {
     return ExportTargetProblem(app, options, contents, target, true);
